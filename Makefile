@@ -1,0 +1,36 @@
+# Orvane: the two commands of the README, and a few more.
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps build run test bench fuzz package install clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD_DIR)/CMakeCache.txt:
+	cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS)
+
+build: deps $(BUILD_DIR)/CMakeCache.txt
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# Starts Orvane in the current directory, where it keeps "System.ini".
+run: build
+	$(BUILD_DIR)/src/orvane
+
+test: build
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) $(CTEST_FLAGS)
+
+bench: deps
+	cmake -S . -B $(BUILD_DIR)-bench -DCMAKE_BUILD_TYPE=Release -DORVANE_BUILD_BENCH=ON -DORVANE_BUILD_TESTS=OFF
+	cmake --build $(BUILD_DIR)-bench -j $(JOBS)
+	cd $(BUILD_DIR)-bench && ctest -L bench --output-on-failure -V
+
+fuzz: deps
+	CXX=clang++ cmake -S . -B $(BUILD_DIR)-fuzz -DORVANE_BUILD_FUZZ=ON -DORVANE_BUILD_TESTS=OFF
+	cmake --build $(BUILD_DIR)-fuzz -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD_DIR) $(BUILD_DIR)-bench $(BUILD_DIR)-fuzz

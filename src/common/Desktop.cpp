@@ -1,0 +1,22 @@
+#include "common/Desktop.h"
+
+#include "common/platform/PlatformDesktop.h"
+
+namespace orvane {
+
+namespace {
+Desktop *g_desktop = nullptr;
+}
+
+Desktop &desktop()
+{
+    if (!g_desktop) {
+        static PlatformDesktop platform;
+        g_desktop = &platform;
+    }
+    return *g_desktop;
+}
+
+void setDesktop(Desktop *d) { g_desktop = d; }
+
+} // namespace orvane

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "common/Desktop.h"
+
+namespace orvane {
+
+// The desktop of a Linux session: Qt widgets, X11, libcanberra, xdg-open and logind.
+// Each group of methods lives in a source file of its own.
+class LinuxDesktop : public Desktop {
+public:
+    LinuxDesktop();
+    ~LinuxDesktop() override;
+
+    // LinuxMessages.cpp
+    int messageBox(const QString &text, const QString &title, int style) override;
+    void messageBeep(int sound) override;
+    void playSound(const QString &name) override;
+
+    // LinuxWindows.cpp
+    bool notifyIcon(int message, const TrayRecord &record) override;
+    qint32 findWindow(const QString &title) override;
+    bool setForegroundWindow(qint32 hWnd) override;
+    bool setTopMost(qint32 hWnd, bool topMost) override;
+    bool closeWindow(qint32 hWnd) override;
+    qint32 htmlHelp(qint32 hWnd, const QString &helpFile, int command, qint32 data) override;
+
+    // LinuxFiles.cpp
+    bool shellOpen(qint32 hWnd, const QString &file) override;
+    QString browseForFolder(qint32 owner, const QString &title) override;
+    QString fileDialog(const FileDialogRequest &request) override;
+    bool exitSession(int flags) override;
+};
+
+} // namespace orvane

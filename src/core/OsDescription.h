@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+namespace orvane {
+
+// The four operating-system texts of the common services object.
+struct OsDescription {
+    QString verId;        // " 5. 1"
+    QString verName;      // "32s", "95", "98", "Me", "NT", "2000" or empty
+    QString platformId;   // " 2"
+    QString platformName; // "32s", "95", "NT" or empty
+};
+
+// The Windows rules for a version record: platform 0 Win32s, 1 the 95 family, 2 the NT family.
+OsDescription describeWindows(int major, int minor, int platform);
+
+// Platform number reported on Linux. Windows never used it (its families are 0 to 3), so both
+// names stay empty and nothing that tests for the NT family (2) is misled.
+inline constexpr int LinuxPlatformId = 5;
+
+// This machine: the running kernel's major and minor version on the Linux platform number.
+OsDescription describeThisSystem();
+
+} // namespace orvane

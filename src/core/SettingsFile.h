@@ -1,0 +1,36 @@
+#pragma once
+
+#include "core/FixedField.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace orvane {
+
+// The settings file lies in the current directory, as it always has.
+inline constexpr char SettingsFileName[] = "System.ini";
+
+inline constexpr int RecordBytes = 20;
+inline constexpr int RecordCount = SettingsRows * SettingsColumns;
+inline constexpr int RecordAreaBytes = RecordBytes * RecordCount; // 1,200
+
+// Field (row, column) is record 10·row + column + 1.
+constexpr int recordNumber(int row, int column) { return SettingsColumns * row + column + 1; }
+
+// The whole file for a table: 60 records of 20 bytes in code page 932, then, only when some field
+// doesn't fit its record exactly, a trailer that carries those fields' whole text.
+QByteArray encodeSettings(const SettingsGrid &grid);
+
+// Reads every field from file bytes; records beyond the end read as 20 blanks.
+void decodeSettings(const QByteArray &bytes, SettingsGrid &grid);
+
+// Writes the file whole and replaces the old one only when the new one is complete; a missing
+// folder, a read-only file or anything that isn't a regular file leaves the old file untouched.
+// On failure returns false with a reason in `error` (if given).
+bool writeSettingsFile(const QString &path, const SettingsGrid &grid, QString *error = nullptr);
+
+// Reads the file into grid. A missing file is created empty, so every field reads as 20 blanks;
+// a path that can't be read as a regular file leaves grid as it was. Never writes an existing file.
+void readSettingsFile(const QString &path, SettingsGrid &grid);
+
+} // namespace orvane
