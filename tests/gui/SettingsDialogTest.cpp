@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -572,6 +574,49 @@ TEST_F(SettingsDialogTest, AReadOnlyFileShowsTheFailureOnceAndTheFileStays)
     open();
     EXPECT_EQ(box("pc_txt", 0)->text(), QStringLiteral("Server"));
     EXPECT_EQ(box("port_txt")->text(), QStringLiteral("9"));
+}
+
+// A message box that runs events while it is up, as a real one does; meanwhile the program is ended
+// from the tray menu.
+class ExitWhileTheBoxIsUp : public FakeDesktop {
+public:
+    bool dialogGoneDuringBox = false;
+
+    int messageBox(const QString &text, const QString &title, int style) override
+    {
+        const int answer = FakeDesktop::messageBox(text, title, style);
+        QPointer<Settings> dialog = forms().loadedSettings();
+        QEventLoop loop;
+        QTimer::singleShot(0, &loop, [] { UnloadAllForms(); });
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (!dialog)
+                loop.quit();
+        });
+        poll.start(1);
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        loop.exec();
+        dialogGoneDuringBox = dialog.isNull();
+        return answer;
+    }
+};
+
+TEST_F(SettingsDialogTest, EndingTheProgramWhileTheFailureIsShownEndsTheUpdate)
+{
+    startWith(fileWith({{rec(1, 0), "Server"}}));
+    const QByteArray before = readAll(cwd.file(FileName));
+    ASSERT_TRUE(QFile::setPermissions(cwd.file(FileName), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    ExitWhileTheBoxIsUp exiting;
+    open();
+    typeInto(box("pc_txt", 0), QStringLiteral("Renamed"));
+    QTest::mouseClick(button("update_bt"), Qt::LeftButton);
+
+    ASSERT_EQ(exiting.boxes.size(), 1);
+    EXPECT_TRUE(exiting.dialogGoneDuringBox);
+    // Nothing is loaded again after the exit.
+    EXPECT_EQ(forms().loadedSettings(), nullptr);
+    EXPECT_EQ(forms().loadedMainF(), nullptr);
+    EXPECT_EQ(readAll(cwd.file(FileName)), before);
 }
 
 TEST_F(SettingsDialogTest, TheMainWindowAndTheTrayMenuShowNewNamesAtOnce)

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QWindow>
@@ -232,8 +233,13 @@ void Settings::update_bt_Click()
         edit.set(n, 8, QLatin1String(state == Qt::Checked ? "1" : state == Qt::PartiallyChecked ? "2" : "0"));
         edit.set(n, 9, time_txt[k]->text());
     }
-    if (!SaveSettings())
+    if (!SaveSettings()) {
+        const QPointer<Settings> self(this);
         m_common.Msg_Box(m_common.KindErr, QStringLiteral("ファイル書込に失敗しました！"));
+        // The box runs events of its own: the program may have been ended meanwhile, and this dialog with it.
+        if (!self)
+            return;
+    }
     LoadSettings();
     unload();
 }
