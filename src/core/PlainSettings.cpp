@@ -253,7 +253,10 @@ void applyTrailer(std::string_view bytes, SettingsValues &values)
 
 } // namespace
 
-std::size_t settingsBytesToRead() { return RecordArea + TrailerMax + 1; }
+std::size_t settingsBytesToRead()
+{
+    return RecordArea + TrailerMax + 1;
+}
 
 SettingsValues decodeSettingsValues(std::string_view bytes)
 {

@@ -28,7 +28,10 @@ long digitsValue(std::string_view digits, long cap)
     return value;
 }
 
-std::string quoted(const std::string &value) { return "「" + value + "」"; }
+std::string quoted(const std::string &value)
+{
+    return "「" + value + "」";
+}
 
 std::string portError(const std::string &subject, const std::string &port)
 {

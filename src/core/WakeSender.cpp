@@ -85,8 +85,8 @@ WakeResult sendWake(const WakeRequest &r, int lookupTimeoutMs)
 
     const HostLookup lookup = lookupHost(r.host, lookupTimeoutMs < 0 ? HostLookupTimeoutMs : lookupTimeoutMs);
     if (!lookup.ok) {
-        result.error = r.subject + "のHost or IPアドレス「" + r.host + "」が見つかりません！" + MessageLineBreak +
-                       lookup.reason;
+        result.error =
+            r.subject + "のHost or IPアドレス「" + r.host + "」が見つかりません！" + MessageLineBreak + lookup.reason;
         return result;
     }
 
@@ -117,9 +117,9 @@ WakeResult sendWake(const WakeRequest &r, int lookupTimeoutMs)
         const bool reserved = (err == EACCES || err == EPERM) && bindLocal(socket.fd(), family, 0);
         if (!reserved) {
             const std::string port = std::to_string(r.localPort);
-            result.error = failureHead(r) + (err == EADDRINUSE
-                                                 ? "送信元のポート " + port + " は他のプログラムが使用中です。"
-                                                 : "送信元のポート " + port + " を使えません: " + systemError(err));
+            result.error =
+                failureHead(r) + (err == EADDRINUSE ? "送信元のポート " + port + " は他のプログラムが使用中です。"
+                                                    : "送信元のポート " + port + " を使えません: " + systemError(err));
             return result;
         }
     }

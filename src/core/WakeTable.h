@@ -11,6 +11,9 @@ namespace orvane {
 WakeSettings wakeSettingsOf(const SettingsGrid &table, int pc);
 
 // A message of the wake rules for a message box.
-inline QString wakeText(const std::string &utf8) { return QString::fromStdString(utf8); }
+inline QString wakeText(const std::string &utf8)
+{
+    return QString::fromStdString(utf8);
+}
 
 } // namespace orvane

@@ -13,12 +13,14 @@ namespace orvane {
 
 namespace {
 
-constexpr int twips(int t) { return t / 15; }
+constexpr int twips(int t)
+{
+    return t / 15;
+}
 
 } // namespace
 
-Dialog::Dialog(QWidget *parent)
-    : QDialog(parent), m_start_lvl(new QLabel(this)), m_Timer1(new QTimer(this))
+Dialog::Dialog(QWidget *parent) : QDialog(parent), m_start_lvl(new QLabel(this)), m_Timer1(new QTimer(this))
 {
     setObjectName(QStringLiteral("Dialog"));
     setWindowTitle(QStringLiteral("Wake up!"));
@@ -46,7 +48,10 @@ void Dialog::Form_Load()
     m_Timer1->start();
 }
 
-void Dialog::Timer1_Timer() { forms().unloadDialog(); }
+void Dialog::Timer1_Timer()
+{
+    forms().unloadDialog();
+}
 
 void Dialog::showEvent(QShowEvent *event)
 {

@@ -27,9 +27,15 @@ TimedWake::TimedWake(QzCmn14 &common, QObject *parent)
     });
 }
 
-void TimedWake::start() { armNextTick(); }
+void TimedWake::start()
+{
+    armNextTick();
+}
 
-void TimedWake::setWakeCommand(WakeCommand command) { m_wake = std::move(command); }
+void TimedWake::setWakeCommand(WakeCommand command)
+{
+    m_wake = std::move(command);
+}
 
 void TimedWake::armNextTick()
 {

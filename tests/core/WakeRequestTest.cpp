@@ -78,7 +78,8 @@ TEST(WakeRequest, PortsFromOneTo65534)
 
 TEST(WakeRequest, SendCountMustBeAWholeNumber)
 {
-    const std::pair<std::string, int> accepted[] = {{"3", 3}, {"10", 10}, {"032767", 32767}, {"0", 0}, {"-5", 0}, {"-0", 0}};
+    const std::pair<std::string, int> accepted[] = {{"3", 3}, {"10", 10}, {"032767", 32767},
+                                                    {"0", 0}, {"-5", 0},  {"-0", 0}};
     for (const auto &[text, count] : accepted) {
         WakeSettings s = valid();
         s.count = text;

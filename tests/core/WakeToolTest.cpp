@@ -168,9 +168,9 @@ TEST_F(WakeTool, AdHocWakeOverIPv6)
 
 TEST_F(WakeTool, WrongUsagePrintsUsageWithStatusTwo)
 {
-    const QList<QStringList> wrong = {{},          {"0"},       {"6"},          {"12"},       {"abc"},
-                                      {"--bogus"}, {"1", "2"},  {"--mac", "x"}, {"--host", "h"},
-                                      {"--list", "1"}, {"--mac"}};
+    const QList<QStringList> wrong = {{},          {"0"},      {"6"},          {"12"},          {"abc"},
+                                      {"--bogus"}, {"1", "2"}, {"--mac", "x"}, {"--host", "h"}, {"--list", "1"},
+                                      {"--mac"}};
     for (const QStringList &args : wrong) {
         const ToolRun r = runTool(args);
         EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
@@ -194,8 +194,7 @@ TEST(PlainSettings, AgreesWithTheProgramsReader)
         const SettingsValues plain = decodeSettingsValues(std::string_view(bytes.constData(), bytes.size()));
         for (int r = 0; r < SettingsRows; ++r)
             for (int c = 0; c < SettingsColumns; ++c)
-                ASSERT_EQ(QString::fromStdString(plain[r][c]), grid.value(r, c))
-                    << what << " field " << r << "," << c;
+                ASSERT_EQ(QString::fromStdString(plain[r][c]), grid.value(r, c)) << what << " field " << r << "," << c;
     };
     SettingsGrid g = settings(9);
     g.set(5, 0, QString::fromUtf8("①②③ＡＢＣ～￢"));

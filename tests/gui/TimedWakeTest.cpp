@@ -1,15 +1,15 @@
 // The timed wake over a simulated day: ticks that come late or twice, midnight, long gaps.
 
+#include "wake/TimedWake.h"
 #include "app/Forms.h"
 #include "app/SettingsModule.h"
 #include "common/QzCmn14.h"
 #include "core/TimeText.h"
-#include "core/WakeSchedule.h"
 #include "core/WakeLoopback.h"
+#include "core/WakeSchedule.h"
 #include "support/FakeClock.h"
 #include "support/FakeDesktop.h"
 #include "wake/PcStart.h"
-#include "wake/TimedWake.h"
 
 #include <gtest/gtest.h>
 
@@ -81,8 +81,8 @@ TEST_F(TimedWakeTest, WholeDayWithJitteredTicks)
     setPc(3, "1", "12:00:00");
     setPc(4, "1", "00:00:00");
     setPc(5, "x", "12:00:00");
-    const QList<std::pair<int, double>> expected = {{4, 0}, {2, secondsOf("07:30:00")}, {1, secondsOf("12:00:00")},
-                                                    {3, secondsOf("12:00:00")}, {4, 86400}};
+    const QList<std::pair<int, double>> expected = {
+        {4, 0}, {2, secondsOf("07:30:00")}, {1, secondsOf("12:00:00")}, {3, secondsOf("12:00:00")}, {4, 86400}};
 
     std::mt19937 random(2024);
     std::uniform_real_distribution<double> small(-0.08, 0.08);

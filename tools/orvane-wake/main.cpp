@@ -27,19 +27,18 @@ const char UsageText[] = "使い方: orvane-wake N\n"
                          "        orvane-wake --mac XX:XX:XX:XX:XX:XX --host HOST [--port PORT] [--count COUNT]\n"
                          "        orvane-wake --help | --version\n";
 
-const char HelpText[] =
-    "\n"
-    "Wake-on-LAN のマジックパケットを Orvane と同じ確認、同じデータグラムで送ります。\n"
-    "\n"
-    "  N        カレントディレクトリの System.ini の PC N (1～5) を起動します。\n"
-    "  --list   System.ini の設定を表示します: ポート番号、送信回数、続いて PC ごとに\n"
-    "           番号・名前・Host・MACアドレス・タイマー・起動時刻をタブ区切りで 1 行ずつ。\n"
-    "  --mac    MACアドレス (16進数 6 個を \":\" か \"-\" で区切る)\n"
-    "  --host   ホスト名、IPv4/IPv6 アドレス、またはブロードキャストアドレス\n"
-    "  --port   UDP ポート番号 (省略時 9)。送信元ポートはポート番号 + 1 です。\n"
-    "  --count  送信回数 (省略時 3)\n"
-    "\n"
-    "終了コード: 0 送信した、1 設定の誤りか送信の失敗、2 使い方の誤り\n";
+const char HelpText[] = "\n"
+                        "Wake-on-LAN のマジックパケットを Orvane と同じ確認、同じデータグラムで送ります。\n"
+                        "\n"
+                        "  N        カレントディレクトリの System.ini の PC N (1～5) を起動します。\n"
+                        "  --list   System.ini の設定を表示します: ポート番号、送信回数、続いて PC ごとに\n"
+                        "           番号・名前・Host・MACアドレス・タイマー・起動時刻をタブ区切りで 1 行ずつ。\n"
+                        "  --mac    MACアドレス (16進数 6 個を \":\" か \"-\" で区切る)\n"
+                        "  --host   ホスト名、IPv4/IPv6 アドレス、またはブロードキャストアドレス\n"
+                        "  --port   UDP ポート番号 (省略時 9)。送信元ポートはポート番号 + 1 です。\n"
+                        "  --count  送信回数 (省略時 3)\n"
+                        "\n"
+                        "終了コード: 0 送信した、1 設定の誤りか送信の失敗、2 使い方の誤り\n";
 
 void print(FILE *stream, std::string text)
 {
