@@ -7,6 +7,8 @@
 
 #include <QUdpSocket>
 
+#include <algorithm>
+
 using namespace orvane;
 using namespace orvane::test;
 
@@ -26,6 +28,13 @@ WakeSettings pc(const std::string &host, quint16 port, const std::string &count 
 }
 
 const QByteArray Mac("\x00\x11\x22\x33\x44\x55", 6);
+
+// A name the resolver doesn't know; where the name server is slow or silent, the bounded wait says so.
+bool isDnsRefusal(const std::string &reason)
+{
+    return reason == "この名前のホストはありません。" || reason == "名前解決サーバーから答えがありませんでした。" ||
+           reason == "名前解決が 3 秒以内に終わりませんでした。";
+}
 
 void expectDatagrams(const QList<UdpReceiver::Datagram> &got, int count, quint16 port, const QByteArray &packet,
                      const QHostAddress &from)
@@ -143,7 +152,7 @@ TEST(WakeSender, UnknownHostIsReportedAndNothingSent)
         std::string reason;
     };
     const Case cases[] = {
-        {"no-such-host.invalid", "この名前のホストはありません。"},
+        {"no-such-host.invalid", "dns"},
         {" 127.0.0.1", "この名前のホストはありません。"},
         {std::string("\0\0\0", 3), "この名前のホストはありません。"},
         {"fe80::1%no-such-interface", ""},
@@ -153,8 +162,12 @@ TEST(WakeSender, UnknownHostIsReportedAndNothingSent)
         EXPECT_FALSE(r.ok) << c.host;
         const std::string head = "PC2「Server」のHost or IPアドレス「" + c.host + "」が見つかりません！\r\n";
         EXPECT_EQ(r.error.substr(0, head.size()), head);
-        if (!c.reason.empty())
-            EXPECT_EQ(r.error.substr(head.size()), c.reason);
+        const std::string reason = r.error.substr(std::min(head.size(), r.error.size()));
+        if (c.reason == "dns") {
+            EXPECT_TRUE(isDnsRefusal(reason)) << reason;
+        } else if (!c.reason.empty()) {
+            EXPECT_EQ(reason, c.reason);
+        }
     }
     EXPECT_TRUE(target.rx().receive(1, QuietMs).isEmpty());
 }
