@@ -39,6 +39,7 @@ Dialog::Dialog(QWidget *parent) : QDialog(parent), m_start_lvl(new QLabel(this))
     m_Timer1->setObjectName(QStringLiteral("Timer1"));
     m_Timer1->setInterval(5000);
     m_Timer1->setSingleShot(true);
+    m_Timer1->setTimerType(Qt::PreciseTimer);
     connect(m_Timer1, &QTimer::timeout, this, &Dialog::Timer1_Timer);
 }
 
