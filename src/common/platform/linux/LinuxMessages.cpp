@@ -11,6 +11,7 @@
 #include <QShortcut>
 
 #include <canberra.h>
+#include <dlfcn.h>
 
 #include <condition_variable>
 #include <cstdio>
@@ -130,8 +131,22 @@ private:
         }
     }
 
+    // ALSA writes every failure to open a sound card to stderr; on a machine without one each
+    // beep would print a dozen lines. Canberra's ALSA backend shares the library loaded here.
+    static void ignoreAlsaError(const char *, int, const char *, int, const char *, ...) {}
+    static void silenceAlsa()
+    {
+        using ErrorHandler = void (*)(const char *, int, const char *, int, const char *, ...);
+        if (void *alsa = dlopen("libasound.so.2", RTLD_LAZY)) {
+            if (auto set = reinterpret_cast<int (*)(ErrorHandler)>(dlsym(alsa, "snd_lib_error_set_handler")))
+                set(&ignoreAlsaError);
+        }
+    }
+
     ca_context *context()
     {
+        if (!m_context)
+            silenceAlsa();
         if (!m_context && ca_context_create(&m_context) == CA_SUCCESS)
             ca_context_change_props(m_context, CA_PROP_APPLICATION_NAME, "Orvane", CA_PROP_APPLICATION_ID,
                                     "orvane", nullptr);
