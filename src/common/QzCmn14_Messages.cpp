@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace orvane {
 
@@ -65,13 +66,14 @@ QVariant QzCmn14::MsgBeep(qint32 sound)
 
 void QzCmn14::Err_Msg(const QString &Procedure_name)
 {
-    const PendingError error = pendingError();
+    // Cleared as soon as it is read: handlers run while the box is up, and an error they leave
+    // pending must not be wiped when this box closes.
+    const PendingError error = std::exchange(pendingError(), PendingError{});
     desktop().messageBeep(MB_Syserr.toInt());
     const QString text = QStringLiteral("エラー番号") + signedText(error.number) + QLatin1Char(' ') + error.description +
                          CrLf + CrLf + QStringLiteral("プロシージャ名 = [") + Procedure_name + QLatin1Char(']');
     // 0x1010: system-modal, OK, stop icon.
     desktop().messageBoxWithHelp(text, QStringLiteral("予期せぬエラー"), 0x1010, error.helpFile, error.helpContext);
-    pendingError() = PendingError{};
 }
 
 // A text longer than the counter can step through is refused the way an overflow always was: the

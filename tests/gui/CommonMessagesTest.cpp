@@ -127,6 +127,31 @@ TEST(CommonServices, ErrMsgReportsAndClearsThePendingError)
     EXPECT_TRUE(fake.boxes[1].helpFile.isEmpty());
 }
 
+TEST(CommonServices, ErrMsgKeepsAnErrorRaisedWhileItsBoxIsUp)
+{
+    // A desktop whose first box lets a timer handler fail while it is shown.
+    struct BusyDesktop : FakeDesktop {
+        int messageBoxWithHelp(const QString &text, const QString &title, int style, const QString &helpFile,
+                               qint32 helpContext) override
+        {
+            if (!boxes.isEmpty())
+                return FakeDesktop::messageBoxWithHelp(text, title, style, helpFile, helpContext);
+            raisePendingError(5, QString::fromUtf8("プロシージャの呼び出し、または引数が不正です。"));
+            return FakeDesktop::messageBoxWithHelp(text, title, style, helpFile, helpContext);
+        }
+    } fake;
+    QzCmn14 c;
+    raisePendingError(13, utf8("型が一致しません。"));
+    c.Err_Msg(QStringLiteral("Timer1_Timer"));
+    ASSERT_EQ(fake.boxes.size(), 1);
+    EXPECT_TRUE(fake.boxes[0].text.startsWith(utf8("エラー番号 13 ")));
+    EXPECT_EQ(pendingError().number, 5) << "the later error is still there to be reported";
+    c.Err_Msg(QStringLiteral("Timer1_Timer"));
+    ASSERT_EQ(fake.boxes.size(), 2);
+    EXPECT_TRUE(fake.boxes[1].text.startsWith(utf8("エラー番号 5 ")));
+    EXPECT_EQ(pendingError().number, 0);
+}
+
 TEST(CommonServices, ErrMsgWritesNegativeNumbersWithTheirSign)
 {
     FakeDesktop fake;
