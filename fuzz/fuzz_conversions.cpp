@@ -23,8 +23,7 @@ void check(bool condition, const char *what)
     }
 }
 
-template <typename T>
-void checkReport(const Converted<T> &r, const char *member)
+template <typename T> void checkReport(const Converted<T> &r, const char *member)
 {
     if (r.ok())
         return;

@@ -7,8 +7,7 @@ namespace orvane {
 namespace {
 
 // Shows the report of a failed conversion; the button that closes the box doesn't matter.
-template <typename T>
-T shown(QzCmn14 &self, const Converted<T> &result)
+template <typename T> T shown(QzCmn14 &self, const Converted<T> &result)
 {
     if (!result.ok())
         self.Msg_Box(self.KindErr, result.report);
@@ -17,11 +16,20 @@ T shown(QzCmn14 &self, const Converted<T> &result)
 
 } // namespace
 
-QString QzCmn14::LongTo16bit(const qint32 &cvLong) { return shown(*this, longTo16bit(cvLong)); }
+QString QzCmn14::LongTo16bit(const qint32 &cvLong)
+{
+    return shown(*this, longTo16bit(cvLong));
+}
 
-qint16 QzCmn14::LongToInt(const qint32 &cvLong) { return shown(*this, longToInt(cvLong)); }
+qint16 QzCmn14::LongToInt(const qint32 &cvLong)
+{
+    return shown(*this, longToInt(cvLong));
+}
 
-QString QzCmn14::LongToHex(const qint32 &cvLong) { return longToHex(cvLong); }
+QString QzCmn14::LongToHex(const qint32 &cvLong)
+{
+    return longToHex(cvLong);
+}
 
 qint16 QzCmn14::HexToInt(QString &cvHex)
 {
@@ -35,6 +43,9 @@ qint32 QzCmn14::HexToLong(QString &cvHex)
     return shown(*this, hexToLong(cvHex));
 }
 
-qint32 QzCmn14::IntToLong(const qint16 &cvInt) { return intToLong(cvInt); }
+qint32 QzCmn14::IntToLong(const qint16 &cvInt)
+{
+    return intToLong(cvInt);
+}
 
 } // namespace orvane

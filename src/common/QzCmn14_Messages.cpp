@@ -70,8 +70,9 @@ void QzCmn14::Err_Msg(const QString &Procedure_name)
     // pending must not be wiped when this box closes.
     const PendingError error = std::exchange(pendingError(), PendingError{});
     desktop().messageBeep(MB_Syserr.toInt());
-    const QString text = QStringLiteral("エラー番号") + signedText(error.number) + QLatin1Char(' ') + error.description +
-                         CrLf + CrLf + QStringLiteral("プロシージャ名 = [") + Procedure_name + QLatin1Char(']');
+    const QString text = QStringLiteral("エラー番号") + signedText(error.number) + QLatin1Char(' ') +
+                         error.description + CrLf + CrLf + QStringLiteral("プロシージャ名 = [") + Procedure_name +
+                         QLatin1Char(']');
     // 0x1010: system-modal, OK, stop icon.
     desktop().messageBoxWithHelp(text, QStringLiteral("予期せぬエラー"), 0x1010, error.helpFile, error.helpContext);
 }

@@ -21,7 +21,10 @@ constexpr double LongestNapMs = 1000.0;
 
 } // namespace
 
-QString QzCmn14::GetTime() { return roundedTimeText(clock().secondsSinceMidnight()); }
+QString QzCmn14::GetTime()
+{
+    return roundedTimeText(clock().secondsSinceMidnight());
+}
 
 // Waits from the rounded start as always, but sleeps until an event or the end arrives instead of
 // polling, and measures the time on the monotonic clock as well: the time of day starts again at 0

@@ -31,9 +31,15 @@ int hexDigit(QChar c)
 }
 
 // Upper-case hexadecimal digits without leading zeros; negative values as their 32-bit pattern.
-QString hexForm(qint32 value) { return QString::number(static_cast<quint32>(value), 16).toUpper(); }
+QString hexForm(qint32 value)
+{
+    return QString::number(static_cast<quint32>(value), 16).toUpper();
+}
 
-QString padTo4(const QString &hex) { return hex.size() >= 4 ? hex : QString(4 - hex.size(), QLatin1Char('0')) + hex; }
+QString padTo4(const QString &hex)
+{
+    return hex.size() >= 4 ? hex : QString(4 - hex.size(), QLatin1Char('0')) + hex;
+}
 
 } // namespace
 
@@ -92,7 +98,10 @@ Converted<qint16> longToInt(qint32 cvLong)
     return {static_cast<qint16>(static_cast<quint16>(cvLong)), QString()};
 }
 
-QString longToHex(qint32 cvLong) { return padTo4(hexForm(cvLong)); }
+QString longToHex(qint32 cvLong)
+{
+    return padTo4(hexForm(cvLong));
+}
 
 Converted<qint16> hexToInt(const QString &cvHex)
 {
@@ -110,8 +119,14 @@ Converted<qint32> hexToLong(const QString &cvHex)
     return {static_cast<qint32>(v), QString()};
 }
 
-qint32 intToLong(qint16 cvInt) { return static_cast<quint16>(cvInt); }
+qint32 intToLong(qint16 cvInt)
+{
+    return static_cast<quint16>(cvInt);
+}
 
-QString intToHex(qint16 cvInt) { return padTo4(QString::number(static_cast<quint16>(cvInt), 16).toUpper()); }
+QString intToHex(qint16 cvInt)
+{
+    return padTo4(QString::number(static_cast<quint16>(cvInt), 16).toUpper());
+}
 
 } // namespace orvane

@@ -16,8 +16,7 @@ namespace orvane {
 // between digits is not. Leading zeros don't count towards the width.
 
 // A result, or the neutral result with the three-line report that the caller shows.
-template <typename T>
-struct Converted {
+template <typename T> struct Converted {
     T value{};
     QString report; // empty on success
 

@@ -27,6 +27,9 @@ double roundHalfEven(double seconds)
     return down;
 }
 
-QString roundedTimeText(double secondsSinceMidnight) { return timeText(roundHalfEven(secondsSinceMidnight)); }
+QString roundedTimeText(double secondsSinceMidnight)
+{
+    return timeText(roundHalfEven(secondsSinceMidnight));
+}
 
 } // namespace orvane

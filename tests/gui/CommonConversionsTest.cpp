@@ -70,8 +70,8 @@ TEST(CommonConversions, LongTo16bitOutOfRange)
         FakeDesktop fake;
         QzCmn14 c;
         EXPECT_EQ(c.LongTo16bit(bad), QString());
-        expectReport(fake, report("変換するデータが異常です！", "LongTo16bit",
-                                  bad < 0 ? "Value = -1" : "Value =  65536"));
+        expectReport(fake,
+                     report("変換するデータが異常です！", "LongTo16bit", bad < 0 ? "Value = -1" : "Value =  65536"));
     }
 }
 

@@ -9,7 +9,10 @@ using namespace orvane::test;
 
 namespace {
 
-QString utf8(const char *text) { return QString::fromUtf8(text); }
+QString utf8(const char *text)
+{
+    return QString::fromUtf8(text);
+}
 
 } // namespace
 
@@ -59,9 +62,9 @@ TEST(CommonServices, MessageBoxKinds)
         int answer; // what the user presses
     };
     const Row rows[] = {
-        {"err", 48, 16, "Error", 1},   {"chk", 32, 32, "確認", 1}, {"info", 64, 64, "情報", 1},
-        {"okc", 32, 33, "確認", 2},    {"yn", 32, 36, "確認", 7},  {"ync", 32, 35, "確認", 2},
-        {"rc", 32, 37, "再試行", 4},   {"rc", 32, 37, "再試行", 2}, {"ync", 32, 35, "確認", 6},
+        {"err", 48, 16, "Error", 1}, {"chk", 32, 32, "確認", 1},  {"info", 64, 64, "情報", 1},
+        {"okc", 32, 33, "確認", 2},  {"yn", 32, 36, "確認", 7},   {"ync", 32, 35, "確認", 2},
+        {"rc", 32, 37, "再試行", 4}, {"rc", 32, 37, "再試行", 2}, {"ync", 32, 35, "確認", 6},
     };
     for (const Row &row : rows) {
         FakeDesktop fake;

@@ -181,7 +181,8 @@ TEST(CommonTiming, WaitLetsEventsRunAndEmptiesItsTimesMeanwhile)
     ASSERT_GE(seenDuringWait.size(), 3);
     EXPECT_EQ(seenDuringWait[0], QString()) << "both empty while waiting";
     // Started on or just after the third tick (13:53:21.0), it lasts half a second from the rounded start.
-    EXPECT_TRUE(innerStart == QStringLiteral("13:53:21") || innerStart == QStringLiteral("13:53:22")) << innerStart.toStdString();
+    EXPECT_TRUE(innerStart == QStringLiteral("13:53:21") || innerStart == QStringLiteral("13:53:22"))
+        << innerStart.toStdString();
     EXPECT_EQ(innerFinish, innerStart);
     EXPECT_EQ(c.WaitStartTime, QStringLiteral("13:53:20")) << "the outer wait's times overwrite the inner's";
     EXPECT_EQ(c.WaitFinishTime, QStringLiteral("13:53:23"));

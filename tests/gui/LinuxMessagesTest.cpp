@@ -101,7 +101,8 @@ TEST(LinuxMessageBox, ErrorBoxWithOk)
 {
     LinuxDesktop desktop;
     BoxAnswerer answerer(press(Qt::Key_Return));
-    EXPECT_EQ(desktop.messageBox(QString::fromUtf8("ポート番号が異常です！\r\n二行目"), QStringLiteral("Error"), 16), 1);
+    EXPECT_EQ(desktop.messageBox(QString::fromUtf8("ポート番号が異常です！\r\n二行目"), QStringLiteral("Error"), 16),
+              1);
     ASSERT_TRUE(answerer.answered);
     EXPECT_EQ(answerer.seen.title, QStringLiteral("Error"));
     EXPECT_EQ(answerer.seen.text, QString::fromUtf8("ポート番号が異常です！\n二行目"));
@@ -239,8 +240,9 @@ TEST(LinuxMessageBox, F1WithoutHelpFileDoesNothing)
         QTest::keyClick(box, Qt::Key_F1);
         QTest::keyClick(box, Qt::Key_Return);
     });
-    EXPECT_EQ(desktop.messageBoxWithHelp(QStringLiteral("boom"), QString::fromUtf8("予期せぬエラー"), 0x1010, QString(), 0),
-              1);
+    EXPECT_EQ(
+        desktop.messageBoxWithHelp(QStringLiteral("boom"), QString::fromUtf8("予期せぬエラー"), 0x1010, QString(), 0),
+        1);
     EXPECT_TRUE(fake.helpCalls.isEmpty());
 }
 
@@ -280,9 +282,9 @@ TEST(LinuxSounds, PlayedSoundsTryThemeThenFileThenDefault)
 
     writeAll(cwd.file(QStringLiteral("ding.wav")), QByteArray("RIFF"));
     EXPECT_EQ(linuxsound::playAttempts(QStringLiteral("ding.wav")),
-              (QList<Attempt>{theme(QStringLiteral("ding.wav")),
-                              Attempt{Attempt::File, QFileInfo(cwd.file(QStringLiteral("ding.wav"))).absoluteFilePath()},
-                              bell}));
+              (QList<Attempt>{
+                  theme(QStringLiteral("ding.wav")),
+                  Attempt{Attempt::File, QFileInfo(cwd.file(QStringLiteral("ding.wav"))).absoluteFilePath()}, bell}));
     const QString path = QStringLiteral("/usr/share/sounds/freedesktop/stereo/complete.oga");
     EXPECT_EQ(linuxsound::playAttempts(path), (QList<Attempt>{Attempt{Attempt::File, path}, bell}));
     EXPECT_EQ(linuxsound::playAttempts(QStringLiteral("/no/such/file.wav")), QList<Attempt>{bell});

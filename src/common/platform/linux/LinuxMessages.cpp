@@ -148,8 +148,8 @@ private:
         if (!m_context)
             silenceAlsa();
         if (!m_context && ca_context_create(&m_context) == CA_SUCCESS)
-            ca_context_change_props(m_context, CA_PROP_APPLICATION_NAME, "Orvane", CA_PROP_APPLICATION_ID,
-                                    "orvane", nullptr);
+            ca_context_change_props(m_context, CA_PROP_APPLICATION_NAME, "Orvane", CA_PROP_APPLICATION_ID, "orvane",
+                                    nullptr);
         return m_context;
     }
 
@@ -162,16 +162,16 @@ private:
         if (request.replaceable)
             ca_context_cancel(ctx, PlayedSoundId);
         for (const Attempt &attempt : request.attempts) {
-            const QByteArray value = attempt.kind == Attempt::File ? QFile::encodeName(attempt.value)
-                                                                   : attempt.value.toUtf8();
+            const QByteArray value =
+                attempt.kind == Attempt::File ? QFile::encodeName(attempt.value) : attempt.value.toUtf8();
             const int rc = attempt.kind == Attempt::File
                                ? ca_context_play(ctx, id, CA_PROP_MEDIA_FILENAME, value.constData(),
                                                  CA_PROP_CANBERRA_CACHE_CONTROL, "never", nullptr)
                                : ca_context_play(ctx, id, CA_PROP_EVENT_ID, value.constData(), nullptr);
             // Only a missing or unreadable sound is worth the next attempt; without a working
             // sound server there is silence, as on a machine without a sound card.
-            if (rc != CA_ERROR_NOTFOUND && rc != CA_ERROR_CORRUPT && rc != CA_ERROR_NOTSUPPORTED &&
-                rc != CA_ERROR_IO && rc != CA_ERROR_ACCESS && rc != CA_ERROR_INVALID)
+            if (rc != CA_ERROR_NOTFOUND && rc != CA_ERROR_CORRUPT && rc != CA_ERROR_NOTSUPPORTED && rc != CA_ERROR_IO &&
+                rc != CA_ERROR_ACCESS && rc != CA_ERROR_INVALID)
                 return;
         }
     }
@@ -291,7 +291,10 @@ int LinuxDesktop::messageBoxWithHelp(const QString &text, const QString &title, 
     return showBox(text, title, style, helpFile, helpContext);
 }
 
-void LinuxDesktop::messageBeep(int sound) { SoundPlayer::instance().enqueue(linuxsound::beepAttempts(sound), false); }
+void LinuxDesktop::messageBeep(int sound)
+{
+    SoundPlayer::instance().enqueue(linuxsound::beepAttempts(sound), false);
+}
 
 void LinuxDesktop::playSound(const QString &name)
 {
