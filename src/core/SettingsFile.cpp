@@ -130,28 +130,21 @@ struct Record {
 // Field is a fixed field (20 UTF-16 units).
 Record encodeRecord(const QString &field)
 {
-    Record r{QByteArray(), true};
-    r.bytes.reserve(RecordBytes);
-    // Character by character, so that a cut never splits a double-byte character. Padding blanks
-    // that don't fit any more (behind double-byte text) are no loss: a reader pads again.
-    for (QChar ch : field) {
-        // ASCII is itself in code page 932, and most of a field is ASCII blanks.
-        if (ch.unicode() < 0x80) {
-            if (r.bytes.size() == RecordBytes)
-                break;
-            r.bytes += static_cast<char>(ch.unicode());
-            continue;
-        }
-        bool lossless = true;
-        const QByteArray b = toCp932(QString(ch), &lossless);
-        if (r.bytes.size() + b.size() > RecordBytes)
+    bool lossless = true;
+    const QByteArray all = toCp932(field, &lossless);
+    // Cut where the next character would pass byte 20; the converter's output is well-formed, so its
+    // lead bytes tell the double-byte characters. Padding blanks that no longer fit behind
+    // double-byte text are no loss: every reader pads again.
+    qsizetype cut = 0;
+    while (cut < all.size()) {
+        const auto b = static_cast<unsigned char>(all.at(cut));
+        const qsizetype width = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC) ? 2 : 1;
+        if (cut + width > RecordBytes)
             break;
-        if (!lossless)
-            r.exact = false;
-        r.bytes += b;
+        cut += width;
     }
-    if (r.bytes.size() < RecordBytes)
-        r.bytes.append(RecordBytes - r.bytes.size(), ' ');
+    Record r{all.left(cut), lossless};
+    r.bytes.append(RecordBytes - r.bytes.size(), ' ');
     // Catches cut text and the one-way mappings, which convert without complaint.
     if (r.exact && fixedField(fromCp932(r.bytes)) != field)
         r.exact = false;

@@ -44,5 +44,4 @@ TEST(FixedField, GridStartsWithNulFieldsAndStoresFixedFields)
     EXPECT_EQ(g.at(5, 9), QStringLiteral("07:30:00") + QString(12, u' '));
     EXPECT_EQ(g.value(5, 9), QStringLiteral("07:30:00"));
     EXPECT_NE(g, SettingsGrid());
-    EXPECT_THROW(g.at(6, 0), std::out_of_range);
 }
