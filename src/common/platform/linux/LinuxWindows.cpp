@@ -2,6 +2,7 @@
 
 #include "common/TrayParts.h"
 #include "common/platform/linux/HelpViewer.h"
+#include "common/platform/linux/LinuxTray.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -262,6 +263,12 @@ constexpr long NetWmStateAdd = 1;
 constexpr long SourceApplication = 1;
 
 } // namespace
+
+QSystemTrayIcon *trayIconOf(qint32 hWnd, quint32 uID)
+{
+    const auto found = trayEntries().constFind(TrayKey(hWnd, uID));
+    return found == trayEntries().constEnd() ? nullptr : found->icon.data();
+}
 
 bool LinuxDesktop::notifyIcon(int message, const TrayRecord &record)
 {
