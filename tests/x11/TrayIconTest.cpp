@@ -109,7 +109,6 @@ TEST_F(TrayHost, PressesOnTheIconReachItsWindowAsMouseCodes)
     ASSERT_TRUE(common.TrayAddIcon(hWnd(), iconHandle(square(Qt::yellow)), QStringLiteral("press me")));
     QSystemTrayIcon *icon = trayIconOf(hWnd(), 1);
     ASSERT_TRUE(embedded(icon));
-    ASSERT_TRUE(embedded(icon));
 
     auto seen = [&](int count) {
         return [&, count] { return QTest::qWaitFor([&] { return m_window.notifications.size() >= count; }, 2000); };
