@@ -3,6 +3,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QHelpContentModel>
+#include <QScreen>
 #include <QHelpContentWidget>
 #include <QHelpEngine>
 #include <QHelpIndexWidget>
@@ -80,7 +83,11 @@ HelpViewer::HelpViewer(QHelpEngine *engine, const QString &collectionFile)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);
     resize(780, 540);
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
+    connect(m_engine->contentModel(), &QHelpContentModel::contentsCreated, m_engine->contentWidget(),
+            &QTreeView::expandAll);
     connect(m_engine->contentWidget(), &QHelpContentWidget::linkActivated, this, &HelpViewer::showPage);
     connect(m_engine->indexWidget(), &QHelpIndexWidget::documentActivated, this,
             [this](const QHelpLink &link, const QString &) { showPage(link.url); });
