@@ -3,11 +3,14 @@
 #include "app/SettingsModule.h"
 #include "common/TrayParts.h"
 #include "core/SettingsFile.h"
+#include "core/WakeLoopback.h"
+#include "support/FakeClock.h"
 #include "support/FakeDesktop.h"
 #include "support/TempDir.h"
 #include "ui/main/AboutF.h"
 #include "ui/main/MainF.h"
 #include "ui/settings/Settings.h"
+#include "wake/Dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -400,6 +403,61 @@ TEST_F(MainWindow, F1OpensTheTopicOfTheWindowOrOfTheHighlightedEntry)
         EXPECT_EQ(m_desktop.helpCalls[0].data, c.context) << c.entry;
         EXPECT_FALSE(c.menu->isVisible()) << c.entry;
     }
+}
+
+TEST_F(MainWindow, EachPcButtonAndItsMenuEntryWakeThatPc)
+{
+    LoopbackTarget target;
+    ASSERT_TRUE(target.ok());
+    SettingsGrid g = grid({{0, 0, QString::number(target.port())}, {0, 1, "1"}});
+    for (int n = 1; n <= 5; ++n)
+        setPc(g, n, QStringLiteral("PC-%1").arg(n), "127.0.0.1", {"00", "11", "22", "33", "44", QStringLiteral("0%1").arg(n)},
+              "0", "");
+    writeSettings(g);
+    MainF *main = load();
+
+    // Button n, then entry n, for every PC: each sends the packet of its own PC's MAC address.
+    for (int n = 1; n <= 5; ++n) {
+        child<QPushButton>(main, QStringLiteral("PC_start_%1").arg(n))->click();
+        action(main, QStringLiteral("PC%1_start").arg(n).toLatin1().constData())->trigger();
+    }
+    const QList<UdpReceiver::Datagram> datagrams = target.rx().receive(10, 20000);
+    ASSERT_EQ(datagrams.size(), 10);
+    for (int i = 0; i < 10; ++i) {
+        const int pc = i / 2 + 1;
+        EXPECT_EQ(datagrams[i].data.size(), 102);
+        EXPECT_EQ(datagrams[i].data.right(6), QByteArray::fromHex("0011223344") + char(pc)) << "datagram " << i;
+    }
+    EXPECT_EQ(m_desktop.sounds.size(), 10);
+    ASSERT_NE(m_forms.loadedDialog(), nullptr) << "the notice is shown";
+    EXPECT_TRUE(m_desktop.boxes.isEmpty());
+    EXPECT_FALSE(main->isVisible());
+}
+
+TEST_F(MainWindow, APcWithoutHostGetsTheSameMessageFromItsButtonAndItsEntry)
+{
+    writeSettings(grid({{0, 0, "9"}, {0, 1, "3"}, {4, 0, "Lab"}}));
+    MainF *main = load();
+    child<QPushButton>(main, "PC_start_4")->click();
+    action(main, "PC4_start")->trigger();
+    ASSERT_EQ(m_desktop.boxes.size(), 2);
+    for (const FakeDesktop::Box &box : m_desktop.boxes)
+        EXPECT_EQ(box.text, QStringLiteral("Host or IPアドレスが設定されていません！"));
+    EXPECT_EQ(m_forms.loadedDialog(), nullptr);
+}
+
+TEST_F(MainWindow, TheClockTicksWhileTheWindowIsHidden)
+{
+    FakeClock clock(7 * 3600 + 30 * 60);
+    MainF *main = load();
+    ASSERT_FALSE(main->isVisible());
+    auto *time = child<QLabel>(main, "time_lvl");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return time->text() == QStringLiteral("07:30:00"); }, 10000))
+        << time->text().toStdString();
+    clock.advance(1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return time->text() == QStringLiteral("07:30:01"); }, 10000))
+        << time->text().toStdString();
+    EXPECT_FALSE(main->isVisible());
 }
 
 TEST_F(MainWindow, ExitUnloadsEveryWindowAndEndsTheEventLoop)

@@ -4,16 +4,14 @@
 #include "app/SettingsModule.h"
 #include "common/TrayParts.h"
 #include "core/Text.h"
+#include "core/WakeSchedule.h"
 #include "ui/main/AboutF.h"
 #include "ui/main/Looks.h"
 #include "ui/main/TrayDispatch.h"
 #include "ui/settings/Settings.h"
 
-#if __has_include("wake/PcStart.h")
 #include "wake/PcStart.h"
 #include "wake/TimedWake.h"
-#define ORVANE_WAKE_READY 1
-#endif
 
 #include <QAction>
 #include <QApplication>
@@ -54,15 +52,6 @@ QPushButton *button(QWidget *parent, const QString &name, const QString &text, i
     b->setAutoDefault(false);
     b->setDefault(false);
     return b;
-}
-
-// The timer flag reads ON only when it is the number 1; "0", "2" and anything that isn't a number
-// read OFF.
-bool isNumberOne(const QString &flag)
-{
-    bool ok = false;
-    const double value = flag.trimmed().toDouble(&ok);
-    return ok && value == 1.0;
 }
 
 } // namespace
@@ -185,11 +174,10 @@ qint32 MainF::hWnd() { return static_cast<qint32>(winId()); }
 
 void MainF::Form_Load()
 {
-#ifdef ORVANE_WAKE_READY
+    // The clock and the timed wake run from load on, hidden or not.
     m_timedWake = new TimedWake(m_common, this);
     connect(m_timedWake, &TimedWake::timeShown, m_time_lvl, &QLabel::setText);
     m_timedWake->start();
-#endif
     LoadSettings();
     centreOnScreen();
     const bool inTray = m_common.TrayAddIcon(hWnd(), iconHandle(windowIcon()), TrayTip);
@@ -248,7 +236,8 @@ void MainF::showSettings(const SettingsGrid &table)
         // An empty name keeps the caption the button has: its default or a name shown earlier.
         if (!field(n, 0).isEmpty())
             m_PC_start[n]->setText(field(n, 0) + start);
-        const QString timer = isNumberOne(field(n, 8)) ? QStringLiteral("ON") : QStringLiteral("OFF");
+        // ON exactly when the timed wake would wake the PC: "0", "2" and what isn't a number read OFF.
+        const QString timer = timerFlagOn(field(n, 8)) ? QStringLiteral("ON") : QStringLiteral("OFF");
         m_Info_lvl[n - 1]->setText(QStringLiteral("IP = ") + field(n, 1) + CrLf + QStringLiteral("MAC = ") + mac +
                                    CrLf + QStringLiteral("Timer = ") + timer + QStringLiteral(" / ") + field(n, 9));
     }
@@ -302,11 +291,7 @@ void MainF::About_Click()
 
 void MainF::PC_start_Click(qint16 Index)
 {
-#ifdef ORVANE_WAKE_READY
     ::orvane::PC_start_Click(m_common, Index);
-#else
-    Q_UNUSED(Index);
-#endif
 }
 
 void MainF::PC1_start_Click() { PC_start_Click(1); }
