@@ -47,15 +47,30 @@ bool QzCmn14::TrayModifyIcon(qint32 Icon, const QString &ToolTip)
     return desktop().notifyIcon(NimModify, m_tray);
 }
 
-bool QzCmn14::TrayDelIcon() { return desktop().notifyIcon(NimDelete, m_tray); }
+bool QzCmn14::TrayDelIcon()
+{
+    return desktop().notifyIcon(NimDelete, m_tray);
+}
 
-qint32 QzCmn14::Find_Window(const QString &AppName) { return desktop().findWindow(AppName); }
+qint32 QzCmn14::Find_Window(const QString &AppName)
+{
+    return desktop().findWindow(AppName);
+}
 
-void QzCmn14::WindowTop(qint32 hWnd) { desktop().setForegroundWindow(hWnd); }
+void QzCmn14::WindowTop(qint32 hWnd)
+{
+    desktop().setForegroundWindow(hWnd);
+}
 
-void QzCmn14::WindowTopMost(qint32 hWnd) { desktop().setTopMost(hWnd, true); }
+void QzCmn14::WindowTopMost(qint32 hWnd)
+{
+    desktop().setTopMost(hWnd, true);
+}
 
-void QzCmn14::WindowTopMostRst(qint32 hWnd) { desktop().setTopMost(hWnd, false); }
+void QzCmn14::WindowTopMostRst(qint32 hWnd)
+{
+    desktop().setTopMost(hWnd, false);
+}
 
 bool QzCmn14::AppClose(const QString &AppName)
 {

@@ -29,7 +29,8 @@ QByteArray cutToBytes(const QString &text, int limit)
 {
     QByteArray out;
     for (int i = 0; i < text.size();) {
-        const int len = (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) ? 2 : 1;
+        const int len =
+            (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) ? 2 : 1;
         const QByteArray bytes = toCp932(text.mid(i, len));
         if (out.size() + bytes.size() > limit)
             break;
@@ -55,7 +56,10 @@ qint32 iconHandle(const QIcon &icon)
     return handle;
 }
 
-QIcon iconForHandle(qint32 handle) { return icons().byHandle.value(handle); }
+QIcon iconForHandle(qint32 handle)
+{
+    return icons().byHandle.value(handle);
+}
 
 QByteArray trayTipField(const QString &toolTip)
 {

@@ -1,9 +1,9 @@
 // The about box: layout, version line, maker lines, closing, one instance.
+#include "ui/main/AboutF.h"
 #include "app/Forms.h"
 #include "app/SettingsModule.h"
 #include "support/FakeDesktop.h"
 #include "support/TempDir.h"
-#include "ui/main/AboutF.h"
 #include "ui/main/MainF.h"
 
 #include <gtest/gtest.h>
@@ -38,8 +38,8 @@ protected:
     bool closes(AboutF *about)
     {
         QPointer<AboutF> guard(about);
-        return QTest::qWaitFor([&] { return m_forms.loadedAboutF() == nullptr && (guard.isNull() || !guard->isVisible()); },
-                               2000);
+        return QTest::qWaitFor(
+            [&] { return m_forms.loadedAboutF() == nullptr && (guard.isNull() || !guard->isVisible()); }, 2000);
     }
 
     FakeDesktop m_desktop;

@@ -1,4 +1,5 @@
 // The main window: layout, the settings it shows, its commands and its menus.
+#include "ui/main/MainF.h"
 #include "app/Forms.h"
 #include "app/SettingsModule.h"
 #include "common/TrayParts.h"
@@ -8,7 +9,6 @@
 #include "support/FakeDesktop.h"
 #include "support/TempDir.h"
 #include "ui/main/AboutF.h"
-#include "ui/main/MainF.h"
 #include "ui/settings/Settings.h"
 #include "wake/Dialog.h"
 
@@ -242,8 +242,8 @@ TEST_F(MainWindow, ShowsTheSettingsInForce)
                                             QStringLiteral("MAC = 00 11 22 33 44 55 ") + CrLf +
                                             QStringLiteral("Timer = ON / 07:30:00"));
     // Everything blank and flag 0: six blanks after "MAC = ", OFF, and the default captions.
-    EXPECT_EQ(text(main, "Info_lvl_1"),
-              QStringLiteral("IP = ") + CrLf + QStringLiteral("MAC =       ") + CrLf + QStringLiteral("Timer = OFF / "));
+    EXPECT_EQ(text(main, "Info_lvl_1"), QStringLiteral("IP = ") + CrLf + QStringLiteral("MAC =       ") + CrLf +
+                                            QStringLiteral("Timer = OFF / "));
     EXPECT_EQ(text(main, "PC_start_2"), QStringLiteral("PC2 起動"));
     EXPECT_EQ(action(main, "PC2_start")->text(), QStringLiteral("PC2起動"));
     // A flag of 2, an empty flag and a word all read OFF.
@@ -301,9 +301,10 @@ TEST_F(MainWindow, MenusHoldTheirEntriesInOrder)
         return list;
     };
     EXPECT_EQ(main->mainMenu()->title(), QStringLiteral("ﾒﾆｭｰ&M"));
-    EXPECT_EQ(names(main->mainMenu()),
-              (QStringList{"MainDisp=ﾒｲﾝ表示(&M)", "Setting=設定(&S)", "l1=-", "PC1_start=PC1起動", "PC2_start=PC2起動",
-                           "PC3_start=PC3起動", "PC4_start=PC4起動", "PC5_start=PC5起動", "l2=-", "QuitApli=終了(&X)"}));
+    EXPECT_EQ(
+        names(main->mainMenu()),
+        (QStringList{"MainDisp=ﾒｲﾝ表示(&M)", "Setting=設定(&S)", "l1=-", "PC1_start=PC1起動", "PC2_start=PC2起動",
+                     "PC3_start=PC3起動", "PC4_start=PC4起動", "PC5_start=PC5起動", "l2=-", "QuitApli=終了(&X)"}));
     EXPECT_EQ(main->helpMenu()->title(), QStringLiteral("ﾍﾙﾌﾟ&H"));
     EXPECT_EQ(names(main->helpMenu()), (QStringList{"HelpTopic=ﾍﾙﾌﾟ(&H)", "About=About(&A)"}));
 }
@@ -411,8 +412,8 @@ TEST_F(MainWindow, EachPcButtonAndItsMenuEntryWakeThatPc)
     ASSERT_TRUE(target.ok());
     SettingsGrid g = grid({{0, 0, QString::number(target.port())}, {0, 1, "1"}});
     for (int n = 1; n <= 5; ++n)
-        setPc(g, n, QStringLiteral("PC-%1").arg(n), "127.0.0.1", {"00", "11", "22", "33", "44", QStringLiteral("0%1").arg(n)},
-              "0", "");
+        setPc(g, n, QStringLiteral("PC-%1").arg(n), "127.0.0.1",
+              {"00", "11", "22", "33", "44", QStringLiteral("0%1").arg(n)}, "0", "");
     writeSettings(g);
     MainF *main = load();
 

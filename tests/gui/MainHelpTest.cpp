@@ -21,8 +21,14 @@ namespace {
 
 const QString BuiltHelp = QStringLiteral(ORVANE_TEST_HELP_FILE);
 
-QString pageTitle() { return HelpViewer::current()->page()->document()->metaInformation(QTextDocument::DocumentTitle); }
-QString pageFile() { return HelpViewer::current()->page()->source().fileName(); }
+QString pageTitle()
+{
+    return HelpViewer::current()->page()->document()->metaInformation(QTextDocument::DocumentTitle);
+}
+QString pageFile()
+{
+    return HelpViewer::current()->page()->source().fileName();
+}
 
 TEST(Help, TheBuiltCollectionLiesBesideTheProgramUnderTheHelpFilesName)
 {
@@ -81,7 +87,8 @@ TEST(Help, TheContentsListEveryTopic)
     QStringList topics;
     for (int i = 0; i < model->rowCount(top); ++i)
         topics << model->data(model->index(i, 0, top), Qt::DisplayRole).toString();
-    EXPECT_EQ(topics, (QStringList{"メイン画面とメニュー", "設定画面", "PC の起動とタイマー起動", "うまく起動しないとき"}));
+    EXPECT_EQ(topics,
+              (QStringList{"メイン画面とメニュー", "設定画面", "PC の起動とタイマー起動", "うまく起動しないとき"}));
 
     // Every page of the contents has its text, troubleshooting included.
     for (const char *page : {"wake.html", "trouble.html"}) {

@@ -33,10 +33,10 @@ void expectFits(QWidget *window)
         if (l->text().isEmpty())
             continue;
         const QSize need = needed(l, l->text());
-        EXPECT_LE(need.width(), l->contentsRect().width()) << l->objectName().toStdString() << ": "
-                                                           << l->text().toStdString();
-        EXPECT_LE(need.height(), l->contentsRect().height()) << l->objectName().toStdString() << ": "
-                                                             << l->text().toStdString();
+        EXPECT_LE(need.width(), l->contentsRect().width())
+            << l->objectName().toStdString() << ": " << l->text().toStdString();
+        EXPECT_LE(need.height(), l->contentsRect().height())
+            << l->objectName().toStdString() << ": " << l->text().toStdString();
     }
     for (QPushButton *b : window->findChildren<QPushButton *>()) {
         const QSize need = needed(b, b->text());

@@ -24,11 +24,11 @@ TEST(TrayDispatch, OnlyTheTwoPressesOpenAMenu)
 {
     QzCmn14 common;
     const QList<QPair<qint32, TrayCommand>> cases{
-        {0x200, TrayCommand::Nothing},      {0x201, TrayCommand::OpenMainMenu}, {0x202, TrayCommand::Nothing},
-        {0x203, TrayCommand::Nothing},      {0x204, TrayCommand::OpenHelpMenu}, {0x205, TrayCommand::Nothing},
-        {0x206, TrayCommand::Nothing},      {0x207, TrayCommand::Nothing},      {0x208, TrayCommand::Nothing},
-        {0x209, TrayCommand::Nothing},      {0x1FF, TrayCommand::Nothing},      {0, TrayCommand::Nothing},
-        {-0x201, TrayCommand::Nothing},     {0x10201, TrayCommand::Nothing},
+        {0x200, TrayCommand::Nothing},  {0x201, TrayCommand::OpenMainMenu}, {0x202, TrayCommand::Nothing},
+        {0x203, TrayCommand::Nothing},  {0x204, TrayCommand::OpenHelpMenu}, {0x205, TrayCommand::Nothing},
+        {0x206, TrayCommand::Nothing},  {0x207, TrayCommand::Nothing},      {0x208, TrayCommand::Nothing},
+        {0x209, TrayCommand::Nothing},  {0x1FF, TrayCommand::Nothing},      {0, TrayCommand::Nothing},
+        {-0x201, TrayCommand::Nothing}, {0x10201, TrayCommand::Nothing},
     };
     for (const auto &[code, command] : cases)
         EXPECT_EQ(trayCommand(common, code), command) << std::hex << code;

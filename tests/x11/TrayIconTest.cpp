@@ -41,7 +41,10 @@ QIcon square(Qt::GlobalColor colour)
     return QIcon(p);
 }
 
-std::string display() { return qgetenv("DISPLAY").toStdString(); }
+std::string display()
+{
+    return qgetenv("DISPLAY").toStdString();
+}
 
 // The icon shows in the tray host: its window sits embedded in the host's panel.
 bool embedded(QSystemTrayIcon *icon)

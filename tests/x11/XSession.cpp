@@ -13,7 +13,10 @@
 
 namespace orvane::test {
 
-ChildProcess::~ChildProcess() { stop(); }
+ChildProcess::~ChildProcess()
+{
+    stop();
+}
 
 bool ChildProcess::start(const std::vector<std::string> &argv,
                          const std::vector<std::pair<std::string, std::string>> &env, int keepFd, bool quiet)
@@ -161,7 +164,10 @@ Window findBelow(Display *d, Window w, const std::string &instance)
     return 0;
 }
 
-int ignoreErrors(Display *, XErrorEvent *) { return 0; }
+int ignoreErrors(Display *, XErrorEvent *)
+{
+    return 0;
+}
 
 std::string titleOf(Display *d, Window w)
 {

@@ -71,8 +71,9 @@ bool windowShown(const std::string &display, const std::string &title);
 // Clicks on the program's tray icon until `seen` (which waits a while by itself) says the program saw
 // it. The icon is looked up before every press, since the host's panel moves its icons as it grows,
 // and a press that comes while the program still sets up a freshly embedded icon is lost.
-template <class Seen> bool clickIconUntilSeen(const std::string &display, const std::string &instance, int button,
-                                              Seen seen, int attempts = 10);
+template <class Seen>
+bool clickIconUntilSeen(const std::string &display, const std::string &instance, int button, Seen seen,
+                        int attempts = 10);
 
 // Waits for a condition, polling; true when it held within the time.
 template <class F> bool waitUntil(F condition, int timeoutMs = 20000);

@@ -104,7 +104,10 @@ void AboutF::cmdOK_Click()
     }
 }
 
-void AboutF::reject() { cmdOK_Click(); }
+void AboutF::reject()
+{
+    cmdOK_Click();
+}
 
 void AboutF::closeEvent(QCloseEvent *event)
 {

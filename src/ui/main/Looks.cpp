@@ -3,7 +3,10 @@
 #include <QStringList>
 
 // The resources live in a static library: nothing would pull them in otherwise.
-static void initOrvaneResources() { Q_INIT_RESOURCE(orvane); }
+static void initOrvaneResources()
+{
+    Q_INIT_RESOURCE(orvane);
+}
 
 namespace orvane {
 
@@ -20,7 +23,10 @@ QIcon iconFrom(const QString &stem, std::initializer_list<int> sizes)
 
 } // namespace
 
-QFont uiFont() { return uiFont(12, false); }
+QFont uiFont()
+{
+    return uiFont(12, false);
+}
 
 QFont uiFont(int pixelSize, bool bold)
 {

@@ -17,6 +17,9 @@ QIcon programIcon();
 QIcon aboutIcon();
 
 // Twips to pixels, 15 to one.
-constexpr int twips(int value) { return (value + 7) / 15; }
+constexpr int twips(int value)
+{
+    return (value + 7) / 15;
+}
 
 } // namespace orvane

@@ -43,8 +43,7 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, int left, 
     return l;
 }
 
-QPushButton *button(QWidget *parent, const QString &name, const QString &text, int left, int top, int width,
-                    int height)
+QPushButton *button(QWidget *parent, const QString &name, const QString &text, int left, int top, int width, int height)
 {
     auto *b = new QPushButton(text, parent);
     b->setObjectName(name);
@@ -170,7 +169,10 @@ void MainF::buildMenus()
     connect(m_About, &QAction::triggered, this, &MainF::About_Click);
 }
 
-qint32 MainF::hWnd() { return static_cast<qint32>(winId()); }
+qint32 MainF::hWnd()
+{
+    return static_cast<qint32>(winId());
+}
 
 void MainF::Form_Load()
 {
@@ -267,9 +269,15 @@ void MainF::Close_bt_Click()
         showMinimized();
 }
 
-void MainF::CloseF_Click() { UnloadAllForms(); }
+void MainF::CloseF_Click()
+{
+    UnloadAllForms();
+}
 
-void MainF::QuitApli_Click() { CloseF_Click(); }
+void MainF::QuitApli_Click()
+{
+    CloseF_Click();
+}
 
 void MainF::Settings_bt_Click()
 {
@@ -279,7 +287,10 @@ void MainF::Settings_bt_Click()
     settings->activateWindow();
 }
 
-void MainF::Setting_Click() { Settings_bt_Click(); }
+void MainF::Setting_Click()
+{
+    Settings_bt_Click();
+}
 
 void MainF::About_Click()
 {
@@ -294,13 +305,31 @@ void MainF::PC_start_Click(qint16 Index)
     ::orvane::PC_start_Click(m_common, Index);
 }
 
-void MainF::PC1_start_Click() { PC_start_Click(1); }
-void MainF::PC2_start_Click() { PC_start_Click(2); }
-void MainF::PC3_start_Click() { PC_start_Click(3); }
-void MainF::PC4_start_Click() { PC_start_Click(4); }
-void MainF::PC5_start_Click() { PC_start_Click(5); }
+void MainF::PC1_start_Click()
+{
+    PC_start_Click(1);
+}
+void MainF::PC2_start_Click()
+{
+    PC_start_Click(2);
+}
+void MainF::PC3_start_Click()
+{
+    PC_start_Click(3);
+}
+void MainF::PC4_start_Click()
+{
+    PC_start_Click(4);
+}
+void MainF::PC5_start_Click()
+{
+    PC_start_Click(5);
+}
 
-void MainF::HelpTopic_Click() { m_common.HtmlHelp_open(hWnd(), helpFile(), m_common.HH_DISPLAY_TREE, 0); }
+void MainF::HelpTopic_Click()
+{
+    m_common.HtmlHelp_open(hWnd(), helpFile(), m_common.HH_DISPLAY_TREE, 0);
+}
 
 void MainF::openHelpAt(int context)
 {

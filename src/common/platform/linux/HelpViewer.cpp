@@ -4,13 +4,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QHelpContentModel>
-#include <QScreen>
 #include <QHelpContentWidget>
 #include <QHelpEngine>
 #include <QHelpIndexWidget>
 #include <QHelpLink>
-#include <QHBoxLayout>
+#include <QScreen>
 #include <QSplitter>
 #include <QTabWidget>
 
@@ -40,7 +40,10 @@ private:
 };
 
 // Identifiers in the collection: the start page and one page per context number.
-QString contextIdentifier(qint32 context) { return QStringLiteral("context.") + QString::number(context); }
+QString contextIdentifier(qint32 context)
+{
+    return QStringLiteral("context.") + QString::number(context);
+}
 
 } // namespace
 
@@ -102,7 +105,10 @@ HelpViewer::HelpViewer(QHelpEngine *engine, const QString &collectionFile)
 
 HelpViewer::~HelpViewer() = default;
 
-HelpViewer *HelpViewer::current() { return g_viewer.data(); }
+HelpViewer *HelpViewer::current()
+{
+    return g_viewer.data();
+}
 
 qint32 HelpViewer::open(const QString &collectionFile, int command, qint32 data)
 {

@@ -168,7 +168,10 @@ private:
     int (*m_previous)(Display *, XErrorEvent *) = nullptr;
 };
 
-Atom atom(Display *d, const char *name) { return XInternAtom(d, name, False); }
+Atom atom(Display *d, const char *name)
+{
+    return XInternAtom(d, name, False);
+}
 
 std::vector<unsigned long> longsProperty(Display *d, Window w, Atom property, Atom type)
 {
@@ -317,7 +320,10 @@ bool LinuxDesktop::notifyIcon(int message, const TrayRecord &record)
     }
 }
 
-bool LinuxDesktop::trayAvailable() { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool LinuxDesktop::trayAvailable()
+{
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
 
 qint32 LinuxDesktop::findWindow(const QString &title)
 {
