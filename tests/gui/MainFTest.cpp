@@ -212,6 +212,8 @@ TEST_F(MainWindow, WithoutATrayHostShowsItselfWithTheMenusOnAMenuBar)
     const QWidget *pc1 = child(main, "PC_start_1");
     EXPECT_EQ(pc1->mapTo(main, QPoint(0, 0)).y(), 48 + main->menuBar()->height());
     EXPECT_EQ(main->height(), 300 + main->menuBar()->height());
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(main->frameGeometry().top(), qRound(screen.height() / 2.0 - main->frameGeometry().height() / 2.0));
 
     // Closing can't hide it where nothing would bring it back: it goes down to the taskbar.
     child<QPushButton>(main, "Close_bt")->click();

@@ -188,6 +188,7 @@ void MainF::Form_Load()
     // An icon that waits for a tray shows up there as soon as one appears.
     if (!inTray) {
         showMenuBar();
+        centreOnScreen(); // taller by the bar now
         MainDisp_Click();
     }
 }
