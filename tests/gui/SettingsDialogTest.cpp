@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -78,13 +79,12 @@ protected:
         registry->mainF();
     }
 
-    // What the main window's settings command does.
+    // The main window's settings command.
     Settings *open()
     {
-        Settings *dialog = forms().settings();
-        dialog->show();
-        dialog->raise();
-        dialog->activateWindow();
+        forms().mainF()->Settings_bt_Click();
+        Settings *dialog = forms().loadedSettings();
+        EXPECT_NE(dialog, nullptr);
         EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
         return dialog;
     }
@@ -332,6 +332,25 @@ TEST_F(SettingsDialogTest, EscDoesNotCloseTheDialog)
     EXPECT_EQ(forms().loadedSettings(), dialog);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(box("port_txt")->text(), QStringLiteral("10"));
+}
+
+TEST_F(SettingsDialogTest, F1OpensTheSettingsTopic)
+{
+    startWith(fileWith({}));
+    Settings *dialog = open();
+    for (const QString &name : {QStringLiteral("port_txt"), QStringLiteral("send_qty_cmb"), QStringLiteral("MAC_txt_7"),
+                                QStringLiteral("timer_chk_4"), QStringLiteral("cancel_bt")}) {
+        control<QWidget>(name)->setFocus();
+        desk.helpCalls.clear();
+        QTest::keyClick(focused(), Qt::Key_F1);
+        ASSERT_EQ(desk.helpCalls.size(), 1) << name.toStdString();
+        EXPECT_EQ(desk.helpCalls[0].hWnd, static_cast<qint32>(dialog->winId()));
+        EXPECT_EQ(desk.helpCalls[0].file, MainF::helpFile());
+        EXPECT_EQ(desk.helpCalls[0].command, 15);
+        EXPECT_EQ(desk.helpCalls[0].data, 2);
+    }
+    EXPECT_TRUE(desk.boxes.isEmpty());
+    EXPECT_TRUE(dialog->isVisible());
 }
 
 TEST_F(SettingsDialogTest, MacBoxesTurnUpperCaseWhenLeft)
@@ -625,8 +644,15 @@ TEST_F(SettingsDialogTest, TheMainWindowAndTheTrayMenuShowNewNamesAtOnce)
     MainF *main = forms().mainF();
     auto *start1 = main->findChild<QPushButton *>(QStringLiteral("PC_start_1"));
     auto *start2 = main->findChild<QPushButton *>(QStringLiteral("PC_start_2"));
-    auto *entry1 = main->findChild<QAction *>(QStringLiteral("PC1_start"));
-    auto *entry2 = main->findChild<QAction *>(QStringLiteral("PC2_start"));
+    // The entries of the menu that the tray icon's left button pops up.
+    auto entry = [main](const QString &name) -> QAction * {
+        const QList<QAction *> entries = main->mainMenu()->actions();
+        const auto it =
+            std::find_if(entries.begin(), entries.end(), [&](const QAction *a) { return a->objectName() == name; });
+        return it == entries.end() ? nullptr : *it;
+    };
+    QAction *entry1 = entry(QStringLiteral("PC1_start"));
+    QAction *entry2 = entry(QStringLiteral("PC2_start"));
     ASSERT_NE(start1, nullptr);
     ASSERT_NE(start2, nullptr);
     ASSERT_NE(entry1, nullptr);
