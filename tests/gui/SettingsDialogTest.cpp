@@ -459,8 +459,10 @@ TEST_F(SettingsDialogTest, AClickOnAGreyTimerBoxChecksIt)
 
 TEST_F(SettingsDialogTest, LoadingLeavesATimerBoxAloneForAFlagThatIsNoState)
 {
-    startWith(fileWith({{rec(1, 8), "x"}, {rec(2, 8), "7"}, {rec(3, 8), "1"}}));
+    startWith(fileWith({{rec(1, 8), "x"}, {rec(2, 8), "7"}, {rec(3, 8), "1"}, {rec(4, 8), " 1.0"}}));
     open();
+    // A number written otherwise is still the number, as on the main window.
+    ASSERT_EQ(check(3)->checkState(), Qt::Checked);
     QTest::mouseClick(check(0), Qt::LeftButton);
     QTest::mouseClick(check(1), Qt::LeftButton);
     QTest::mouseClick(check(2), Qt::LeftButton);
@@ -469,6 +471,7 @@ TEST_F(SettingsDialogTest, LoadingLeavesATimerBoxAloneForAFlagThatIsNoState)
     EXPECT_EQ(check(0)->checkState(), Qt::Checked);
     EXPECT_EQ(check(1)->checkState(), Qt::Checked);
     EXPECT_EQ(check(2)->checkState(), Qt::Checked);
+    EXPECT_EQ(check(3)->checkState(), Qt::Checked);
 }
 
 TEST_F(SettingsDialogTest, CancelAndTheCloseBoxThrowTheEditsAway)

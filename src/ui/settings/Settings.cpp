@@ -209,9 +209,10 @@ void Settings::showSettings(const SettingsGrid &table)
         fill(IP_txt[k], table.value(n, 1));
         for (int c = 2; c <= 7; ++c)
             fill(MAC_txt[m++], table.value(n, c));
+        // Read as a number the way the main window reads it for "ON"; 0, 1 and the grey 2 are the check
+        // box's states, anything else can't be shown and is skipped.
         bool isNumber = false;
-        const int flag = table.value(n, 8).trimmed().toInt(&isNumber);
-        // 0, 1 and the grey 2 are the check box's states; anything else can't be shown and is skipped.
+        const double flag = table.value(n, 8).trimmed().toDouble(&isNumber);
         if (isNumber && flag == 0)
             timer_chk[k]->setCheckState(Qt::Unchecked);
         else if (isNumber && flag == 1)
