@@ -4,7 +4,7 @@ namespace orvane {
 
 QString fixedField(const QString &text)
 {
-    return QString::fromStdU16String(fixedField(utf16View(text)));
+    return qStringOf(fixedField(utf16View(text)));
 }
 
 QString fieldValue(const QString &field)

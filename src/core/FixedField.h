@@ -21,6 +21,13 @@ inline std::u16string_view utf16View(const QString &text)
     return std::u16string_view(reinterpret_cast<const char16_t *>(text.utf16()), static_cast<size_t>(text.size()));
 }
 
+// The units back as Qt text, unchanged: QString::fromUtf16 would take a leading U+FEFF or U+FFFE
+// for a byte-order mark and drop it or swap every unit behind it.
+inline QString qStringOf(std::u16string_view units)
+{
+    return QString(reinterpret_cast<const QChar *>(units.data()), static_cast<qsizetype>(units.size()));
+}
+
 // 6 rows (0 global, 1..5 the PCs) by 10 columns of fixed fields, addressed (row, column).
 class SettingsGrid {
 public:

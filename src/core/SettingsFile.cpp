@@ -43,8 +43,7 @@ void decodeSettings(const QByteArray &bytes, SettingsGrid &grid)
         decodeRecordFile(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
     for (int row = 0; row < SettingsRows; ++row)
         for (int column = 0; column < SettingsColumns; ++column)
-            grid.at(row, column) =
-                QString::fromStdU16String(fields[static_cast<size_t>(recordNumber(row, column) - 1)]);
+            grid.at(row, column) = qStringOf(fields[static_cast<size_t>(recordNumber(row, column) - 1)]);
 }
 
 bool writeSettingsFile(const QString &path, const SettingsGrid &grid, QString *error)
