@@ -1,5 +1,7 @@
 #include "support/FakeDesktop.h"
 
+#include <gtest/gtest.h>
+
 namespace orvane::test {
 
 FakeDesktop::FakeDesktop()
@@ -99,6 +101,19 @@ bool FakeDesktop::exitSession(int flags)
 {
     sessionEnds.append(flags);
     return sessionAnswer;
+}
+
+} // namespace orvane::test
+
+namespace orvane::test {
+
+void expectErrorBox(const FakeDesktop &desk, const QString &text)
+{
+    ASSERT_EQ(desk.boxes.size(), 1);
+    EXPECT_EQ(desk.boxes[0].text, text);
+    EXPECT_EQ(desk.boxes[0].title, QStringLiteral("Error"));
+    EXPECT_EQ(desk.boxes[0].style, 16);
+    EXPECT_EQ(desk.beeps, QList<int>{48});
 }
 
 } // namespace orvane::test

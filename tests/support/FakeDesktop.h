@@ -82,3 +82,10 @@ private:
 };
 
 } // namespace orvane::test
+
+namespace orvane::test {
+
+// Exactly one box was shown, of the error kind ("Error", critical icon, OK) with the warning beep.
+void expectErrorBox(const FakeDesktop &desk, const QString &text);
+
+} // namespace orvane::test

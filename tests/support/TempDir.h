@@ -26,4 +26,19 @@ private:
 QByteArray readAll(const QString &path);
 void writeAll(const QString &path, const QByteArray &bytes);
 
+// An environment variable set (or, for a null value, unset) for the life of the guard.
+class EnvGuard {
+public:
+    explicit EnvGuard(const char *name, const QByteArray &value = QByteArray());
+    ~EnvGuard();
+    EnvGuard(const EnvGuard &) = delete;
+    EnvGuard &operator=(const EnvGuard &) = delete;
+    void set(const QByteArray &value);
+
+private:
+    const char *m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
 } // namespace orvane::test
