@@ -4,6 +4,7 @@
 #include "ui/settings/Settings.h"
 
 #include "support/FakeDesktop.h"
+#include "support/SettingsData.h"
 #include "support/TempDir.h"
 
 #include <QAction>
@@ -34,27 +35,10 @@ namespace {
 
 const QString FileName = QStringLiteral("System.ini");
 
-// One record as the file holds it: the text in single bytes, padded with blanks to 20.
+// One stored record: the text padded with blanks to 20.
 QByteArray record(const QByteArray &text)
 {
     return text.leftJustified(20, ' ', true);
-}
-
-// A whole file from the records given (1-based), every other record 20 blanks.
-QByteArray fileWith(const std::map<int, QByteArray> &records)
-{
-    QByteArray bytes;
-    for (int k = 1; k <= 60; ++k) {
-        const auto it = records.find(k);
-        bytes += record(it == records.end() ? QByteArray() : it->second);
-    }
-    return bytes;
-}
-
-// Field (row, column) is record 10·row + column + 1.
-int rec(int row, int column)
-{
-    return 10 * row + column + 1;
 }
 
 class SettingsDialogTest : public ::testing::Test {
@@ -78,6 +62,12 @@ protected:
         registry = std::make_unique<Forms>();
         registry->mainF();
     }
+    QByteArray stored() { return readAll(cwd.file(FileName)); }
+    QByteArray storedRecord(int row, int column) { return stored().mid((rec(row, column) - 1) * 20, 20); }
+    void makeReadOnly()
+    {
+        ASSERT_TRUE(QFile::setPermissions(cwd.file(FileName), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    }
 
     // The main window's settings command.
     Settings *open()
@@ -97,34 +87,37 @@ protected:
         return w;
     }
     QLineEdit *box(const QString &name) { return control<QLineEdit>(name); }
-    QLineEdit *box(const char *array, int index)
-    {
-        return box(QLatin1String(array) + QLatin1Char('_') + QString::number(index));
-    }
+    QLineEdit *box(const char *array, int index) { return box(QStringLiteral("%1_%2").arg(array).arg(index)); }
     QCheckBox *check(int index) { return control<QCheckBox>(QStringLiteral("timer_chk_%1").arg(index)); }
     QComboBox *combo() { return control<QComboBox>(QStringLiteral("send_qty_cmb")); }
     QPushButton *button(const char *name) { return control<QPushButton>(QLatin1String(name)); }
 
     // Types into a box the way a user does: click into it, then the keys.
-    void typeInto(QLineEdit *target, const QString &text, bool replace = true)
+    void typeInto(QLineEdit *target, const QString &text)
     {
         QTest::mouseClick(target, Qt::LeftButton);
-        if (replace)
-            target->selectAll();
+        target->selectAll();
         QTest::keyClicks(target, text);
     }
 
-    // Clicks a dialog button and waits until the dialog is gone.
-    void clickAndWaitClosed(const char *name)
+    // Closes the dialog with a button, or with the close box for nullptr, and waits until it is gone.
+    void closeWith(const char *name)
     {
         QPointer<Settings> dialog = forms().loadedSettings();
-        QTest::mouseClick(button(name), Qt::LeftButton);
+        if (name)
+            QTest::mouseClick(button(name), Qt::LeftButton);
+        else
+            dialog->close();
         EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }, 10000));
         EXPECT_EQ(forms().loadedSettings(), nullptr);
     }
 
     static QWidget *focused() { return QApplication::focusWidget(); }
     static QString focusedName() { return focused() ? focused()->objectName() : QStringLiteral("(none)"); }
+    bool focusMovesTo(const QString &name)
+    {
+        return QTest::qWaitFor([&] { return focusedName() == name; }, 5000);
+    }
 
     TempCwd cwd;
     FakeDesktop desk;
@@ -133,34 +126,29 @@ protected:
 
 TEST_F(SettingsDialogTest, StartUpLoadsTheDialogHiddenAndFilled)
 {
-    startWith(fileWith({{1, "9"},
-                        {2, "5"},
-                        {rec(1, 0), "Server"},
-                        {rec(1, 1), "192.168.0.10"},
-                        {rec(1, 2), "00"},
-                        {rec(1, 7), "55"},
-                        {rec(1, 8), "1"},
-                        {rec(1, 9), "07:30:00"},
-                        {rec(2, 8), "0"},
-                        {rec(3, 8), "2"},
-                        {rec(5, 0), "  Lead"}}));
+    startWith(recordArea({{1, "9"},
+                          {2, "5"},
+                          {rec(1, 0), "Server"},
+                          {rec(1, 1), "192.168.0.10"},
+                          {rec(1, 2), "00"},
+                          {rec(1, 7), "55"},
+                          {rec(1, 8), "1"},
+                          {rec(1, 9), "07:30:00"},
+                          {rec(2, 8), "0"},
+                          {rec(3, 8), "2"},
+                          {rec(5, 0), "  Lead"}}));
     Settings *dialog = forms().loadedSettings();
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(box("port_txt")->text(), QStringLiteral("9"));
+    const std::map<QString, QString> texts{
+        {"port_txt", "9"}, {"pc_txt_0", "Server"}, {"IP_txt_0", "192.168.0.10"}, {"MAC_txt_0", "00"},
+        {"MAC_txt_1", ""}, {"MAC_txt_5", "55"},    {"time_txt_0", "07:30:00"},   {"pc_txt_4", "  Lead"}};
+    for (const auto &[name, text] : texts)
+        EXPECT_EQ(box(name)->text(), text) << name.toStdString();
     EXPECT_EQ(combo()->currentText(), QStringLiteral("5"));
-    EXPECT_EQ(box("pc_txt", 0)->text(), QStringLiteral("Server"));
-    EXPECT_EQ(box("IP_txt", 0)->text(), QStringLiteral("192.168.0.10"));
-    EXPECT_EQ(box("MAC_txt", 0)->text(), QStringLiteral("00"));
-    EXPECT_EQ(box("MAC_txt", 1)->text(), QString());
-    EXPECT_EQ(box("MAC_txt", 5)->text(), QStringLiteral("55"));
-    EXPECT_EQ(box("time_txt", 0)->text(), QStringLiteral("07:30:00"));
-    EXPECT_EQ(box("pc_txt", 4)->text(), QStringLiteral("  Lead"));
     EXPECT_EQ(check(0)->checkState(), Qt::Checked);
     EXPECT_EQ(check(1)->checkState(), Qt::Unchecked);
     EXPECT_EQ(check(2)->checkState(), Qt::PartiallyChecked);
-    // A flag that is no number leaves the box as it was.
-    EXPECT_EQ(check(3)->checkState(), Qt::Unchecked);
 
     // Opening shows that same dialog, centred on the screen, with the focus on the port.
     EXPECT_EQ(open(), dialog);
@@ -171,7 +159,7 @@ TEST_F(SettingsDialogTest, StartUpLoadsTheDialogHiddenAndFilled)
 
 TEST_F(SettingsDialogTest, WindowAndControlsHaveTheirPlacesAndCaptions)
 {
-    startWith(fileWith({}));
+    startWith(recordArea());
     Settings *dialog = open();
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("設定"));
     EXPECT_EQ(dialog->size(), QSize(524, 211));
@@ -179,82 +167,64 @@ TEST_F(SettingsDialogTest, WindowAndControlsHaveTheirPlacesAndCaptions)
     const Qt::WindowFlags flags = dialog->windowFlags();
     EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
     EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
-    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_EQ(dialog->parentWidget(), nullptr);
     EXPECT_FALSE(dialog->isModal());
-    const QIcon icon = dialog->windowIcon();
-    EXPECT_EQ(icon.availableSizes(), (QList<QSize>{QSize(32, 32), QSize(16, 16)}));
+    EXPECT_EQ(dialog->windowIcon().availableSizes(), (QList<QSize>{QSize(32, 32), QSize(16, 16)}));
 
-    struct Expected {
-        QString name;
-        QString caption;
-        QRect twips;
-    };
-    QList<Expected> captions{
-        {QStringLiteral("Label1"), QStringLiteral("ポート番号"), {240, 120, 1095, 255}},
-        {QStringLiteral("Label2"), QStringLiteral("マジックパケット送信回数"), {240, 480, 2055, 255}},
-        {QStringLiteral("Label3"), QStringLiteral("PC名"), {600, 1080, 615, 255}},
-        {QStringLiteral("Label4"), QStringLiteral("Host or IPアドレス"), {1920, 960, 855, 375}},
-        {QStringLiteral("Label5"), QStringLiteral("MACアドレス"), {4080, 1080, 975, 255}},
-        {QStringLiteral("Label11"), QStringLiteral("ﾀｲﾏｰON/時間(hh:mm:ss)"), {5880, 1080, 1935, 255}},
-    };
-    for (int n = 1; n <= 5; ++n)
-        captions.append(
-            {QStringLiteral("Label%1").arg(5 + n), QString::number(n), {120, 1320 + 360 * (n - 1), 135, 255}});
-    auto px = [](const QRect &t) { return QRect(t.x() / 15, t.y() / 15, t.width() / 15, t.height() / 15); };
-    for (const Expected &e : captions) {
-        auto *l = control<QLabel>(e.name);
-        ASSERT_NE(l, nullptr);
-        EXPECT_EQ(l->text(), e.caption) << e.name.toStdString();
-        EXPECT_EQ(l->geometry(), px(e.twips)) << e.name.toStdString();
-        // The caption fits its label in the dialog's font: nothing clipped.
-        const QRect need = l->fontMetrics().boundingRect(
-            QRect(0, 0, l->width(), 1000), int(l->alignment()) | (l->wordWrap() ? Qt::TextWordWrap : 0), e.caption);
-        EXPECT_LE(need.width(), l->width()) << e.name.toStdString();
-        EXPECT_LE(need.height(), l->height()) << e.name.toStdString();
-    }
-    EXPECT_TRUE(control<QLabel>(QStringLiteral("Label4"))->wordWrap());
-    EXPECT_TRUE(control<QLabel>(QStringLiteral("Label3"))->alignment() & Qt::AlignHCenter);
-
-    EXPECT_EQ(button("update_bt")->text(), QStringLiteral("更新(&U)"));
-    EXPECT_EQ(button("cancel_bt")->text(), QStringLiteral("キャンセル(&C)"));
-    for (const char *name : {"update_bt", "cancel_bt"}) {
-        QPushButton *b = button(name);
-        EXPECT_FALSE(b->isDefault());
-        EXPECT_FALSE(b->autoDefault());
-        EXPECT_LE(b->fontMetrics().horizontalAdvance(b->text().remove(QLatin1Char('&'))), b->width() - 8);
-    }
-
-    std::map<QString, QRect> places{
-        {QStringLiteral("port_txt"), {2640, 120, 855, 270}},
-        {QStringLiteral("send_qty_cmb"), {2640, 480, 855, 300}},
-        {QStringLiteral("update_bt"), {6480, 120, 1215, 375}},
-        {QStringLiteral("cancel_bt"), {6480, 600, 1215, 375}},
+    // Places in twips (15 to a pixel) and the captions.
+    std::map<QString, std::pair<QRect, QString>> places{
+        {"Label1", {{240, 120, 1095, 255}, "ポート番号"}},
+        {"Label2", {{240, 480, 2055, 255}, "マジックパケット送信回数"}},
+        {"Label3", {{600, 1080, 615, 255}, "PC名"}},
+        {"Label4", {{1920, 960, 855, 375}, "Host or IPアドレス"}},
+        {"Label5", {{4080, 1080, 975, 255}, "MACアドレス"}},
+        {"Label11", {{5880, 1080, 1935, 255}, "ﾀｲﾏｰON/時間(hh:mm:ss)"}},
+        {"port_txt", {{2640, 120, 855, 270}, ""}},
+        {"send_qty_cmb", {{2640, 480, 855, 300}, ""}},
+        {"update_bt", {{6480, 120, 1215, 375}, "更新(&U)"}},
+        {"cancel_bt", {{6480, 600, 1215, 375}, "キャンセル(&C)"}},
     };
     for (int k = 0; k < 5; ++k) {
         const int top = 1320 + 360 * k;
-        places[QStringLiteral("pc_txt_%1").arg(k)] = {360, top, 1095, 270};
-        places[QStringLiteral("IP_txt_%1").arg(k)] = {1680, top, 1215, 270};
+        places[QStringLiteral("Label%1").arg(6 + k)] = {{120, top, 135, 255}, QString::number(k + 1)};
+        places[QStringLiteral("pc_txt_%1").arg(k)] = {{360, top, 1095, 270}, ""};
+        places[QStringLiteral("IP_txt_%1").arg(k)] = {{1680, top, 1215, 270}, ""};
         for (int j = 0; j < 6; ++j)
-            places[QStringLiteral("MAC_txt_%1").arg(6 * k + j)] = {3120 + 480 * j, top, 375, 270};
-        places[QStringLiteral("timer_chk_%1").arg(k)] = {6120, top, 255, 375};
-        places[QStringLiteral("time_txt_%1").arg(k)] = {6480, top, 1215, 270};
+            places[QStringLiteral("MAC_txt_%1").arg(6 * k + j)] = {{3120 + 480 * j, top, 375, 270}, ""};
+        places[QStringLiteral("timer_chk_%1").arg(k)] = {{6120, top, 255, 375}, ""};
+        places[QStringLiteral("time_txt_%1").arg(k)] = {{6480, top, 1215, 270}, ""};
     }
-    for (const auto &[name, twips] : places) {
+    for (const auto &[name, place] : places) {
+        SCOPED_TRACE(name.toStdString());
         QWidget *w = control<QWidget>(name);
         ASSERT_NE(w, nullptr);
-        EXPECT_EQ(w->geometry(), px(twips)) << name.toStdString();
-        EXPECT_EQ(w->parentWidget(), dialog) << name.toStdString();
+        const QRect &t = place.first;
+        EXPECT_EQ(w->geometry(), QRect(t.x() / 15, t.y() / 15, t.width() / 15, t.height() / 15));
+        EXPECT_EQ(w->parentWidget(), dialog);
+        if (auto *l = qobject_cast<QLabel *>(w)) {
+            EXPECT_EQ(l->text(), place.second);
+            // The caption fits its label in the dialog's font: nothing clipped.
+            const QRect need = l->fontMetrics().boundingRect(
+                QRect(0, 0, l->width(), 1000), int(l->alignment()) | (l->wordWrap() ? Qt::TextWordWrap : 0), l->text());
+            EXPECT_LE(need.width(), l->width());
+            EXPECT_LE(need.height(), l->height());
+        } else if (auto *b = qobject_cast<QPushButton *>(w)) {
+            EXPECT_EQ(b->text(), place.second);
+            EXPECT_FALSE(b->isDefault() || b->autoDefault());
+            EXPECT_LE(b->fontMetrics().horizontalAdvance(b->text().remove(QLatin1Char('&'))), b->width() - 8);
+        }
     }
+    EXPECT_TRUE(control<QLabel>(QStringLiteral("Label4"))->wordWrap());
+    EXPECT_TRUE(control<QLabel>(QStringLiteral("Label3"))->alignment() & Qt::AlignHCenter);
     EXPECT_TRUE(check(0)->text().isEmpty());
-    // Every box starts empty and takes any length.
+    // Every box takes any length.
     EXPECT_EQ(box("pc_txt", 0)->maxLength(), QLineEdit().maxLength());
 }
 
 TEST_F(SettingsDialogTest, TabAndEnterWalkTheFocusOrder)
 {
-    startWith(fileWith({}));
+    startWith(recordArea());
     open();
     QStringList order{QStringLiteral("port_txt"), QStringLiteral("send_qty_cmb")};
     for (int k = 0; k < 5; ++k) {
@@ -274,58 +244,48 @@ TEST_F(SettingsDialogTest, TabAndEnterWalkTheFocusOrder)
     }
 
     // Enter moves on like Tab in every entry control, once per Enter, up to the update button.
-    const QByteArray before = readAll(cwd.file(FileName));
-    const qsizetype updateAt = order.indexOf(QStringLiteral("update_bt"));
-    for (qsizetype i = 1; i <= updateAt; ++i) {
+    const QByteArray before = stored();
+    for (qsizetype i = 1; i <= order.indexOf(QStringLiteral("update_bt")); ++i) {
         QTest::keyClick(focused(), Qt::Key_Return);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return focusedName() == order[i]; }, 5000))
+        ASSERT_TRUE(focusMovesTo(order[i]))
             << "Enter number " << i << " left the focus on " << focusedName().toStdString();
     }
     // Let anything else that the last Enter could have caused happen: the button is not pressed.
     QTest::qWait(50);
     EXPECT_EQ(focusedName(), QStringLiteral("update_bt"));
-    EXPECT_NE(forms().loadedSettings(), nullptr);
+    ASSERT_NE(forms().loadedSettings(), nullptr);
     EXPECT_TRUE(forms().loadedSettings()->isVisible());
-    EXPECT_EQ(readAll(cwd.file(FileName)), before);
+    EXPECT_EQ(stored(), before);
     EXPECT_TRUE(desk.boxes.isEmpty());
 
     // The keypad's Enter and Enter with a modifier do the same.
     box("port_txt")->setFocus();
     QTest::keyClick(focused(), Qt::Key_Enter, Qt::KeypadModifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return focusedName() == QStringLiteral("send_qty_cmb"); }, 5000));
+    EXPECT_TRUE(focusMovesTo(QStringLiteral("send_qty_cmb")));
     QTest::keyClick(focused(), Qt::Key_Return, Qt::ShiftModifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return focusedName() == QStringLiteral("pc_txt_0"); }, 5000));
+    EXPECT_TRUE(focusMovesTo(QStringLiteral("pc_txt_0")));
 }
 
-TEST_F(SettingsDialogTest, EnterKeepsWhatWasTypedAndTheListStaysAsItIs)
+TEST_F(SettingsDialogTest, EnterKeepsWhatWasTypedAndEscDoesNothing)
 {
-    startWith(fileWith({{1, "9"}, {2, "5"}}));
-    open();
+    startWith(recordArea({{1, "9"}, {2, "5"}}));
+    Settings *dialog = open();
     QComboBox *count = combo();
-    QTest::mouseClick(count->lineEdit(), Qt::LeftButton);
-    count->lineEdit()->selectAll();
-    QTest::keyClicks(focused(), QStringLiteral("12"));
+    typeInto(count->lineEdit(), QStringLiteral("12"));
     QTest::keyClick(focused(), Qt::Key_Return);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return focusedName() == QStringLiteral("pc_txt_0"); }, 5000));
+    ASSERT_TRUE(focusMovesTo(QStringLiteral("pc_txt_0")));
     EXPECT_EQ(count->currentText(), QStringLiteral("12"));
     EXPECT_EQ(count->count(), 8);
     // No completion from the list: typing 1 stays 1 and doesn't become 10.
-    QTest::mouseClick(count->lineEdit(), Qt::LeftButton);
-    count->lineEdit()->selectAll();
-    QTest::keyClicks(focused(), QStringLiteral("1"));
+    typeInto(count->lineEdit(), QStringLiteral("1"));
     QTest::keyClick(focused(), Qt::Key_Tab);
     EXPECT_EQ(count->currentText(), QStringLiteral("1"));
 
     typeInto(box("pc_txt", 0), QStringLiteral("Alpha"));
     QTest::keyClick(focused(), Qt::Key_Return);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return focusedName() == QStringLiteral("IP_txt_0"); }, 5000));
+    ASSERT_TRUE(focusMovesTo(QStringLiteral("IP_txt_0")));
     EXPECT_EQ(box("pc_txt", 0)->text(), QStringLiteral("Alpha"));
-}
 
-TEST_F(SettingsDialogTest, EscDoesNotCloseTheDialog)
-{
-    startWith(fileWith({{1, "9"}}));
-    Settings *dialog = open();
     typeInto(box("port_txt"), QStringLiteral("10"));
     QTest::keyClick(focused(), Qt::Key_Escape);
     QTest::qWait(50);
@@ -336,14 +296,13 @@ TEST_F(SettingsDialogTest, EscDoesNotCloseTheDialog)
 
 TEST_F(SettingsDialogTest, F1OpensTheSettingsTopic)
 {
-    startWith(fileWith({}));
+    startWith(recordArea());
     Settings *dialog = open();
-    for (const QString &name : {QStringLiteral("port_txt"), QStringLiteral("send_qty_cmb"), QStringLiteral("MAC_txt_7"),
-                                QStringLiteral("timer_chk_4"), QStringLiteral("cancel_bt")}) {
-        control<QWidget>(name)->setFocus();
+    for (const char *name : {"port_txt", "send_qty_cmb", "MAC_txt_7", "timer_chk_4", "cancel_bt"}) {
+        control<QWidget>(QLatin1String(name))->setFocus();
         desk.helpCalls.clear();
         QTest::keyClick(focused(), Qt::Key_F1);
-        ASSERT_EQ(desk.helpCalls.size(), 1) << name.toStdString();
+        ASSERT_EQ(desk.helpCalls.size(), 1) << name;
         EXPECT_EQ(desk.helpCalls[0].hWnd, static_cast<qint32>(dialog->winId()));
         EXPECT_EQ(desk.helpCalls[0].file, MainF::helpFile());
         EXPECT_EQ(desk.helpCalls[0].command, 15);
@@ -355,7 +314,7 @@ TEST_F(SettingsDialogTest, F1OpensTheSettingsTopic)
 
 TEST_F(SettingsDialogTest, MacBoxesTurnUpperCaseWhenLeft)
 {
-    startWith(fileWith({}));
+    startWith(recordArea());
     open();
     typeInto(box("MAC_txt", 0), QStringLiteral("zz"));
     QTest::keyClick(focused(), Qt::Key_Tab);
@@ -368,32 +327,30 @@ TEST_F(SettingsDialogTest, MacBoxesTurnUpperCaseWhenLeft)
 
     // A click on the update button takes the focus first, so the stored byte is upper case.
     typeInto(box("MAC_txt", 29), QStringLiteral("0a"));
-    clickAndWaitClosed("update_bt");
-    const QByteArray bytes = readAll(cwd.file(FileName));
-    EXPECT_EQ(bytes.mid((rec(1, 2) - 1) * 20, 20), record("ZZ"));
-    EXPECT_EQ(bytes.mid((rec(5, 7) - 1) * 20, 20), record("0A"));
-    EXPECT_EQ(bytes.mid((rec(2, 0) - 1) * 20, 20), record("abc"));
+    closeWith("update_bt");
+    EXPECT_EQ(storedRecord(1, 2), record("ZZ"));
+    EXPECT_EQ(storedRecord(5, 7), record("0A"));
+    EXPECT_EQ(storedRecord(2, 0), record("abc"));
     EXPECT_EQ(SettingsTable.value(5, 7), QStringLiteral("0A"));
 }
 
 TEST_F(SettingsDialogTest, UpdateWritesEveryFieldByTheRecordRules)
 {
     // Spare fields of row 0 hold something; the update blanks them.
-    startWith(fileWith({{1, "9"},
-                        {2, "5"},
-                        {3, "spare"},
-                        {10, "also spare"},
-                        {rec(3, 0), "Grey"},
-                        {rec(3, 8), "2"},
-                        {rec(4, 0), "Old"},
-                        {rec(4, 8), "1"}}));
+    startWith(recordArea({{1, "9"},
+                          {2, "5"},
+                          {3, "spare"},
+                          {10, "also spare"},
+                          {rec(3, 0), "Grey"},
+                          {rec(3, 8), "2"},
+                          {rec(4, 0), "Old"},
+                          {rec(4, 8), "1"}}));
     open();
     typeInto(box("port_txt"), QStringLiteral("2304"));
     combo()->setCurrentIndex(4); // "7" chosen from the list
     typeInto(box("pc_txt", 0), QStringLiteral("Server"));
     typeInto(box("IP_txt", 0), QStringLiteral("192.168.0.10"));
-    const QStringList mac{QStringLiteral("00"), QStringLiteral("11"), QStringLiteral("a2"),
-                          QStringLiteral("3b"), QStringLiteral("44"), QStringLiteral("ff")};
+    const QStringList mac{"00", "11", "a2", "3b", "44", "ff"};
     for (int j = 0; j < 6; ++j)
         typeInto(box("MAC_txt", j), mac[j]);
     QTest::mouseClick(check(0), Qt::LeftButton);
@@ -406,25 +363,22 @@ TEST_F(SettingsDialogTest, UpdateWritesEveryFieldByTheRecordRules)
     typeInto(box("pc_txt", 3), QString());
     QTest::keyClick(focused(), Qt::Key_Backspace);
     QTest::mouseClick(check(3), Qt::LeftButton);
-    clickAndWaitClosed("update_bt");
+    closeWith("update_bt");
 
-    const QByteArray expected = fileWith({{rec(0, 0), "2304"},   {rec(0, 1), "7"},
-                                          {rec(1, 0), "Server"}, {rec(1, 1), "192.168.0.10"},
-                                          {rec(1, 2), "00"},     {rec(1, 3), "11"},
-                                          {rec(1, 4), "A2"},     {rec(1, 5), "3B"},
-                                          {rec(1, 6), "44"},     {rec(1, 7), "FF"},
-                                          {rec(1, 8), "1"},      {rec(1, 9), "07:30:00"},
-                                          {rec(2, 0), "  Lead"}, {rec(2, 1), "abcdefghijklmnopqrst"},
-                                          {rec(2, 8), "0"},      {rec(2, 9), "whenever"},
-                                          {rec(3, 0), "Grey"},   {rec(3, 8), "2"},
-                                          {rec(4, 8), "0"},      {rec(5, 8), "0"}});
-    ASSERT_EQ(expected.size(), 1200);
-    EXPECT_EQ(readAll(cwd.file(FileName)), expected);
+    EXPECT_EQ(stored(), recordArea({{rec(0, 0), "2304"},   {rec(0, 1), "7"},
+                                    {rec(1, 0), "Server"}, {rec(1, 1), "192.168.0.10"},
+                                    {rec(1, 2), "00"},     {rec(1, 3), "11"},
+                                    {rec(1, 4), "A2"},     {rec(1, 5), "3B"},
+                                    {rec(1, 6), "44"},     {rec(1, 7), "FF"},
+                                    {rec(1, 8), "1"},      {rec(1, 9), "07:30:00"},
+                                    {rec(2, 0), "  Lead"}, {rec(2, 1), "abcdefghijklmnopqrst"},
+                                    {rec(2, 8), "0"},      {rec(2, 9), "whenever"},
+                                    {rec(3, 0), "Grey"},   {rec(3, 8), "2"},
+                                    {rec(4, 8), "0"},      {rec(5, 8), "0"}}));
     EXPECT_TRUE(desk.boxes.isEmpty());
 
     // What is in force now is what the file holds.
     EXPECT_EQ(SettingsTable.value(0, 0), QStringLiteral("2304"));
-    EXPECT_EQ(SettingsTable.value(2, 0), QStringLiteral("  Lead"));
     EXPECT_EQ(SettingsTable.value(2, 1), QStringLiteral("abcdefghijklmnopqrst"));
 
     // Reopening shows the stored values: blanks trimmed on the right only, the cut name, the grey box.
@@ -439,83 +393,66 @@ TEST_F(SettingsDialogTest, UpdateWritesEveryFieldByTheRecordRules)
     EXPECT_EQ(check(3)->checkState(), Qt::Unchecked);
 }
 
-TEST_F(SettingsDialogTest, AClickOnAGreyTimerBoxChecksIt)
+TEST_F(SettingsDialogTest, TimerBoxesFollowFlagsThatAreAStateAndClicksSwitchOnAndOff)
 {
-    startWith(fileWith({{rec(1, 8), "2"}, {rec(2, 8), "2"}}));
-    open();
-    ASSERT_EQ(check(0)->checkState(), Qt::PartiallyChecked);
-    QTest::mouseClick(check(0), Qt::LeftButton);
-    EXPECT_EQ(check(0)->checkState(), Qt::Checked);
-    // From then on clicks only switch between on and off.
-    QTest::mouseClick(check(0), Qt::LeftButton);
-    EXPECT_EQ(check(0)->checkState(), Qt::Unchecked);
-    QTest::mouseClick(check(0), Qt::LeftButton);
-    EXPECT_EQ(check(0)->checkState(), Qt::Checked);
-    clickAndWaitClosed("update_bt");
-    const QByteArray bytes = readAll(cwd.file(FileName));
-    EXPECT_EQ(bytes.mid((rec(1, 8) - 1) * 20, 20), record("1"));
-    EXPECT_EQ(bytes.mid((rec(2, 8) - 1) * 20, 20), record("2"));
-}
-
-TEST_F(SettingsDialogTest, LoadingLeavesATimerBoxAloneForAFlagThatIsNoState)
-{
-    startWith(fileWith({{rec(1, 8), "x"}, {rec(2, 8), "7"}, {rec(3, 8), "1"}, {rec(4, 8), " 1.0"}}));
+    startWith(
+        recordArea({{rec(1, 8), "2"}, {rec(2, 8), "x"}, {rec(3, 8), "7"}, {rec(4, 8), "1"}, {rec(5, 8), " 1.0"}}));
     open();
     // A number written otherwise is still the number, as on the main window.
-    ASSERT_EQ(check(3)->checkState(), Qt::Checked);
-    QTest::mouseClick(check(0), Qt::LeftButton);
-    QTest::mouseClick(check(1), Qt::LeftButton);
-    QTest::mouseClick(check(2), Qt::LeftButton);
-    ASSERT_EQ(check(2)->checkState(), Qt::Unchecked);
+    ASSERT_EQ(check(4)->checkState(), Qt::Checked);
+    // A click on a grey box checks it; from then on clicks switch between on and off.
+    for (Qt::CheckState next : {Qt::Checked, Qt::Unchecked, Qt::Checked}) {
+        QTest::mouseClick(check(0), Qt::LeftButton);
+        EXPECT_EQ(check(0)->checkState(), next);
+    }
+    for (int k = 1; k <= 3; ++k)
+        QTest::mouseClick(check(k), Qt::LeftButton);
+    ASSERT_EQ(check(3)->checkState(), Qt::Unchecked);
+    // A flag that is no state leaves its box as it was.
     LoadSettings();
-    EXPECT_EQ(check(0)->checkState(), Qt::Checked);
-    EXPECT_EQ(check(1)->checkState(), Qt::Checked);
-    EXPECT_EQ(check(2)->checkState(), Qt::Checked);
-    EXPECT_EQ(check(3)->checkState(), Qt::Checked);
+    for (int k = 0; k < 5; ++k)
+        EXPECT_EQ(check(k)->checkState(), k == 0 ? Qt::PartiallyChecked : Qt::Checked) << k;
+
+    QTest::mouseClick(check(0), Qt::LeftButton);
+    closeWith("update_bt");
+    EXPECT_EQ(storedRecord(1, 8), record("1"));
 }
 
 TEST_F(SettingsDialogTest, CancelAndTheCloseBoxThrowTheEditsAway)
 {
-    startWith(fileWith({{1, "9"}, {2, "5"}, {rec(1, 0), "Server"}, {rec(1, 8), "1"}, {rec(1, 9), "07:30:00"}}));
-    const QByteArray before = readAll(cwd.file(FileName));
+    startWith(recordArea({{1, "9"}, {2, "5"}, {rec(1, 0), "Server"}, {rec(1, 8), "1"}, {rec(1, 9), "07:30:00"}}));
+    const QByteArray before = stored();
     const SettingsGrid inForce = SettingsTable;
+    for (const char *closer : {"cancel_bt", static_cast<const char *>(nullptr)}) {
+        SCOPED_TRACE(closer ? closer : "close box");
+        open();
+        typeInto(box("port_txt"), QStringLiteral("7"));
+        typeInto(box("pc_txt", 0), QStringLiteral("Changed"));
+        QTest::mouseClick(check(0), Qt::LeftButton);
+        closeWith(closer);
+        EXPECT_EQ(stored(), before);
+        EXPECT_EQ(SettingsTable, inForce);
 
-    open();
-    typeInto(box("port_txt"), QStringLiteral("7"));
-    typeInto(box("pc_txt", 0), QStringLiteral("Changed"));
-    QTest::mouseClick(check(0), Qt::LeftButton);
-    clickAndWaitClosed("cancel_bt");
-    EXPECT_EQ(readAll(cwd.file(FileName)), before);
-    EXPECT_EQ(SettingsTable, inForce);
-
-    // Reopening loads the dialog afresh with what the file holds.
-    open();
-    EXPECT_EQ(box("port_txt")->text(), QStringLiteral("9"));
-    EXPECT_EQ(box("pc_txt", 0)->text(), QStringLiteral("Server"));
-    EXPECT_EQ(check(0)->checkState(), Qt::Checked);
-    EXPECT_EQ(focusedName(), QStringLiteral("port_txt"));
-
-    typeInto(box("pc_txt", 0), QStringLiteral("Again"));
-    QPointer<Settings> dialog = forms().loadedSettings();
-    dialog->close();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }, 10000));
-    EXPECT_EQ(forms().loadedSettings(), nullptr);
-    EXPECT_EQ(readAll(cwd.file(FileName)), before);
-    EXPECT_EQ(SettingsTable, inForce);
-    open();
-    EXPECT_EQ(box("pc_txt", 0)->text(), QStringLiteral("Server"));
+        // Reopening loads the dialog afresh with what the file holds.
+        open();
+        EXPECT_EQ(box("port_txt")->text(), QStringLiteral("9"));
+        EXPECT_EQ(box("pc_txt", 0)->text(), QStringLiteral("Server"));
+        EXPECT_EQ(check(0)->checkState(), Qt::Checked);
+        EXPECT_EQ(focusedName(), QStringLiteral("port_txt"));
+        closeWith("cancel_bt");
+    }
     EXPECT_TRUE(desk.boxes.isEmpty());
 }
 
 TEST_F(SettingsDialogTest, OpeningAnOpenDialogBringsItForwardUnchanged)
 {
-    startWith(fileWith({{1, "9"}}));
+    startWith(recordArea({{1, "9"}}));
     Settings *dialog = open();
     typeInto(box("IP_txt", 2), QStringLiteral("unsaved"));
     dialog->move(dialog->pos() + QPoint(30, 20));
     const QPoint moved = dialog->pos();
     // Something else is changed in the file meanwhile: an open dialog doesn't reload.
-    writeAll(cwd.file(FileName), fileWith({{1, "1234"}}));
+    writeAll(cwd.file(FileName), recordArea({{1, "1234"}}));
 
     EXPECT_EQ(open(), dialog);
     EXPECT_EQ(box("IP_txt", 2)->text(), QStringLiteral("unsaved"));
@@ -523,76 +460,57 @@ TEST_F(SettingsDialogTest, OpeningAnOpenDialogBringsItForwardUnchanged)
     EXPECT_EQ(focusedName(), QStringLiteral("IP_txt_2"));
     EXPECT_EQ(dialog->pos(), moved);
     const QWidgetList windows = QApplication::topLevelWidgets();
-    EXPECT_EQ(std::count_if(windows.begin(), windows.end(),
-                            [](QWidget *w) { return w->objectName() == QStringLiteral("Settings"); }),
+    EXPECT_EQ(std::count_if(windows.begin(), windows.end(), [](QWidget *w) { return w->objectName() == "Settings"; }),
               1);
 }
 
 TEST_F(SettingsDialogTest, TheListHoldsEightItemsAfterEveryOpening)
 {
-    startWith(fileWith({{2, "12"}}));
-    const QStringList items{QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("6"),
-                            QStringLiteral("7"), QStringLiteral("8"), QStringLiteral("9"), QStringLiteral("10")};
+    startWith(recordArea({{2, "12"}}));
     auto listed = [&] {
         QStringList texts;
         for (int i = 0; i < combo()->count(); ++i)
             texts << combo()->itemText(i);
         return texts;
     };
+    const QStringList items{"3", "4", "5", "6", "7", "8", "9", "10"};
     // Closed by cancel, by the close box and by update, in turn.
-    for (int round = 0; round < 3; ++round) {
+    for (const char *closer : {"cancel_bt", static_cast<const char *>(nullptr), "update_bt"}) {
         open();
-        EXPECT_EQ(listed(), items) << "opening " << round;
+        EXPECT_EQ(listed(), items);
         // A stored count outside the list shows as the text.
         EXPECT_EQ(combo()->currentText(), QStringLiteral("12"));
-        if (round == 0) {
-            clickAndWaitClosed("cancel_bt");
-        } else if (round == 1) {
-            QPointer<Settings> dialog = forms().loadedSettings();
-            dialog->close();
-            ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }, 10000));
-        } else {
-            clickAndWaitClosed("update_bt");
-        }
+        closeWith(closer);
     }
     // A word shows as well.
     open();
     typeInto(combo()->lineEdit(), QStringLiteral("many"));
-    clickAndWaitClosed("update_bt");
+    closeWith("update_bt");
     open();
     EXPECT_EQ(combo()->currentText(), QStringLiteral("many"));
     EXPECT_EQ(listed(), items);
-    EXPECT_EQ(readAll(cwd.file(FileName)).mid(20, 20), record("many"));
+    EXPECT_EQ(storedRecord(0, 1), record("many"));
 }
 
 TEST_F(SettingsDialogTest, AReadOnlyFileShowsTheFailureOnceAndTheFileStays)
 {
-    startWith(fileWith({{1, "9"}, {2, "5"}, {rec(1, 0), "Server"}}));
-    const QByteArray before = readAll(cwd.file(FileName));
-    ASSERT_TRUE(QFile::setPermissions(cwd.file(FileName), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    startWith(recordArea({{1, "9"}, {2, "5"}, {rec(1, 0), "Server"}}));
+    const QByteArray before = stored();
+    makeReadOnly();
 
     open();
     typeInto(box("port_txt"), QStringLiteral("7"));
     typeInto(box("pc_txt", 0), QStringLiteral("Renamed"));
-    clickAndWaitClosed("update_bt");
+    closeWith("update_bt");
 
-    ASSERT_EQ(desk.boxes.size(), 1);
-    EXPECT_EQ(desk.boxes[0].text, QStringLiteral("ファイル書込に失敗しました！"));
-    EXPECT_EQ(desk.boxes[0].title, QStringLiteral("Error"));
-    EXPECT_EQ(desk.boxes[0].style, 16);
-    EXPECT_EQ(readAll(cwd.file(FileName)), before);
+    expectErrorBox(desk, QStringLiteral("ファイル書込に失敗しました！"));
+    EXPECT_EQ(stored(), before);
     EXPECT_EQ(SettingsTable.value(0, 0), QStringLiteral("9"));
-    EXPECT_EQ(SettingsTable.value(1, 0), QStringLiteral("Server"));
 
-    // The main window shows what the file holds.
+    // The main window shows what the file holds, and so does the dialog.
     MainF *main = forms().mainF();
-    auto *start1 = main->findChild<QPushButton *>(QStringLiteral("PC_start_1"));
-    auto *port = main->findChild<QLabel *>(QStringLiteral("port_lvl"));
-    ASSERT_NE(start1, nullptr);
-    ASSERT_NE(port, nullptr);
-    EXPECT_EQ(start1->text(), QStringLiteral("Server 起動"));
-    EXPECT_EQ(port->text(), QStringLiteral("ポート番号 : 9"));
-
+    EXPECT_EQ(main->findChild<QPushButton *>(QStringLiteral("PC_start_1"))->text(), QStringLiteral("Server 起動"));
+    EXPECT_EQ(main->findChild<QLabel *>(QStringLiteral("port_lvl"))->text(), QStringLiteral("ポート番号 : 9"));
     open();
     EXPECT_EQ(box("pc_txt", 0)->text(), QStringLiteral("Server"));
     EXPECT_EQ(box("port_txt")->text(), QStringLiteral("9"));
@@ -625,9 +543,9 @@ public:
 
 TEST_F(SettingsDialogTest, EndingTheProgramWhileTheFailureIsShownEndsTheUpdate)
 {
-    startWith(fileWith({{rec(1, 0), "Server"}}));
-    const QByteArray before = readAll(cwd.file(FileName));
-    ASSERT_TRUE(QFile::setPermissions(cwd.file(FileName), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    startWith(recordArea({{rec(1, 0), "Server"}}));
+    const QByteArray before = stored();
+    makeReadOnly();
     ExitWhileTheBoxIsUp exiting;
     open();
     typeInto(box("pc_txt", 0), QStringLiteral("Renamed"));
@@ -638,38 +556,26 @@ TEST_F(SettingsDialogTest, EndingTheProgramWhileTheFailureIsShownEndsTheUpdate)
     // Nothing is loaded again after the exit.
     EXPECT_EQ(forms().loadedSettings(), nullptr);
     EXPECT_EQ(forms().loadedMainF(), nullptr);
-    EXPECT_EQ(readAll(cwd.file(FileName)), before);
+    EXPECT_EQ(stored(), before);
 }
 
 TEST_F(SettingsDialogTest, TheMainWindowAndTheTrayMenuShowNewNamesAtOnce)
 {
-    startWith(fileWith({{rec(1, 0), "Server"}}));
+    startWith(recordArea({{rec(1, 0), "Server"}}));
     MainF *main = forms().mainF();
-    auto *start1 = main->findChild<QPushButton *>(QStringLiteral("PC_start_1"));
-    auto *start2 = main->findChild<QPushButton *>(QStringLiteral("PC_start_2"));
-    // The entries of the menu that the tray icon's left button pops up.
-    auto entry = [main](const QString &name) -> QAction * {
-        const QList<QAction *> entries = main->mainMenu()->actions();
-        const auto it =
-            std::find_if(entries.begin(), entries.end(), [&](const QAction *a) { return a->objectName() == name; });
-        return it == entries.end() ? nullptr : *it;
-    };
-    QAction *entry1 = entry(QStringLiteral("PC1_start"));
-    QAction *entry2 = entry(QStringLiteral("PC2_start"));
-    ASSERT_NE(start1, nullptr);
-    ASSERT_NE(start2, nullptr);
-    ASSERT_NE(entry1, nullptr);
-    ASSERT_NE(entry2, nullptr);
-    ASSERT_EQ(start1->text(), QStringLiteral("Server 起動"));
-
+    ASSERT_EQ(main->findChild<QPushButton *>(QStringLiteral("PC_start_1"))->text(), QStringLiteral("Server 起動"));
     open();
     typeInto(box("pc_txt", 0), QStringLiteral("Desk"));
     typeInto(box("pc_txt", 1), QStringLiteral("Laptop"));
-    clickAndWaitClosed("update_bt");
-    EXPECT_EQ(start1->text(), QStringLiteral("Desk 起動"));
-    EXPECT_EQ(entry1->text(), QStringLiteral("Desk 起動"));
-    EXPECT_EQ(start2->text(), QStringLiteral("Laptop 起動"));
-    EXPECT_EQ(entry2->text(), QStringLiteral("Laptop 起動"));
+    closeWith("update_bt");
+    // The buttons, and the entries of the menu that the tray icon's left button pops up.
+    for (const auto &[n, name] : {std::pair{1, "Desk"}, std::pair{2, "Laptop"}}) {
+        const QString caption = QLatin1String(name) + QStringLiteral(" 起動");
+        EXPECT_EQ(main->findChild<QPushButton *>(QStringLiteral("PC_start_%1").arg(n))->text(), caption);
+        QAction *entry = main->findChild<QAction *>(QStringLiteral("PC%1_start").arg(n));
+        ASSERT_TRUE(entry && main->mainMenu()->actions().contains(entry));
+        EXPECT_EQ(entry->text(), caption);
+    }
 }
 
 } // namespace
