@@ -89,125 +89,56 @@ std::function<void(QMessageBox *)> press(Qt::Key key)
     return [key](QMessageBox *box) { QTest::keyClick(box, key); };
 }
 
-QList<QMessageBox::StandardButton> sorted(QList<QMessageBox::StandardButton> list)
-{
-    std::sort(list.begin(), list.end());
-    return list;
-}
-
 } // namespace
 
-TEST(LinuxMessageBox, ErrorBoxWithOk)
+TEST(LinuxMessageBox, EveryStyleShowsItsIconAndButtonsAndAnswersWithThePlatformsNumbers)
 {
+    using B = QMessageBox;
+    struct Case {
+        int style;
+        const char *title;
+        std::function<void(QMessageBox *)> act;
+        int answer;
+        QMessageBox::Icon icon;
+        QList<QMessageBox::StandardButton> buttons; // in the order of their values
+        QMessageBox::StandardButton defaultButton = B::NoButton;
+    };
+    const QList<Case> cases{
+        {16, "Error", press(Qt::Key_Return), 1, B::Critical, {B::Ok}},
+        {64, "情報", press(Qt::Key_Escape), 1, B::Information, {B::Ok}},
+        {32, "確認", click(B::Ok), 1, B::Question, {B::Ok}},
+        {33, "確認", press(Qt::Key_Return), 1, B::Question, {B::Ok, B::Cancel}, B::Ok},
+        {33, "確認", click(B::Cancel), 2, B::Question, {B::Ok, B::Cancel}},
+        {33, "確認", press(Qt::Key_Escape), 2, B::Question, {B::Ok, B::Cancel}},
+        {36, "確認", click(B::Yes), 6, B::Question, {B::Yes, B::No}, B::Yes},
+        {36, "確認", click(B::No), 7, B::Question, {B::Yes, B::No}},
+        {36, "確認", press(Qt::Key_Escape), 7, B::Question, {B::Yes, B::No}},
+        {36 | 0x100, "確認", press(Qt::Key_Return), 7, B::Question, {B::Yes, B::No}, B::No}, // second button as default
+        {35, "確認", click(B::No), 7, B::Question, {B::Yes, B::No, B::Cancel}},
+        {35, "確認", press(Qt::Key_Escape), 2, B::Question, {B::Yes, B::No, B::Cancel}},
+        {37, "再試行", click(B::Retry), 4, B::Question, {B::Retry, B::Cancel}},
+        {37, "再試行", click(B::Cancel), 2, B::Question, {B::Retry, B::Cancel}},
+        {37, "再試行", press(Qt::Key_Escape), 2, B::Question, {B::Retry, B::Cancel}},
+    };
     LinuxDesktop desktop;
-    BoxAnswerer answerer(press(Qt::Key_Return));
-    EXPECT_EQ(desktop.messageBox(QString::fromUtf8("ポート番号が異常です！\r\n二行目"), QStringLiteral("Error"), 16),
-              1);
-    ASSERT_TRUE(answerer.answered);
-    EXPECT_EQ(answerer.seen.title, QStringLiteral("Error"));
-    EXPECT_EQ(answerer.seen.text, QString::fromUtf8("ポート番号が異常です！\n二行目"));
-    EXPECT_EQ(answerer.seen.icon, QMessageBox::Critical);
-    EXPECT_EQ(answerer.seen.buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
-    EXPECT_EQ(answerer.seen.modality, Qt::ApplicationModal);
-    EXPECT_FALSE(answerer.seen.staysOnTop);
-    EXPECT_EQ(answerer.seen.format, Qt::PlainText);
-}
-
-TEST(LinuxMessageBox, OkOnlyBoxClosedWithEscapeGivesOk)
-{
-    LinuxDesktop desktop;
-    BoxAnswerer answerer(press(Qt::Key_Escape));
-    EXPECT_EQ(desktop.messageBox(QStringLiteral("<b>PC1</b>\rdone"), QString::fromUtf8("情報"), 64), 1);
-    ASSERT_TRUE(answerer.answered);
-    EXPECT_EQ(answerer.seen.icon, QMessageBox::Information);
-    EXPECT_EQ(answerer.seen.text, QStringLiteral("<b>PC1</b>\ndone")) << "shown as typed, a lone CR breaks the line";
-}
-
-TEST(LinuxMessageBox, QuestionWithOkOnly)
-{
-    LinuxDesktop desktop;
-    BoxAnswerer answerer(click(QMessageBox::Ok));
-    EXPECT_EQ(desktop.messageBox(QStringLiteral("?"), QString::fromUtf8("確認"), 32), 1);
-    EXPECT_EQ(answerer.seen.icon, QMessageBox::Question);
-    EXPECT_EQ(answerer.seen.title, QString::fromUtf8("確認"));
-}
-
-TEST(LinuxMessageBox, OkCancel)
-{
-    LinuxDesktop desktop;
-    {
-        BoxAnswerer answerer(press(Qt::Key_Return));
-        EXPECT_EQ(desktop.messageBox(QStringLiteral("go?"), QString::fromUtf8("確認"), 33), 1) << "OK is the default";
-        EXPECT_EQ(answerer.seen.buttons, sorted({QMessageBox::Ok, QMessageBox::Cancel}));
-        EXPECT_EQ(answerer.seen.defaultButton, QMessageBox::Ok);
-    }
-    {
-        BoxAnswerer answerer(click(QMessageBox::Cancel));
-        EXPECT_EQ(desktop.messageBox(QStringLiteral("go?"), QString::fromUtf8("確認"), 33), 2);
-    }
-    {
-        BoxAnswerer answerer(press(Qt::Key_Escape));
-        EXPECT_EQ(desktop.messageBox(QStringLiteral("go?"), QString::fromUtf8("確認"), 33), 2);
-    }
-}
-
-TEST(LinuxMessageBox, YesNo)
-{
-    LinuxDesktop desktop;
-    {
-        BoxAnswerer answerer(click(QMessageBox::Yes));
-        EXPECT_EQ(desktop.messageBox(QStringLiteral("sure?"), QString::fromUtf8("確認"), 36), 6);
-        EXPECT_EQ(answerer.seen.buttons, sorted({QMessageBox::Yes, QMessageBox::No}));
-        EXPECT_EQ(answerer.seen.icon, QMessageBox::Question);
-        EXPECT_EQ(answerer.seen.defaultButton, QMessageBox::Yes);
-    }
-    {
-        BoxAnswerer answerer(click(QMessageBox::No));
-        EXPECT_EQ(desktop.messageBox(QStringLiteral("sure?"), QString::fromUtf8("確認"), 36), 7);
-    }
-    {
-        BoxAnswerer answerer(press(Qt::Key_Escape));
-        EXPECT_EQ(desktop.messageBox(QStringLiteral("sure?"), QString::fromUtf8("確認"), 36), 7) << "Esc answers No";
-    }
-    {
-        // Second button as default (MB_DEFBUTTON2).
-        BoxAnswerer answerer(press(Qt::Key_Return));
-        EXPECT_EQ(desktop.messageBox(QStringLiteral("sure?"), QString::fromUtf8("確認"), 36 | 0x100), 7);
-        EXPECT_EQ(answerer.seen.defaultButton, QMessageBox::No);
-    }
-}
-
-TEST(LinuxMessageBox, YesNoCancel)
-{
-    LinuxDesktop desktop;
-    {
-        BoxAnswerer answerer(click(QMessageBox::No));
-        EXPECT_EQ(desktop.messageBox(QStringLiteral("save?"), QString::fromUtf8("確認"), 35), 7);
-        EXPECT_EQ(answerer.seen.buttons, sorted({QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}));
-    }
-    {
-        BoxAnswerer answerer(press(Qt::Key_Escape));
-        EXPECT_EQ(desktop.messageBox(QStringLiteral("save?"), QString::fromUtf8("確認"), 35), 2);
-    }
-}
-
-TEST(LinuxMessageBox, RetryCancel)
-{
-    LinuxDesktop desktop;
-    {
-        BoxAnswerer answerer(click(QMessageBox::Retry));
-        EXPECT_EQ(desktop.messageBox(QStringLiteral("again?"), QString::fromUtf8("再試行"), 37), 4);
-        EXPECT_EQ(answerer.seen.title, QString::fromUtf8("再試行"));
-        EXPECT_EQ(answerer.seen.buttons, sorted({QMessageBox::Retry, QMessageBox::Cancel}));
-        EXPECT_EQ(answerer.seen.icon, QMessageBox::Question);
-    }
-    {
-        BoxAnswerer answerer(click(QMessageBox::Cancel));
-        EXPECT_EQ(desktop.messageBox(QStringLiteral("again?"), QString::fromUtf8("再試行"), 37), 2);
-    }
-    {
-        BoxAnswerer answerer(press(Qt::Key_Escape));
-        EXPECT_EQ(desktop.messageBox(QStringLiteral("again?"), QString::fromUtf8("再試行"), 37), 2);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "style " << c.style << ", row answering " << c.answer);
+        BoxAnswerer answerer(c.act);
+        // Shown as typed, a lone CR and CR LF break the line.
+        EXPECT_EQ(
+            desktop.messageBox(QStringLiteral("<b>PC1</b>\r\n二行目\r三行目"), QString::fromUtf8(c.title), c.style),
+            c.answer);
+        ASSERT_TRUE(answerer.answered);
+        EXPECT_EQ(answerer.seen.title, QString::fromUtf8(c.title));
+        EXPECT_EQ(answerer.seen.text, QStringLiteral("<b>PC1</b>\n二行目\n三行目"));
+        EXPECT_EQ(answerer.seen.format, Qt::PlainText);
+        EXPECT_EQ(answerer.seen.icon, c.icon);
+        EXPECT_EQ(answerer.seen.buttons, c.buttons);
+        if (c.defaultButton != B::NoButton) {
+            EXPECT_EQ(answerer.seen.defaultButton, c.defaultButton);
+        }
+        EXPECT_EQ(answerer.seen.modality, Qt::ApplicationModal);
+        EXPECT_FALSE(answerer.seen.staysOnTop);
     }
 }
 
@@ -215,48 +146,41 @@ TEST(LinuxMessageBox, SystemModalErrorStaysOnTopAndOpensItsHelpOnF1)
 {
     FakeDesktop fake; // catches the help request
     LinuxDesktop desktop;
-    BoxAnswerer answerer([](QMessageBox *box) {
-        QTest::keyClick(box, Qt::Key_F1);
-        QTest::keyClick(box, Qt::Key_Return);
-    });
-    EXPECT_EQ(desktop.messageBoxWithHelp(QStringLiteral("boom"), QString::fromUtf8("予期せぬエラー"), 0x1010,
-                                         QStringLiteral("/opt/help/errors.chm"), 1013),
-              1);
-    ASSERT_TRUE(answerer.answered);
-    EXPECT_EQ(answerer.seen.icon, QMessageBox::Critical);
-    EXPECT_TRUE(answerer.seen.staysOnTop);
-    EXPECT_EQ(answerer.seen.modality, Qt::ApplicationModal);
+    for (const QString &file : {QStringLiteral("/opt/help/errors.chm"), QString()}) {
+        BoxAnswerer answerer([](QMessageBox *box) {
+            QTest::keyClick(box, Qt::Key_F1);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        EXPECT_EQ(desktop.messageBoxWithHelp(QStringLiteral("boom"), QString::fromUtf8("予期せぬエラー"), 0x1010, file,
+                                             file.isEmpty() ? 0 : 1013),
+                  1);
+        ASSERT_TRUE(answerer.answered);
+        EXPECT_EQ(answerer.seen.icon, QMessageBox::Critical);
+        EXPECT_TRUE(answerer.seen.staysOnTop);
+        EXPECT_EQ(answerer.seen.modality, Qt::ApplicationModal);
+    }
+    // F1 without a help file does nothing.
     ASSERT_EQ(fake.helpCalls.size(), 1);
     EXPECT_EQ(fake.helpCalls[0].file, QStringLiteral("/opt/help/errors.chm"));
     EXPECT_EQ(fake.helpCalls[0].command, 15);
     EXPECT_EQ(fake.helpCalls[0].data, 1013);
 }
 
-TEST(LinuxMessageBox, F1WithoutHelpFileDoesNothing)
-{
-    FakeDesktop fake;
-    LinuxDesktop desktop;
-    BoxAnswerer answerer([](QMessageBox *box) {
-        QTest::keyClick(box, Qt::Key_F1);
-        QTest::keyClick(box, Qt::Key_Return);
-    });
-    EXPECT_EQ(
-        desktop.messageBoxWithHelp(QStringLiteral("boom"), QString::fromUtf8("予期せぬエラー"), 0x1010, QString(), 0),
-        1);
-    EXPECT_TRUE(fake.helpCalls.isEmpty());
-}
-
 TEST(LinuxSounds, BeepsUseTheFreedesktopDialogSounds)
 {
     using linuxsound::Attempt;
-    const auto theme = [](const char *name) { return Attempt{Attempt::ThemeSound, QLatin1String(name)}; };
-    EXPECT_EQ(linuxsound::beepAttempts(16), (QList<Attempt>{theme("dialog-error"), theme("bell")}));
-    EXPECT_EQ(linuxsound::beepAttempts(32),
-              (QList<Attempt>{theme("dialog-question"), theme("window-question"), theme("bell")}));
-    EXPECT_EQ(linuxsound::beepAttempts(48), (QList<Attempt>{theme("dialog-warning"), theme("bell")}));
-    EXPECT_EQ(linuxsound::beepAttempts(64), (QList<Attempt>{theme("dialog-information"), theme("bell")}));
-    EXPECT_EQ(linuxsound::beepAttempts(0), QList<Attempt>{theme("bell")});
-    EXPECT_EQ(linuxsound::beepAttempts(-1), QList<Attempt>{theme("bell")});
+    const QList<QPair<int, QStringList>> cases{{16, {"dialog-error", "bell"}},
+                                               {32, {"dialog-question", "window-question", "bell"}},
+                                               {48, {"dialog-warning", "bell"}},
+                                               {64, {"dialog-information", "bell"}},
+                                               {0, {"bell"}},
+                                               {-1, {"bell"}}};
+    for (const auto &[sound, names] : cases) {
+        QList<Attempt> expected;
+        for (const QString &name : names)
+            expected.append(Attempt{Attempt::ThemeSound, name});
+        EXPECT_EQ(linuxsound::beepAttempts(sound), expected) << sound;
+    }
 }
 
 TEST(LinuxSounds, ThemeNamesExistInTheInstalledTheme)
