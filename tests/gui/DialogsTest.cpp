@@ -1,7 +1,5 @@
 #include "common/QzCmn14.h"
-#include "common/platform/linux/LinuxDesktop.h"
 
-#include "support/FakeDesktop.h"
 #include "support/TempDir.h"
 
 #include <QAbstractItemView>
@@ -26,27 +24,6 @@ using namespace orvane;
 using namespace orvane::test;
 
 namespace {
-
-QString u(const char *utf8)
-{
-    return QString::fromUtf8(utf8);
-}
-
-// Choosers come from the real adapter; only message boxes of the common services would be faked.
-class DialogDesktop : public FakeDesktop {
-public:
-    LinuxDesktop real;
-    QString browseForFolder(qint32 owner, const QString &title) override
-    {
-        folderTitles.append(title);
-        return real.browseForFolder(owner, title);
-    }
-    QString fileDialog(const FileDialogRequest &request) override
-    {
-        fileDialogs.append(request);
-        return real.fileDialog(request);
-    }
-};
 
 // Runs `act` once on the first visible top-level widget of type T; the modal loop that shows it
 // runs the poll.
@@ -130,24 +107,24 @@ class Dialogs : public testing::Test {
 protected:
     void SetUp() override
     {
-        // Qt's own chooser, which the test can drive, whatever platform theme is around.
+        // Qt's own chooser, which the test can drive, whatever platform theme is around. The desktop is
+        // the real one.
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
         ASSERT_TRUE(m_dir.isValid());
-        writeAll(file(u("report.txt")), "report");
-        writeAll(file(u("notes.log")), "notes");
-        ASSERT_TRUE(QDir(m_dir.path()).mkdir(u("sub")));
+        writeAll(file(QStringLiteral("report.txt")), "report");
+        writeAll(file(QStringLiteral("notes.log")), "notes");
+        ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("sub")));
     }
     QString file(const QString &name) const { return m_dir.filePath(name); }
     QString dir() const { return m_dir.path(); }
 
     QTemporaryDir m_dir;
-    DialogDesktop m_desk;
     Watchdog m_watchdog;
     QzCmn14 m_qz;
 };
 
-const QString TextFilter = u("Text (*.txt)") + QChar(0) + u("*.txt") + QChar(0) + u("All files (*.*)") + QChar(0) +
-                           u("*.*") + QChar(0) + QChar(0);
+const QString TextFilter = QStringLiteral("Text (*.txt)") + QChar(0) + QStringLiteral("*.txt") + QChar(0) +
+                           QStringLiteral("All files (*.*)") + QChar(0) + QStringLiteral("*.*") + QChar(0) + QChar(0);
 
 } // namespace
 
@@ -162,26 +139,31 @@ TEST_F(Dialogs, OpenDialogReturnsTheChosenFile)
         if (auto *types = d->findChild<QComboBox *>(QStringLiteral("fileTypeCombo")))
             for (int i = 0; i < types->count(); ++i)
                 filterTexts.append(types->itemText(i));
-        typeName(d, u("report.txt"));
+        typeName(d, QStringLiteral("report.txt"));
         accept(d);
     });
     const QString chosen = m_qz.OpenDialog(0, TextFilter, dir());
-    EXPECT_EQ(title, u("ファイルを開く"));
+    EXPECT_EQ(title, QStringLiteral("ファイルを開く"));
     EXPECT_EQ(shownDir, QDir(dir()).absolutePath());
     // The descriptions as the caller wrote them.
-    EXPECT_EQ(filterTexts, (QStringList{u("Text (*.txt)"), u("All files (*.*)")}));
-    EXPECT_EQ(chosen, file(u("report.txt")));
+    EXPECT_EQ(filterTexts, (QStringList{QStringLiteral("Text (*.txt)"), QStringLiteral("All files (*.*)")}));
+    EXPECT_EQ(chosen, file(QStringLiteral("report.txt")));
     EXPECT_EQ(m_qz.OpenFileLen, 10);
 }
 
-TEST_F(Dialogs, OpenDialogCancelledGivesNothing)
+TEST_F(Dialogs, OpenDialogIsModalToItsOwnerAndCancelledGivesNothing)
 {
+    QWidget owner;
+    owner.show();
+    QWidget *parent = nullptr;
     m_qz.OpenFileLen = 7;
-    whenShown<QFileDialog>([](QFileDialog *d) {
-        typeName(d, u("report.txt"));
+    whenShown<QFileDialog>([&](QFileDialog *d) {
+        parent = d->parentWidget();
+        typeName(d, QStringLiteral("report.txt"));
         QTest::keyClick(d, Qt::Key_Escape);
     });
-    EXPECT_EQ(m_qz.OpenDialog(0, TextFilter, dir()), QString());
+    EXPECT_EQ(m_qz.OpenDialog(static_cast<qint32>(owner.winId()), TextFilter, dir()), QString());
+    EXPECT_EQ(parent, &owner);
     EXPECT_EQ(m_qz.OpenFileLen, 0);
 }
 
@@ -191,7 +173,7 @@ TEST_F(Dialogs, OpenDialogRefusesAMissingFile)
     bool buttonDisabled = false;
     QString warning;
     whenShown<QFileDialog>([&](QFileDialog *d) {
-        typeName(d, u("missing.txt"));
+        typeName(d, QStringLiteral("missing.txt"));
         buttonDisabled = !acceptButton(d)->isEnabled();
         // Enter anyway gets the chooser's own complaint, and the chooser stays.
         whenShown<QMessageBox>([&](QMessageBox *box) {
@@ -200,28 +182,14 @@ TEST_F(Dialogs, OpenDialogRefusesAMissingFile)
         });
         QTest::keyClick(nameEdit(d), Qt::Key_Return);
         stayedOpen = d->isVisible();
-        typeName(d, u("report.txt"));
+        typeName(d, QStringLiteral("report.txt"));
         accept(d);
     });
     const QString chosen = m_qz.OpenDialog(0, QString(), dir());
     EXPECT_TRUE(buttonDisabled);
     EXPECT_TRUE(stayedOpen);
-    EXPECT_TRUE(warning.contains(u("missing.txt"))) << warning.toStdString();
-    EXPECT_EQ(chosen, file(u("report.txt")));
-}
-
-TEST_F(Dialogs, OpenDialogIsModalToItsOwner)
-{
-    QWidget owner;
-    owner.show();
-    const auto hWnd = static_cast<qint32>(owner.winId());
-    QWidget *parent = nullptr;
-    whenShown<QFileDialog>([&](QFileDialog *d) {
-        parent = d->parentWidget();
-        d->reject();
-    });
-    EXPECT_EQ(m_qz.OpenDialog(hWnd, QString(), dir()), QString());
-    EXPECT_EQ(parent, &owner);
+    EXPECT_TRUE(warning.contains(QStringLiteral("missing.txt"))) << warning.toStdString();
+    EXPECT_EQ(chosen, file(QStringLiteral("report.txt")));
 }
 
 TEST_F(Dialogs, SaveDialogProposesTheNameAndAsksBeforeOverwriting)
@@ -246,27 +214,27 @@ TEST_F(Dialogs, SaveDialogProposesTheNameAndAsksBeforeOverwriting)
         });
         accept(d);
     });
-    const QString chosen = m_qz.SaveDialog(0, TextFilter, dir(), u("report.txt"));
-    EXPECT_EQ(title, u("ファイルを保存する"));
-    EXPECT_EQ(proposed, u("report.txt"));
+    const QString chosen = m_qz.SaveDialog(0, TextFilter, dir(), QStringLiteral("report.txt"));
+    EXPECT_EQ(title, QStringLiteral("ファイルを保存する"));
+    EXPECT_EQ(proposed, QStringLiteral("report.txt"));
     ASSERT_EQ(questions.size(), 2);
-    EXPECT_TRUE(questions[0].contains(u("report.txt"))) << questions[0].toStdString();
+    EXPECT_TRUE(questions[0].contains(QStringLiteral("report.txt"))) << questions[0].toStdString();
     EXPECT_TRUE(openAfterNo);
-    EXPECT_EQ(chosen, file(u("report.txt")));
+    EXPECT_EQ(chosen, file(QStringLiteral("report.txt")));
     EXPECT_EQ(m_qz.OpenFileLen, 33);
 }
 
 TEST_F(Dialogs, SaveDialogNewNameAndCancel)
 {
     whenShown<QFileDialog>([&](QFileDialog *d) {
-        typeName(d, u("fresh.txt"));
+        typeName(d, QStringLiteral("fresh.txt"));
         accept(d);
     });
-    EXPECT_EQ(m_qz.SaveDialog(0, TextFilter, dir(), u("report.txt")), file(u("fresh.txt")));
+    EXPECT_EQ(m_qz.SaveDialog(0, TextFilter, dir(), QStringLiteral("report.txt")), file(QStringLiteral("fresh.txt")));
 
     m_qz.OpenFileLen = 12;
     whenShown<QFileDialog>([](QFileDialog *d) { QTest::keyClick(d, Qt::Key_Escape); });
-    EXPECT_EQ(m_qz.SaveDialog(0, TextFilter, dir(), u("report.txt")), QString());
+    EXPECT_EQ(m_qz.SaveDialog(0, TextFilter, dir(), QStringLiteral("report.txt")), QString());
     EXPECT_EQ(m_qz.OpenFileLen, 12);
 }
 
@@ -275,7 +243,7 @@ TEST_F(Dialogs, SaveDialogNeedsAnExistingFolder)
     QString warning;
     bool stayedOpen = false;
     whenShown<QFileDialog>([&](QFileDialog *d) {
-        typeName(d, u("no-such-folder/x.txt"));
+        typeName(d, QStringLiteral("no-such-folder/x.txt"));
         whenShown<QMessageBox>([&](QMessageBox *box) {
             warning = box->text();
             box->accept();
@@ -286,8 +254,8 @@ TEST_F(Dialogs, SaveDialogNeedsAnExistingFolder)
     });
     EXPECT_EQ(m_qz.SaveDialog(0, QString(), dir(), QString()), QString());
     EXPECT_TRUE(stayedOpen);
-    EXPECT_TRUE(warning.contains(u("no-such-folder"))) << warning.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(file(u("no-such-folder"))));
+    EXPECT_TRUE(warning.contains(QStringLiteral("no-such-folder"))) << warning.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("no-such-folder"))));
 }
 
 TEST_F(Dialogs, FolderDialogChoosesOnlyFolders)
@@ -297,17 +265,17 @@ TEST_F(Dialogs, FolderDialogChoosesOnlyFolders)
     whenShown<QFileDialog>([&](QFileDialog *d) {
         title = d->windowTitle();
         // A file is no answer: the chooser stays open.
-        typeName(d, file(u("report.txt")));
+        typeName(d, file(QStringLiteral("report.txt")));
         if (QPushButton *b = acceptButton(d); b && b->isEnabled())
             b->click();
         refusedFile = d->isVisible();
-        typeName(d, file(u("sub")));
+        typeName(d, file(QStringLiteral("sub")));
         accept(d);
     });
     const QString chosen = m_qz.FolderDialog(0);
-    EXPECT_EQ(title, u("フォルダの選択"));
+    EXPECT_EQ(title, QStringLiteral("フォルダの選択"));
     EXPECT_TRUE(refusedFile);
-    EXPECT_EQ(chosen, file(u("sub")));
+    EXPECT_EQ(chosen, file(QStringLiteral("sub")));
     EXPECT_FALSE(chosen.endsWith(QLatin1Char('/')));
 
     whenShown<QFileDialog>([](QFileDialog *d) { QTest::keyClick(d, Qt::Key_Escape); });
