@@ -3,6 +3,7 @@
 #include "core/PlainSettings.h"
 #include "core/SettingsFile.h"
 #include "core/WakeLoopback.h"
+#include "support/SettingsData.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -47,32 +48,23 @@ ToolRun runTool(const QStringList &args)
     return r;
 }
 
-SettingsGrid blank()
+// A run that ends with status 1 and says nothing on standard output; what it says on standard error.
+std::string refusal(const QStringList &args)
 {
-    SettingsGrid g;
-    for (int r = 0; r < SettingsRows; ++r)
-        for (int c = 0; c < SettingsColumns; ++c)
-            g.set(r, c, QString());
-    return g;
+    const ToolRun r = runTool(args);
+    EXPECT_EQ(r.exitCode, 1) << args.join(' ').toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+    return r.err.toStdString();
 }
 
-SettingsGrid settings(quint16 port, const QString &count = "2")
+SettingsGrid settings(quint16 port)
 {
-    SettingsGrid g = blank();
-    g.set(0, 0, QString::number(port));
-    g.set(0, 1, count);
-    g.set(1, 0, "Server");
-    g.set(1, 1, "127.0.0.1");
-    const char *mac[] = {"00", "11", "22", "33", "44", "55"};
-    for (int i = 0; i < 6; ++i)
-        g.set(1, 2 + i, mac[i]);
-    g.set(1, 8, "1");
-    g.set(1, 9, "07:30:00");
+    SettingsGrid g = grid({{0, 0, QString::number(port)}, {0, 1, "2"}});
+    setPc(g, 1, "Server", "127.0.0.1", ServerMac, "1", "07:30:00");
     // A name too long for its record in code page 932, and one it can't hold at all.
-    g.set(2, 0, QString::fromUtf8("開発用の高速なサーバー機と予備の端末です"));
-    g.set(2, 1, "::1");
-    g.set(3, 0, QString::fromUtf8("ｻｰﾊﾞ"));
-    g.set(4, 0, QString::fromUtf8("Zoë 😀"));
+    setPc(g, 2, "開発用の高速なサーバー機と予備の端末です", "::1");
+    g.set(3, 0, "ｻｰﾊﾞ");
+    g.set(4, 0, "Zoë 😀");
     return g;
 }
 
@@ -88,90 +80,63 @@ protected:
 
 } // namespace
 
-TEST_F(WakeTool, WakesPcFromSettingsFile)
-{
-    LoopbackTarget target;
-    ASSERT_TRUE(target.ok());
-    ASSERT_TRUE(writeSettingsFile("System.ini", settings(target.port())));
-    const ToolRun r = runTool({"1"});
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
-    const auto got = target.rx().receive(2);
-    ASSERT_EQ(got.size(), 2);
-    for (const auto &d : got) {
-        EXPECT_EQ(d.data, expectedPacket(QByteArray("\x00\x11\x22\x33\x44\x55", 6)));
-        EXPECT_EQ(d.senderPort, target.port() + 1);
-    }
-}
-
-TEST_F(WakeTool, RefusalsGoToStandardErrorWithStatusOne)
+TEST_F(WakeTool, WakesAPcFromTheSettingsFileOrSaysWhyNot)
 {
     LoopbackTarget target;
     ASSERT_TRUE(target.ok());
     SettingsGrid g = settings(target.port());
     ASSERT_TRUE(writeSettingsFile("System.ini", g));
-    ToolRun r = runTool({"5"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, QString::fromUtf8("Host or IPアドレスが設定されていません！\n"));
+    const ToolRun r = runTool({"1"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty() && r.out.isEmpty()) << r.err.toStdString();
+
+    EXPECT_EQ(refusal({"5"}), "Host or IPアドレスが設定されていません！\n");
     g.set(0, 1, "many");
     ASSERT_TRUE(writeSettingsFile("System.ini", g));
-    r = runTool({"1"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, QString::fromUtf8("PC1「Server」のマジックパケット送信回数「many」が正しくありません！\n"
-                                       "送信回数は 32767 以下の整数で設定してください。\n"));
-    EXPECT_TRUE(r.out.isEmpty());
-    EXPECT_TRUE(target.rx().receive(1, QuietMs).isEmpty());
+    EXPECT_EQ(refusal({"1"}), "PC1「Server」のマジックパケット送信回数「many」が正しくありません！\n"
+                              "送信回数は 32767 以下の整数で設定してください。\n");
+    const auto got = target.rx().receive(3, QuietMs);
+    ASSERT_EQ(got.size(), 2);
+    for (const auto &d : got) {
+        EXPECT_EQ(d.data, expectedPacket(QByteArray::fromHex("001122334455")));
+        EXPECT_EQ(d.senderPort, target.port() + 1);
+    }
 }
 
-TEST_F(WakeTool, MissingSettingsFileIsReportedNotCreated)
+TEST_F(WakeTool, AMissingOrUnreadableSettingsFileIsReportedNotCreatedAndNeverBlocks)
 {
-    const ToolRun r = runTool({"1"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, QString::fromUtf8("カレントディレクトリに System.ini がありません！\n"));
+    EXPECT_EQ(refusal({"1"}), "カレントディレクトリに System.ini がありません！\n");
     EXPECT_FALSE(QFileInfo::exists("System.ini"));
     EXPECT_EQ(runTool({"--list"}).exitCode, 1);
-}
-
-TEST_F(WakeTool, SettingsPathThatIsNoFileIsRefusedWithoutBlocking)
-{
     // A FIFO would block a plain read for ever; the tool must refuse it at once, as a folder.
     ASSERT_EQ(::mkfifo("System.ini", 0644), 0);
-    ToolRun r = runTool({"--list"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err.toStdString(), "System.ini を読み込めません！\n");
+    EXPECT_EQ(refusal({"--list"}), "System.ini を読み込めません！\n");
     ASSERT_EQ(::unlink("System.ini"), 0);
     ASSERT_TRUE(QDir().mkdir("System.ini"));
-    r = runTool({"1"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err.toStdString(), "System.ini を読み込めません！\n");
-}
-
-TEST_F(WakeTool, ListShowsTheSettings)
-{
-    ASSERT_TRUE(writeSettingsFile("System.ini", settings(9)));
-    const ToolRun r = runTool({"--list"});
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, QString::fromUtf8("9\n2\n"
-                                       "1\tServer\t127.0.0.1\t00:11:22:33:44:55\t1\t07:30:00\n"
-                                       "2\t開発用の高速なサーバー機と予備の端末です\t::1\t:::::\t\t\n"
-                                       "3\tｻｰﾊﾞ\t\t:::::\t\t\n"
-                                       "4\tZoë 😀\t\t:::::\t\t\n"
-                                       "5\t\t\t:::::\t\t\n"));
+    EXPECT_EQ(refusal({"1"}), "System.ini を読み込めません！\n");
 }
 
 // The tool takes a field's whole text from the trailer, whatever the other fields hold: a lone
 // surrogate (which UTF-8 can't express, so it prints as the '?' of its record) in one field
 // doesn't cost the accented name or the long kanji name theirs.
-TEST_F(WakeTool, ListReadsTheTrailerBesideALoneSurrogate)
+TEST_F(WakeTool, ListShowsTheSettingsWithTheWholeTextOfEveryField)
 {
     SettingsGrid g = settings(9);
-    g.set(2, 0, QString::fromUtf8("Café"));
-    for (int i = 0; i < 6; ++i)
-        g.set(2, 2 + i, QStringLiteral("0") + QString::number(i));
-    g.set(3, 0, QString::fromUtf8("開発用高速サーバー予備機")); // 12 kanji: 24 bytes
-    g.set(4, 0, QStringLiteral("PC") + QChar(0xD83D) + QStringLiteral("!"));
     ASSERT_TRUE(writeSettingsFile("System.ini", g));
     ToolRun r = runTool({"--list"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.toStdString(), "9\n2\n"
+                                   "1\tServer\t127.0.0.1\t00:11:22:33:44:55\t1\t07:30:00\n"
+                                   "2\t開発用の高速なサーバー機と予備の端末です\t::1\t:::::\t\t\n"
+                                   "3\tｻｰﾊﾞ\t\t:::::\t\t\n"
+                                   "4\tZoë 😀\t\t:::::\t\t\n"
+                                   "5\t\t\t:::::\t\t\n");
+
+    setPc(g, 2, "Café", "::1", {"00", "01", "02", "03", "04", "05"});
+    g.set(3, 0, "開発用高速サーバー予備機"); // 12 kanji: 24 bytes
+    g.set(4, 0, QStringLiteral("PC") + QChar(0xD83D) + QStringLiteral("!"));
+    ASSERT_TRUE(writeSettingsFile("System.ini", g));
+    r = runTool({"--list"});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.out.toStdString(), "9\n2\n"
                                    "1\tServer\t127.0.0.1\t00:11:22:33:44:55\t1\t07:30:00\n"
@@ -183,11 +148,7 @@ TEST_F(WakeTool, ListReadsTheTrailerBesideALoneSurrogate)
     // The name reaches the messages whole as well.
     g.set(0, 1, "many");
     ASSERT_TRUE(writeSettingsFile("System.ini", g));
-    r = runTool({"2"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(
-        r.err.startsWith(QString::fromUtf8("PC2「Café」のマジックパケット送信回数「many」が正しくありません！")))
-        << r.err.toStdString();
+    EXPECT_EQ(refusal({"2"}).rfind("PC2「Café」のマジックパケット送信回数「many」が正しくありません！", 0), 0u);
 }
 
 TEST_F(WakeTool, AdHocWakeOverIPv6)
@@ -206,12 +167,12 @@ TEST_F(WakeTool, AdHocWakeOverIPv6)
     EXPECT_EQ(got[2].data, expectedPacket(QByteArray("\x00\x01\x02\x03\x04\x05", 6)));
     EXPECT_EQ(got[2].senderPort, target.port() + 1);
 
-    r = runTool({"--mac", "00:11:22:33:44", "--host", "::1", "--port", port});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.startsWith(QString::fromUtf8("指定したPCのMACアドレス「00:11:22:33:44」が正しくありません！")));
-    r = runTool({"--mac", "00:11:22:33:44:55", "--host", "::1", "--port", "0"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.startsWith(QString::fromUtf8("指定したPCのポート番号「0」が正しくありません！")));
+    EXPECT_EQ(refusal({"--mac", "00:11:22:33:44", "--host", "::1", "--port", port})
+                  .rfind("指定したPCのMACアドレス「00:11:22:33:44」が正しくありません！", 0),
+              0u);
+    EXPECT_EQ(refusal({"--mac", "00:11:22:33:44:55", "--host", "::1", "--port", "0"})
+                  .rfind("指定したPCのポート番号「0」が正しくありません！", 0),
+              0u);
 }
 
 TEST_F(WakeTool, WrongUsagePrintsUsageWithStatusTwo)

@@ -47,16 +47,19 @@ TEST(TrayDispatch, ComparesWithTheObjectsCodesInTheirOrder)
 
 TEST(TrayDispatch, DecodesTheCodeFromTheTwipsOfAMouseMove)
 {
-    EXPECT_EQ(trayEventCode(0x201 * 15.0F, 15), 0x201);
-    EXPECT_EQ(trayEventCode(0x204 * 12.0F, 12), 0x204);
-    EXPECT_EQ(trayEventCode(0x206 * 10.0F, 10), 0x206);
-    // X is rounded first (halves to even), then the division truncates.
-    EXPECT_EQ(trayEventCode(7709.4F, 15), 513);
-    EXPECT_EQ(trayEventCode(7709.6F, 15), 514);
-    EXPECT_EQ(trayEventCode(22.5F, 15), 1);
-    EXPECT_EQ(trayEventCode(29.5F, 15), 2);
-    EXPECT_EQ(trayEventCode(14.0F, 15), 0);
-    EXPECT_EQ(trayEventCode(5475.0F, 15), 365) << "the window's width stays far below the codes";
+    // X is rounded first (halves to even), then the division truncates; the window's width stays far
+    // below the codes.
+    const QList<std::tuple<float, int, qint32>> cases{{0x201 * 15.0F, 15, 0x201},
+                                                      {0x204 * 12.0F, 12, 0x204},
+                                                      {0x206 * 10.0F, 10, 0x206},
+                                                      {7709.4F, 15, 513},
+                                                      {7709.6F, 15, 514},
+                                                      {22.5F, 15, 1},
+                                                      {29.5F, 15, 2},
+                                                      {14.0F, 15, 0},
+                                                      {5475.0F, 15, 365}};
+    for (const auto &[x, twipsPerPixel, code] : cases)
+        EXPECT_EQ(trayEventCode(x, twipsPerPixel), code) << x << " / " << twipsPerPixel;
 }
 
 TEST(TrayTip, FillsTheSixtyFourByteFieldAndShowsAtMostSixtyThree)
@@ -148,29 +151,7 @@ TEST(TrayIcons, TheSameIconKeepsItsHandle)
     EXPECT_TRUE(iconForHandle(0x7fff0000).isNull());
 }
 
-TEST(WindowServices, PassTheirArgumentsAndKeepTheirResults)
-{
-    FakeDesktop desktop;
-    QzCmn14 common;
-
-    desktop.foundWindow = 0;
-    EXPECT_EQ(common.Find_Window(QStringLiteral("メモ帳")), 0);
-    EXPECT_FALSE(common.AppClose(QStringLiteral("nobody")));
-    EXPECT_TRUE(desktop.closed.isEmpty()) << "nothing is sent when no window has the title";
-    desktop.foundWindow = 0x1234;
-    EXPECT_EQ(common.Find_Window(QStringLiteral("メモ帳")), 0x1234);
-    EXPECT_TRUE(common.AppClose(QStringLiteral("メモ帳")));
-    EXPECT_EQ(desktop.closed, QList<qint32>{0x1234});
-    EXPECT_EQ(desktop.foundTitles, (QList<QString>{"メモ帳", "nobody", "メモ帳", "メモ帳"}));
-
-    common.WindowTop(7);
-    common.WindowTopMost(8);
-    common.WindowTopMostRst(8);
-    EXPECT_EQ(desktop.foregrounded, QList<qint32>{7});
-    EXPECT_EQ(desktop.topMost, (QList<QPair<qint32, bool>>{{8, true}, {8, false}}));
-}
-
-TEST(WindowServices, HelpRoundsItsNumbersAndReportsAFailure)
+TEST(HtmlHelpOpen, RoundsItsNumbersAndReportsAFailure)
 {
     FakeDesktop desktop;
     QzCmn14 common;
@@ -178,22 +159,18 @@ TEST(WindowServices, HelpRoundsItsNumbersAndReportsAFailure)
     EXPECT_TRUE(common.HtmlHelp_open(9, QStringLiteral("/opt/x/Orvane.chm"), common.HH_DISPLAY_INDEX, 0));
     EXPECT_TRUE(common.HtmlHelp_open(9, QStringLiteral("/opt/x/Orvane.chm"), common.HH_DISPLAY_CONTEXT, 2.5F));
     EXPECT_TRUE(common.HtmlHelp_open(9, QStringLiteral("/opt/x/Orvane.chm"), 14.5F, 3.5F));
-    ASSERT_EQ(desktop.helpCalls.size(), 4);
-    EXPECT_EQ(desktop.helpCalls[0].command, 1);
-    EXPECT_EQ(desktop.helpCalls[1].command, 2);
-    EXPECT_EQ(desktop.helpCalls[2].command, 15);
-    EXPECT_EQ(desktop.helpCalls[2].data, 2) << "halves go to the even number";
-    EXPECT_EQ(desktop.helpCalls[3].command, 14);
-    EXPECT_EQ(desktop.helpCalls[3].data, 4);
-    EXPECT_EQ(desktop.helpCalls[0].hWnd, 9);
+    // Halves go to the even number.
+    QList<std::tuple<qint32, QString, int, qint32>> calls;
+    for (const FakeDesktop::HelpCall &c : desktop.helpCalls)
+        calls.append({c.hWnd, c.file, c.command, c.data});
+    const QString file = QStringLiteral("/opt/x/Orvane.chm");
+    EXPECT_EQ(calls, (QList<std::tuple<qint32, QString, int, qint32>>{
+                         {9, file, 1, 0}, {9, file, 2, 0}, {9, file, 15, 2}, {9, file, 14, 4}}));
     EXPECT_TRUE(desktop.boxes.isEmpty());
 
     desktop.helpAnswer = 0;
     EXPECT_FALSE(common.HtmlHelp_open(9, QStringLiteral("C:\\ヘルプ\\Orvane.chm"), common.HH_DISPLAY_TREE, 0));
-    ASSERT_EQ(desktop.boxes.size(), 1);
-    EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("Help File = C:\\ヘルプ\\Orvane.chm を開けませんでした！"));
-    EXPECT_EQ(desktop.boxes[0].style, 16);
-    EXPECT_EQ(desktop.beeps, QList<int>{48});
+    expectErrorBox(desktop, QStringLiteral("Help File = C:\\ヘルプ\\Orvane.chm を開けませんでした！"));
 }
 
 // The main window's side: notifications arrive as posted events, as the tray adapter sends them.
@@ -209,11 +186,6 @@ protected:
     {
         QCoreApplication::postEvent(m_main, new TrayNotifyEvent(message, 1, code));
         QCoreApplication::sendPostedEvents(m_main);
-    }
-    QWidget *openPopup()
-    {
-        QTest::qWait(0);
-        return QApplication::activePopupWidget();
     }
 
     FakeDesktop m_desktop;
@@ -236,48 +208,38 @@ TEST_F(TrayNotifications, ALeftPressOpensTheMainMenuAndLeavesTheWindowHidden)
     EXPECT_TRUE(m_main->isVisible());
 }
 
-TEST_F(TrayNotifications, ARightPressOpensTheHelpMenu)
+TEST_F(TrayNotifications, ARightPressOpensTheHelpMenuAndAtMostOnePopUpIsOpen)
 {
     notify(0x204);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_main->helpMenu()->isVisible(); }));
-    EXPECT_FALSE(m_main->mainMenu()->isVisible());
-    EXPECT_FALSE(m_main->isVisible());
-}
-
-TEST_F(TrayNotifications, AtMostOnePopUpAtATime)
-{
     notify(0x201);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_main->mainMenu()->isVisible(); }));
     notify(0x204);
-    notify(0x201);
     QTest::qWait(50);
-    EXPECT_FALSE(m_main->helpMenu()->isVisible());
-    EXPECT_EQ(QApplication::activePopupWidget(), m_main->mainMenu());
+    EXPECT_FALSE(m_main->mainMenu()->isVisible());
+    EXPECT_EQ(QApplication::activePopupWidget(), m_main->helpMenu());
     EXPECT_EQ(m_desktop.foregrounded.size(), 1) << "the refused presses did nothing at all";
+    EXPECT_FALSE(m_main->isVisible());
 
     // Once it has closed, the next press opens a menu again.
-    m_main->mainMenu()->close();
-    notify(0x204);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_main->helpMenu()->isVisible(); }));
+    m_main->helpMenu()->close();
+    notify(0x201);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_main->mainMenu()->isVisible(); }));
 }
 
 TEST_F(TrayNotifications, ReleasesDoubleClicksMovesAndOtherMessagesDoNothing)
 {
     for (qint32 code : {0x200, 0x202, 0x203, 0x205, 0x206, 0x207, 0x208, 0x209, 0})
         notify(code);
-    notify(0x201, 0x201) /* not the callback message */;
+    notify(0x201, 0x201); // not the callback message
     QTest::qWait(50);
-    EXPECT_EQ(openPopup(), nullptr);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
     EXPECT_TRUE(m_desktop.foregrounded.isEmpty());
     EXPECT_FALSE(m_main->isVisible());
 
-    // The event code is the low word of lParam.
+    // The event code is the low word of lParam; a mouse move to the codes' column is a notification.
     notify(0x10204);
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_main->helpMenu()->isVisible(); }));
-}
-
-TEST_F(TrayNotifications, AMouseMoveToTheCodesColumnIsANotification)
-{
+    m_main->helpMenu()->close();
     m_main->Form_MouseMove(0, 0, 0x201 * 15.0F, 0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_main->mainMenu()->isVisible(); }));
 }

@@ -33,24 +33,21 @@ public:
     Atom atom(const char *name) { return XInternAtom(d, name, False); }
     Window root() { return DefaultRootWindow(d); }
 
-    Window window(int x, int y, bool mapped)
+    // A top-level window, with a Latin-1 title when one is given.
+    Window window(int x, int y, bool mapped, const char *title = nullptr)
     {
         const Window w = XCreateSimpleWindow(d, root(), x, y, 120, 80, 0, 0, 0xffffff);
+        if (title)
+            XStoreName(d, w, title);
         if (mapped)
             XMapWindow(d, w);
         XSync(d, False);
         return w;
     }
-    void latin1Title(Window w, const char *title)
+    void setAtoms(Window w, const char *property, Atom type, const std::vector<unsigned long> &values)
     {
-        XStoreName(d, w, title);
-        XSync(d, False);
-    }
-    void utf8Title(Window w, const QString &title)
-    {
-        const QByteArray bytes = title.toUtf8();
-        XChangeProperty(d, w, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8, PropModeReplace,
-                        reinterpret_cast<const unsigned char *>(bytes.constData()), bytes.size());
+        XChangeProperty(d, w, atom(property), type, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char *>(values.data()), static_cast<int>(values.size()));
         XSync(d, False);
     }
     void takesPartInClosing(Window w)
@@ -64,39 +61,23 @@ public:
         XWindowAttributes a{};
         return XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable;
     }
-    std::vector<Atom> states(Window w)
+    bool hasState(Window w, const char *name)
     {
-        std::vector<Atom> result;
         Atom type = None;
         int format = 0;
         unsigned long count = 0, after = 0;
         unsigned char *data = nullptr;
+        bool found = false;
         if (XGetWindowProperty(d, w, atom("_NET_WM_STATE"), 0, 64, False, XA_ATOM, &type, &format, &count, &after,
                                &data) == Success &&
             data) {
             const auto *atoms = reinterpret_cast<const Atom *>(data);
-            result.assign(atoms, atoms + count);
+            found = std::find(atoms, atoms + count, atom(name)) != atoms + count;
             XFree(data);
         }
-        return result;
+        return found;
     }
-    bool hasState(Window w, const char *name)
-    {
-        const auto s = states(w);
-        return std::find(s.begin(), s.end(), atom(name)) != s.end();
-    }
-    // The root's children, bottom to top.
-    std::vector<Window> stacking()
-    {
-        Window r = 0, p = 0, *children = nullptr;
-        unsigned int n = 0;
-        std::vector<Window> result;
-        if (XQueryTree(d, root(), &r, &p, &children, &n) && children) {
-            result.assign(children, children + n);
-            XFree(children);
-        }
-        return result;
-    }
+    Window topmost() { return childrenOf(d, root()).back(); }
     // The next client message that reaches this connection within the time.
     bool clientMessage(XClientMessageEvent &out, int timeoutMs = 10000)
     {
@@ -113,15 +94,6 @@ public:
                 return false;
             },
             timeoutMs);
-    }
-    // Plays the window manager: claims the redirection of the root and says what it supports.
-    void actAsWindowManager()
-    {
-        Atom supported[] = {atom("_NET_ACTIVE_WINDOW"), atom("_NET_WM_STATE"), atom("_NET_WM_STATE_ABOVE")};
-        XChangeProperty(d, root(), atom("_NET_SUPPORTED"), XA_ATOM, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char *>(supported), 3);
-        XSelectInput(d, root(), SubstructureRedirectMask | SubstructureNotifyMask);
-        XSync(d, False);
     }
 
     Display *d;
@@ -149,10 +121,12 @@ protected:
 
 TEST_F(WindowServices, FindsTopLevelWindowsByTheirExactTitleShownOrHidden)
 {
-    const Window plain = other.window(10, 10, false);
-    other.latin1Title(plain, "Plain Title");
+    const Window plain = other.window(10, 10, false, "Plain Title");
     const Window japanese = other.window(20, 20, true);
-    other.utf8Title(japanese, QStringLiteral("メモ帳 - 無題"));
+    const QByteArray title = QStringLiteral("メモ帳 - 無題").toUtf8();
+    XChangeProperty(other.d, japanese, other.atom("_NET_WM_NAME"), other.atom("UTF8_STRING"), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(title.constData()), title.size());
+    XSync(other.d, False);
     OwnWindow own;
     own.setWindowTitle(QStringLiteral("Orvane テスト"));
     own.winId();
@@ -161,32 +135,24 @@ TEST_F(WindowServices, FindsTopLevelWindowsByTheirExactTitleShownOrHidden)
     EXPECT_EQ(common.Find_Window(QStringLiteral("Plain Title")), static_cast<qint32>(plain));
     EXPECT_EQ(common.Find_Window(QStringLiteral("メモ帳 - 無題")), static_cast<qint32>(japanese));
     EXPECT_TRUE(waitUntil([&] { return common.Find_Window(QStringLiteral("Orvane テスト")) == qint32(own.winId()); }));
-    EXPECT_EQ(common.Find_Window(QStringLiteral("plain title")), 0);
-    EXPECT_EQ(common.Find_Window(QStringLiteral("Plain")), 0);
-    EXPECT_EQ(common.Find_Window(QStringLiteral("nobody has this title")), 0);
+    for (const char *title : {"plain title", "Plain", "nobody has this title"})
+        EXPECT_EQ(common.Find_Window(QLatin1String(title)), 0) << title;
 }
 
 TEST_F(WindowServices, FindsAManagedWindowFirstAndTheTopmostOfTheRest)
 {
-    const Window managed = other.window(50, 50, false);
-    const Window lower = other.window(10, 10, true);
-    const Window upper = other.window(30, 30, true);
-    for (Window w : {lower, upper, managed})
-        other.latin1Title(w, "Twin");
+    const Window managed = other.window(50, 50, false, "Twin");
+    other.window(10, 10, true, "Twin");
+    const Window upper = other.window(30, 30, true, "Twin");
     EXPECT_EQ(common.Find_Window(QStringLiteral("Twin")), static_cast<qint32>(upper));
-
     // A window manager lists the windows it manages on the root.
-    const unsigned long clients[] = {managed};
-    XChangeProperty(other.d, other.root(), other.atom("_NET_CLIENT_LIST"), XA_WINDOW, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char *>(clients), 1);
-    XSync(other.d, False);
+    other.setAtoms(other.root(), "_NET_CLIENT_LIST", XA_WINDOW, {managed});
     EXPECT_EQ(common.Find_Window(QStringLiteral("Twin")), static_cast<qint32>(managed));
 }
 
 TEST_F(WindowServices, AppCloseAsksAWindowThatTakesPartInTheCloseProtocol)
 {
-    const Window closable = other.window(10, 10, true);
-    other.latin1Title(closable, "Closable");
+    const Window closable = other.window(10, 10, true, "Closable");
     other.takesPartInClosing(closable);
     EXPECT_TRUE(common.AppClose(QStringLiteral("Closable")));
     XClientMessageEvent message{};
@@ -196,8 +162,7 @@ TEST_F(WindowServices, AppCloseAsksAWindowThatTakesPartInTheCloseProtocol)
     EXPECT_EQ(static_cast<Atom>(message.data.l[0]), other.atom("WM_DELETE_WINDOW"));
 
     // A window that doesn't understand the request isn't asked; an unknown title finds nothing.
-    const Window stubborn = other.window(20, 20, true);
-    other.latin1Title(stubborn, "Stubborn");
+    const Window stubborn = other.window(20, 20, true, "Stubborn");
     EXPECT_FALSE(common.AppClose(QStringLiteral("Stubborn")));
     EXPECT_FALSE(common.AppClose(QStringLiteral("Nobody")));
     EXPECT_FALSE(other.clientMessage(message, 300));
@@ -221,11 +186,11 @@ TEST_F(WindowServices, WindowTopRaisesAndFocusesAShownWindowAndLeavesAHiddenOneH
     const Window below = other.window(10, 10, true);
     const Window above = other.window(40, 40, true);
     ASSERT_TRUE(waitUntil([&] { return other.viewable(below) && other.viewable(above); }));
-    ASSERT_EQ(other.stacking().back(), above);
+    ASSERT_EQ(other.topmost(), above);
 
     common.WindowTop(static_cast<qint32>(below));
     XSync(other.d, False);
-    EXPECT_EQ(other.stacking().back(), below);
+    EXPECT_EQ(other.topmost(), below);
     Window focus = 0;
     int revert = 0;
     XGetInputFocus(other.d, &focus, &revert);
@@ -235,9 +200,7 @@ TEST_F(WindowServices, WindowTopRaisesAndFocusesAShownWindowAndLeavesAHiddenOneH
     common.WindowTop(static_cast<qint32>(hidden));
     XSync(other.d, False);
     EXPECT_FALSE(other.viewable(hidden));
-
     OwnWindow own;
-    own.winId();
     common.WindowTop(static_cast<qint32>(own.winId()));
     EXPECT_FALSE(own.isVisible());
 }
@@ -245,11 +208,7 @@ TEST_F(WindowServices, WindowTopRaisesAndFocusesAShownWindowAndLeavesAHiddenOneH
 TEST_F(WindowServices, WindowTopMostShowsAHiddenWindowAndMarksItAboveUntilReset)
 {
     const Window w = other.window(10, 10, false);
-    const Atom sticky = other.atom("_NET_WM_STATE_STICKY");
-    XChangeProperty(other.d, w, other.atom("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char *>(&sticky), 1);
-    XSync(other.d, False);
-
+    other.setAtoms(w, "_NET_WM_STATE", XA_ATOM, {other.atom("_NET_WM_STATE_STICKY")});
     common.WindowTopMost(static_cast<qint32>(w));
     XSync(other.d, False);
     EXPECT_TRUE(waitUntil([&] { return other.viewable(w); }));
@@ -263,7 +222,6 @@ TEST_F(WindowServices, WindowTopMostShowsAHiddenWindowAndMarksItAboveUntilReset)
     EXPECT_TRUE(other.hasState(w, "_NET_WM_STATE_STICKY"));
 
     OwnWindow own;
-    own.winId();
     common.WindowTopMost(static_cast<qint32>(own.winId()));
     EXPECT_TRUE(own.isVisible());
     EXPECT_TRUE(own.windowFlags() & Qt::WindowStaysOnTopHint);
@@ -276,7 +234,11 @@ TEST_F(WindowServices, WithAWindowManagerTheRequestsGoToIt)
 {
     const Window w = other.window(10, 10, true);
     ASSERT_TRUE(waitUntil([&] { return other.viewable(w); }));
-    other.actAsWindowManager();
+    // Play the window manager: claim the redirection of the root and say what it supports.
+    other.setAtoms(other.root(), "_NET_SUPPORTED", XA_ATOM,
+                   {other.atom("_NET_ACTIVE_WINDOW"), other.atom("_NET_WM_STATE"), other.atom("_NET_WM_STATE_ABOVE")});
+    XSelectInput(other.d, other.root(), SubstructureRedirectMask | SubstructureNotifyMask);
+    XSync(other.d, False);
 
     XClientMessageEvent message{};
     common.WindowTop(static_cast<qint32>(w));
@@ -285,22 +247,18 @@ TEST_F(WindowServices, WithAWindowManagerTheRequestsGoToIt)
     EXPECT_EQ(message.message_type, other.atom("_NET_ACTIVE_WINDOW"));
     EXPECT_EQ(message.data.l[0], 1) << "asked by an application";
 
-    common.WindowTopMost(static_cast<qint32>(w));
-    ASSERT_TRUE(other.clientMessage(message));
-    EXPECT_EQ(message.message_type, other.atom("_NET_WM_STATE"));
-    EXPECT_EQ(message.data.l[0], 1);
-    EXPECT_EQ(static_cast<Atom>(message.data.l[1]), other.atom("_NET_WM_STATE_ABOVE"));
-
-    common.WindowTopMostRst(static_cast<qint32>(w));
-    ASSERT_TRUE(other.clientMessage(message));
-    EXPECT_EQ(message.data.l[0], 0);
-    EXPECT_EQ(static_cast<Atom>(message.data.l[1]), other.atom("_NET_WM_STATE_ABOVE"));
+    for (int on : {1, 0}) {
+        on ? common.WindowTopMost(static_cast<qint32>(w)) : common.WindowTopMostRst(static_cast<qint32>(w));
+        ASSERT_TRUE(other.clientMessage(message));
+        EXPECT_EQ(message.message_type, other.atom("_NET_WM_STATE"));
+        EXPECT_EQ(message.data.l[0], on);
+        EXPECT_EQ(static_cast<Atom>(message.data.l[1]), other.atom("_NET_WM_STATE_ABOVE"));
+    }
 }
 
 TEST_F(WindowServices, AWindowThatIsGoneGivesTheNeutralResults)
 {
-    const Window gone = other.window(10, 10, true);
-    other.latin1Title(gone, "Soon gone");
+    const Window gone = other.window(10, 10, true, "Soon gone");
     other.takesPartInClosing(gone);
     XDestroyWindow(other.d, gone);
     XSync(other.d, False);

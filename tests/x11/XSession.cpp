@@ -19,7 +19,7 @@ ChildProcess::~ChildProcess()
 }
 
 bool ChildProcess::start(const std::vector<std::string> &argv,
-                         const std::vector<std::pair<std::string, std::string>> &env, int keepFd, bool quiet)
+                         const std::vector<std::pair<std::string, std::string>> &env, int keepFd)
 {
     std::vector<char *> args;
     for (const std::string &a : argv)
@@ -32,11 +32,9 @@ bool ChildProcess::start(const std::vector<std::string> &argv,
     if (m_pid == 0) {
         for (const auto &[name, value] : env)
             setenv(name.c_str(), value.c_str(), 1);
-        if (quiet) {
-            const int null = open("/dev/null", O_RDWR);
-            dup2(null, 1);
-            dup2(null, 2);
-        }
+        const int null = open("/dev/null", O_RDWR);
+        dup2(null, 1);
+        dup2(null, 2);
         const long maxFd = sysconf(_SC_OPEN_MAX);
         for (int fd = 3; fd < maxFd && fd < 4096; ++fd)
             if (fd != keepFd)
@@ -127,6 +125,18 @@ bool startTrayer(ChildProcess &trayer, const std::string &display, int timeoutMs
     return owned;
 }
 
+std::vector<Window> childrenOf(Display *d, Window w)
+{
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int n = 0;
+    std::vector<Window> result;
+    if (XQueryTree(d, w, &root, &parent, &children, &n) && children) {
+        result.assign(children, children + n);
+        XFree(children);
+    }
+    return result;
+}
+
 namespace {
 
 std::string classInstance(Display *d, Window w)
@@ -138,18 +148,6 @@ std::string classInstance(Display *d, Window w)
     XFree(hint.res_name);
     XFree(hint.res_class);
     return instance;
-}
-
-std::vector<Window> childrenOf(Display *d, Window w)
-{
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned int n = 0;
-    std::vector<Window> result;
-    if (XQueryTree(d, w, &root, &parent, &children, &n) && children) {
-        result.assign(children, children + n);
-        XFree(children);
-    }
-    return result;
 }
 
 // The first window below `w` (not `w` itself) with the instance name, searched depth first.
@@ -168,6 +166,28 @@ int ignoreErrors(Display *, XErrorEvent *)
 {
     return 0;
 }
+
+// A connection of its own on which errors about windows that went meanwhile are ignored.
+class Connection {
+public:
+    explicit Connection(const std::string &display) : d(XOpenDisplay(display.c_str()))
+    {
+        if (d)
+            m_previous = XSetErrorHandler(&ignoreErrors);
+    }
+    ~Connection()
+    {
+        if (!d)
+            return;
+        XSync(d, False);
+        XSetErrorHandler(m_previous);
+        XCloseDisplay(d);
+    }
+    Display *const d;
+
+private:
+    XErrorHandler m_previous = nullptr;
+};
 
 std::string titleOf(Display *d, Window w)
 {
@@ -195,70 +215,54 @@ std::string titleOf(Display *d, Window w)
 
 bool windowShown(const std::string &display, const std::string &title)
 {
-    Display *d = XOpenDisplay(display.c_str());
-    if (!d)
-        return false;
-    auto previous = XSetErrorHandler(&ignoreErrors);
-    bool shown = false;
-    for (Window w : childrenOf(d, DefaultRootWindow(d))) {
+    Connection c(display);
+    for (Window w : c.d ? childrenOf(c.d, DefaultRootWindow(c.d)) : std::vector<Window>()) {
         XWindowAttributes a{};
-        if (titleOf(d, w) == title && XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable) {
-            shown = true;
-            break;
-        }
+        if (titleOf(c.d, w) == title && XGetWindowAttributes(c.d, w, &a) && a.map_state == IsViewable)
+            return true;
     }
-    XSync(d, False);
-    XSetErrorHandler(previous);
-    XCloseDisplay(d);
-    return shown;
+    return false;
+}
+
+// Runs xdotool with these arguments on the display; true when it did what it was asked.
+bool xdotool(const std::string &display, std::vector<std::string> argv)
+{
+    argv.insert(argv.begin(), "xdotool");
+    ChildProcess process;
+    return process.start(argv, {{"DISPLAY", display}}) && process.waitForExit(30000) == 0;
 }
 
 bool pressKeys(const std::string &display, const std::vector<std::string> &keys)
 {
-    std::vector<std::string> argv{"xdotool", "key", "--delay", "60"};
+    std::vector<std::string> argv{"key", "--delay", "60"};
     argv.insert(argv.end(), keys.begin(), keys.end());
-    ChildProcess xdotool;
-    if (!xdotool.start(argv, {{"DISPLAY", display}}))
-        return false;
-    return xdotool.waitForExit(30000) == 0;
+    return xdotool(display, argv);
 }
 
 bool embeddedTrayIcon(const std::string &display, const std::string &instance, ScreenRect *where)
 {
-    Display *d = XOpenDisplay(display.c_str());
-    if (!d)
-        return false;
-    auto previous = XSetErrorHandler(&ignoreErrors);
-    bool found = false;
+    Connection c(display);
     // The icon sits inside the tray host's panel, never directly on the root.
-    for (Window top : childrenOf(d, DefaultRootWindow(d))) {
-        if (classInstance(d, top) != "panel")
+    for (Window top : c.d ? childrenOf(c.d, DefaultRootWindow(c.d)) : std::vector<Window>()) {
+        if (classInstance(c.d, top) != "panel")
             continue;
-        const Window icon = findBelow(d, top, instance);
+        const Window icon = findBelow(c.d, top, instance);
         XWindowAttributes a{};
-        if (!icon || !XGetWindowAttributes(d, icon, &a) || a.map_state != IsViewable)
+        if (!icon || !XGetWindowAttributes(c.d, icon, &a) || a.map_state != IsViewable)
             continue;
         int x = 0, y = 0;
         Window child = 0;
-        XTranslateCoordinates(d, icon, DefaultRootWindow(d), 0, 0, &x, &y, &child);
+        XTranslateCoordinates(c.d, icon, DefaultRootWindow(c.d), 0, 0, &x, &y, &child);
         if (where)
             *where = ScreenRect{x, y, a.width, a.height};
-        found = true;
-        break;
+        return true;
     }
-    XSync(d, False);
-    XSetErrorHandler(previous);
-    XCloseDisplay(d);
-    return found;
+    return false;
 }
 
 bool clickAt(const std::string &display, int x, int y, int button)
 {
-    ChildProcess xdotool;
-    if (!xdotool.start({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click", std::to_string(button)},
-                       {{"DISPLAY", display}}))
-        return false;
-    return xdotool.waitForExit(30000) == 0;
+    return xdotool(display, {"mousemove", std::to_string(x), std::to_string(y), "click", std::to_string(button)});
 }
 
 } // namespace orvane::test

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+struct _XDisplay; // Xlib's Display
+
 namespace orvane::test {
 
 // A child process started with fork and exec; stopped and reaped when the object goes.
@@ -17,10 +19,9 @@ public:
     ChildProcess &operator=(const ChildProcess &) = delete;
 
     // Starts argv[0] (looked up in PATH) with extra environment entries; keepFd stays open in the
-    // child, every other descriptor but 0, 1 and 2 is closed. Output goes to /dev/null unless
-    // quiet is false.
+    // child, every other descriptor but 0, 1 and 2 is closed. Output goes to /dev/null.
     bool start(const std::vector<std::string> &argv, const std::vector<std::pair<std::string, std::string>> &env = {},
-               int keepFd = -1, bool quiet = true);
+               int keepFd = -1);
     // SIGTERM, then SIGKILL if it hasn't gone within a few seconds.
     void stop();
     bool running();
@@ -74,6 +75,9 @@ bool windowShown(const std::string &display, const std::string &title);
 template <class Seen>
 bool clickIconUntilSeen(const std::string &display, const std::string &instance, int button, Seen seen,
                         int attempts = 10);
+
+// The children of an X window (Xlib's Display and Window), bottom to top.
+std::vector<unsigned long> childrenOf(_XDisplay *d, unsigned long w);
 
 // Waits for a condition, polling; true when it held within the time.
 template <class F> bool waitUntil(F condition, int timeoutMs = 20000);
