@@ -6,133 +6,120 @@ using namespace orvane;
 
 namespace {
 
-QString report(const char *line1, const char *line2, const char *line3)
+// The three lines of a conversion's error report.
+QString report(const char *function, const char *value, const char *first = "数値が異常です！")
 {
-    return QString::fromUtf8(line1) + QStringLiteral("\r\n") + QString::fromUtf8(line2) + QStringLiteral("\r\n") +
-           QString::fromUtf8(line3);
+    return QString::fromUtf8(first) + QStringLiteral("\r\n") + QLatin1String(function) + QStringLiteral("\r\n") +
+           QString::fromUtf8(value);
 }
-
-const char *BadNumber = "数値が異常です！";
 
 } // namespace
 
-TEST(Conversions, LongTo16bitWritesSixteenBinaryDigits)
+TEST(Conversions, LongTo16bitWritesSixteenBinaryDigitsOfValuesIn16Bits)
 {
-    EXPECT_EQ(longTo16bit(0).value, QStringLiteral("0000000000000000"));
-    EXPECT_EQ(longTo16bit(1).value, QStringLiteral("0000000000000001"));
-    EXPECT_EQ(longTo16bit(5).value, QStringLiteral("0000000000000101"));
-    EXPECT_EQ(longTo16bit(49152).value, QStringLiteral("1100000000000000"));
-    EXPECT_EQ(longTo16bit(65535).value, QStringLiteral("1111111111111111"));
-    EXPECT_TRUE(longTo16bit(65535).ok());
-}
-
-TEST(Conversions, LongTo16bitRefusesValuesOutside16Bits)
-{
-    const auto over = longTo16bit(65536);
-    EXPECT_EQ(over.value, QString());
-    EXPECT_EQ(over.report, report("変換するデータが異常です！", "LongTo16bit", "Value =  65536"));
-    const auto negative = longTo16bit(-1);
-    EXPECT_EQ(negative.value, QString());
-    EXPECT_EQ(negative.report, report("変換するデータが異常です！", "LongTo16bit", "Value = -1"));
+    for (const auto &[value, text] : {std::pair{0, "0000000000000000"},
+                                      {1, "0000000000000001"},
+                                      {5, "0000000000000101"},
+                                      {49152, "1100000000000000"},
+                                      {65535, "1111111111111111"}}) {
+        EXPECT_TRUE(longTo16bit(value).ok()) << value;
+        EXPECT_EQ(longTo16bit(value).value, QLatin1String(text));
+    }
+    const char *bad = "変換するデータが異常です！";
+    for (const auto &[value, line] : {std::pair{65536, "Value =  65536"}, {-1, "Value = -1"}}) {
+        EXPECT_EQ(longTo16bit(value).value, QString());
+        EXPECT_EQ(longTo16bit(value).report, report("LongTo16bit", line, bad));
+    }
     EXPECT_FALSE(longTo16bit(std::numeric_limits<qint32>::min()).ok());
     EXPECT_FALSE(longTo16bit(std::numeric_limits<qint32>::max()).ok());
 }
 
 TEST(Conversions, LongToIntTakesTheSixteenBitPattern)
 {
-    EXPECT_EQ(longToInt(0).value, 0);
-    EXPECT_EQ(longToInt(32767).value, 32767);
-    EXPECT_EQ(longToInt(32768).value, -32768);
-    EXPECT_EQ(longToInt(65535).value, -1);
-    EXPECT_TRUE(longToInt(65535).ok());
-
-    const auto wide = longToInt(70000);
-    EXPECT_EQ(wide.value, 0);
-    EXPECT_EQ(wide.report, report(BadNumber, "LongToInt", "Value =  70000"));
+    for (const auto &[value, result] : {std::pair{0, 0}, {32767, 32767}, {32768, -32768}, {65535, -1}}) {
+        EXPECT_TRUE(longToInt(value).ok()) << value;
+        EXPECT_EQ(longToInt(value).value, result);
+    }
     // Read at the result's width a negative value's eight digits never fit 16 bits.
-    const auto negative = longToInt(-1);
-    EXPECT_EQ(negative.value, 0);
-    EXPECT_EQ(negative.report, report(BadNumber, "LongToInt", "Value = -1"));
+    for (const auto &[value, line] : {std::pair{70000, "Value =  70000"}, {-1, "Value = -1"}}) {
+        EXPECT_EQ(longToInt(value).value, 0);
+        EXPECT_EQ(longToInt(value).report, report("LongToInt", line));
+    }
     EXPECT_FALSE(longToInt(-32768).ok());
     EXPECT_FALSE(longToInt(65536).ok());
 }
 
-TEST(Conversions, LongToHexPadsToFourDigits)
+TEST(Conversions, HexTextsOfLongAndIntKeepTheBitPattern)
 {
-    EXPECT_EQ(longToHex(0), QStringLiteral("0000"));
-    EXPECT_EQ(longToHex(255), QStringLiteral("00FF"));
-    EXPECT_EQ(longToHex(4095), QStringLiteral("0FFF"));
-    EXPECT_EQ(longToHex(65535), QStringLiteral("FFFF"));
-    EXPECT_EQ(longToHex(70000), QStringLiteral("11170"));
-    EXPECT_EQ(longToHex(-1), QStringLiteral("FFFFFFFF"));
-    EXPECT_EQ(longToHex(std::numeric_limits<qint32>::min()), QStringLiteral("80000000"));
+    for (const auto &[value, text] : {std::pair{0, "0000"},
+                                      {255, "00FF"},
+                                      {4095, "0FFF"},
+                                      {65535, "FFFF"},
+                                      {70000, "11170"},
+                                      {-1, "FFFFFFFF"},
+                                      {std::numeric_limits<qint32>::min(), "80000000"}})
+        EXPECT_EQ(longToHex(value), QLatin1String(text)) << value;
+    for (const auto &[value, text] : {std::pair<qint16, const char *>{0, "0000"},
+                                      {5, "0005"},
+                                      {255, "00FF"},
+                                      {256, "0100"},
+                                      {4095, "0FFF"},
+                                      {4096, "1000"},
+                                      {-1, "FFFF"},
+                                      {-32768, "8000"},
+                                      {-32096, "82A0"}})
+        EXPECT_EQ(intToHex(value), QLatin1String(text)) << value;
+    for (const auto &[value, result] :
+         {std::pair<qint16, qint32>{5, 5}, {0, 0}, {32767, 32767}, {-1, 65535}, {-32768, 32768}})
+        EXPECT_EQ(intToLong(value), result) << value;
+    for (int v = -32768; v <= 32767; ++v)
+        ASSERT_EQ(longToInt(intToLong(static_cast<qint16>(v))).value, v);
 }
 
 TEST(Conversions, HexToIntReadsUpToFourSignificantDigits)
 {
-    EXPECT_EQ(hexToInt(QStringLiteral("FFFF")).value, -1);
-    EXPECT_EQ(hexToInt(QStringLiteral("ffff")).value, -1);
-    EXPECT_EQ(hexToInt(QStringLiteral("7FFF")).value, 32767);
-    EXPECT_EQ(hexToInt(QStringLiteral("8000")).value, -32768);
-    EXPECT_EQ(hexToInt(QStringLiteral("FF")).value, 255);
-    EXPECT_EQ(hexToInt(QStringLiteral("0")).value, 0);
-    EXPECT_EQ(hexToInt(QStringLiteral("0000000000FF")).value, 255) << "leading zeros don't widen the value";
-    EXPECT_EQ(hexToInt(QStringLiteral("  1A ")).value, 26) << "blanks around the digits are accepted";
-    EXPECT_TRUE(hexToInt(QStringLiteral("  1A ")).ok());
-}
-
-TEST(Conversions, HexToIntReportsTheArgument)
-{
-    const auto wide = hexToInt(QStringLiteral("10000"));
-    EXPECT_EQ(wide.value, 0);
-    EXPECT_EQ(wide.report, report(BadNumber, "HexToInt", "Value =  10000"));
-    EXPECT_EQ(hexToInt(QStringLiteral("12345")).report, report(BadNumber, "HexToInt", "Value =  12345"));
-    EXPECT_EQ(hexToInt(QStringLiteral("-5")).report, report(BadNumber, "HexToInt", "Value = -5"));
-    EXPECT_EQ(hexToInt(QStringLiteral("00099999")).report, report(BadNumber, "HexToInt", "Value =  99999"));
-    // Not decimal: the text itself, quoted so that an empty or blank text shows too.
-    EXPECT_EQ(hexToInt(QString()).report, report(BadNumber, "HexToInt", "Value = \"\""));
-    EXPECT_EQ(hexToInt(QStringLiteral("FFFFF")).report, report(BadNumber, "HexToInt", "Value = \"FFFFF\""));
-    EXPECT_EQ(hexToInt(QStringLiteral("1 2")).report, report(BadNumber, "HexToInt", "Value = \"1 2\""));
-    EXPECT_EQ(hexToInt(QStringLiteral("   ")).report, report(BadNumber, "HexToInt", "Value = \"   \""));
+    // Leading zeros don't widen the value; blanks around the digits are accepted.
+    for (const auto &[text, value] : {std::pair{"FFFF", -1},
+                                      {"ffff", -1},
+                                      {"7FFF", 32767},
+                                      {"8000", -32768},
+                                      {"FF", 255},
+                                      {"0", 0},
+                                      {"0000000000FF", 255},
+                                      {"  1A ", 26}}) {
+        EXPECT_TRUE(hexToInt(QLatin1String(text)).ok()) << text;
+        EXPECT_EQ(hexToInt(QLatin1String(text)).value, value) << text;
+    }
+    // The report gives a decimal argument as a number, any other text quoted so that an empty or blank
+    // text shows too.
+    for (const auto &[text, line] : {std::pair{"10000", "Value =  10000"},
+                                     {"12345", "Value =  12345"},
+                                     {"-5", "Value = -5"},
+                                     {"00099999", "Value =  99999"},
+                                     {"", "Value = \"\""},
+                                     {"FFFFF", "Value = \"FFFFF\""},
+                                     {"1 2", "Value = \"1 2\""},
+                                     {"   ", "Value = \"   \""}}) {
+        EXPECT_EQ(hexToInt(QLatin1String(text)).value, 0) << text;
+        EXPECT_EQ(hexToInt(QLatin1String(text)).report, report("HexToInt", line));
+    }
     for (const char *bad : {"&HFF", "0x1F", "G", "+1", "1_0", "１２", "FF\n"})
         EXPECT_FALSE(hexToInt(QString::fromUtf8(bad)).ok()) << bad;
 }
 
 TEST(Conversions, HexToLongReadsUpToEightSignificantDigits)
 {
-    EXPECT_EQ(hexToLong(QStringLiteral("7FFFFFFF")).value, 2147483647);
-    EXPECT_EQ(hexToLong(QStringLiteral("FFFFFFFF")).value, -1);
-    EXPECT_EQ(hexToLong(QStringLiteral("80000000")).value, std::numeric_limits<qint32>::min());
-    EXPECT_EQ(hexToLong(QStringLiteral("FFFF")).value, 65535) << "read at the 32-bit width";
-    EXPECT_EQ(hexToLong(QStringLiteral("00000000FFFFFFFF")).value, -1);
-
-    const auto wide = hexToLong(QStringLiteral("100000000"));
-    EXPECT_EQ(wide.value, 0);
-    EXPECT_EQ(wide.report, report(BadNumber, "HexToLong", "Value =  100000000"));
-    EXPECT_EQ(hexToLong(QString()).report, report(BadNumber, "HexToLong", "Value = \"\""));
-    EXPECT_EQ(hexToLong(QStringLiteral("99999999999999999999999")).report,
-              report(BadNumber, "HexToLong", "Value =  99999999999999999999999"));
-    EXPECT_EQ(hexToLong(QStringLiteral("-0")).report, report(BadNumber, "HexToLong", "Value =  0"));
-}
-
-TEST(Conversions, IntToLongAndIntToHexKeepTheBitPattern)
-{
-    EXPECT_EQ(intToLong(5), 5);
-    EXPECT_EQ(intToLong(0), 0);
-    EXPECT_EQ(intToLong(32767), 32767);
-    EXPECT_EQ(intToLong(-1), 65535);
-    EXPECT_EQ(intToLong(-32768), 32768);
-    for (int v = -32768; v <= 32767; ++v) {
-        const auto i = static_cast<qint16>(v);
-        ASSERT_EQ(longToInt(intToLong(i)).value, i);
+    for (const auto &[text, value] : {std::pair{"7FFFFFFF", 2147483647},
+                                      {"FFFFFFFF", -1},
+                                      {"80000000", std::numeric_limits<qint32>::min()},
+                                      {"FFFF", 65535}, // read at the 32-bit width
+                                      {"00000000FFFFFFFF", -1}})
+        EXPECT_EQ(hexToLong(QLatin1String(text)).value, value) << text;
+    for (const auto &[text, line] : {std::pair{"100000000", "Value =  100000000"},
+                                     {"", "Value = \"\""},
+                                     {"99999999999999999999999", "Value =  99999999999999999999999"},
+                                     {"-0", "Value =  0"}}) {
+        EXPECT_EQ(hexToLong(QLatin1String(text)).value, 0) << text;
+        EXPECT_EQ(hexToLong(QLatin1String(text)).report, report("HexToLong", line));
     }
-    EXPECT_EQ(intToHex(0), QStringLiteral("0000"));
-    EXPECT_EQ(intToHex(5), QStringLiteral("0005"));
-    EXPECT_EQ(intToHex(255), QStringLiteral("00FF"));
-    EXPECT_EQ(intToHex(256), QStringLiteral("0100"));
-    EXPECT_EQ(intToHex(4095), QStringLiteral("0FFF"));
-    EXPECT_EQ(intToHex(4096), QStringLiteral("1000"));
-    EXPECT_EQ(intToHex(-1), QStringLiteral("FFFF"));
-    EXPECT_EQ(intToHex(-32768), QStringLiteral("8000"));
-    EXPECT_EQ(intToHex(-32096), QStringLiteral("82A0"));
 }

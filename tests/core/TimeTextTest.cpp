@@ -24,16 +24,3 @@ TEST(TimeText, RoundingGoesHalfwayToEven)
     EXPECT_EQ(roundHalfEven(86399.5), 86400.0);
     EXPECT_EQ(roundHalfEven(86398.5), 86398.0);
 }
-
-TEST(TimeText, RoundedClockText)
-{
-    const double t = 9 * 3600 + 7 * 60 + 5;
-    EXPECT_EQ(roundedTimeText(t + 0.4), QStringLiteral("09:07:05"));
-    EXPECT_EQ(roundedTimeText(t + 0.6), QStringLiteral("09:07:06"));
-    EXPECT_EQ(roundedTimeText(86399.7), QStringLiteral("24:00:00"));
-    EXPECT_EQ(roundedTimeText(86399.5), QStringLiteral("24:00:00")) << "86,400 is even";
-    EXPECT_EQ(roundedTimeText(86398.5), QStringLiteral("23:59:58"));
-    EXPECT_EQ(roundedTimeText(0.3), QStringLiteral("00:00:00"));
-    EXPECT_EQ(roundedTimeText(0.5), QStringLiteral("00:00:00"));
-    EXPECT_EQ(roundedTimeText(1.5), QStringLiteral("00:00:02"));
-}

@@ -1,6 +1,6 @@
 #include "core/WakeRequest.h"
 
-#include "core/WakeLoopback.h"
+#include "support/WakeLoopback.h"
 
 #include <gtest/gtest.h>
 

@@ -66,19 +66,3 @@ TEST(WakeSchedule, TimerFlag)
         EXPECT_FALSE(timerFlagOn(QString::fromLatin1(off))) << off;
     EXPECT_FALSE(timerFlagOn(QString(20, QChar(u'\0'))));
 }
-
-TEST(WakeSchedule, DuePcsInOrder)
-{
-    SettingsGrid t;
-    for (int pc = 1; pc <= 5; ++pc) {
-        t.set(pc, 8, "1");
-        t.set(pc, 9, "12:00:00");
-    }
-    t.set(2, 8, "0");
-    t.set(4, 9, " 12:00:00");
-    t.set(5, 8, "abc");
-    EXPECT_EQ(duePcs(t, "12:00:00"), (QList<int>{1, 3}));
-    // A trailing blank in the stored time doesn't matter.
-    t.set(4, 9, "12:00:00 ");
-    EXPECT_EQ(duePcs(t, "12:00:00"), (QList<int>{1, 3, 4}));
-}

@@ -1,11 +1,9 @@
 #include "core/WakeSender.h"
 
 #include "core/HostLookup.h"
-#include "core/WakeLoopback.h"
+#include "support/WakeLoopback.h"
 
 #include <gtest/gtest.h>
-
-#include <QUdpSocket>
 
 #include <algorithm>
 
@@ -27,7 +25,7 @@ WakeSettings pc(const std::string &host, quint16 port, const std::string &count 
     return s;
 }
 
-const QByteArray Mac("\x00\x11\x22\x33\x44\x55", 6);
+const QByteArray Mac = QByteArray::fromHex("001122334455");
 
 // A name the resolver doesn't know; where the name server is slow or silent, the bounded wait says so.
 bool isDnsRefusal(const std::string &reason)
@@ -91,21 +89,11 @@ TEST(WakeSender, HostNamesAreResolved)
     EXPECT_EQ(got, 1);
 }
 
-TEST(WakeSender, OneDigitAndLowerCaseMacFieldsGiveTheSameByte)
+TEST(WakeSender, OneDigitAndLowerCaseMacFieldsGiveTheSameByteAndNoCountSendsNothing)
 {
     LoopbackTarget target;
     ASSERT_TRUE(target.ok());
-    const QByteArray mac("\x0A\x0A\x0A\xAB\xCD\x0F", 6);
     ASSERT_TRUE(wake(pc("127.0.0.1", target.port(), "1", {"A", "0A", "0a", "aB", "cd", "f"})).ok);
-    const auto got = target.rx().receive(1);
-    ASSERT_EQ(got.size(), 1);
-    EXPECT_EQ(got[0].data, expectedPacket(mac));
-}
-
-TEST(WakeSender, CountOfZeroOrLessSendsNothingAndSucceeds)
-{
-    LoopbackTarget target;
-    ASSERT_TRUE(target.ok());
     for (const std::string count : {"0", "-1", "-32768", "-99999999999999999999"}) {
         const WakeResult r = wake(pc("127.0.0.1", target.port(), count));
         EXPECT_TRUE(r.ok) << count << ": " << r.error;
@@ -113,7 +101,9 @@ TEST(WakeSender, CountOfZeroOrLessSendsNothingAndSucceeds)
     }
     // Not even the host is looked at: an unknown name doesn't matter when nothing is sent.
     EXPECT_TRUE(wake(pc("no-such-host.invalid", target.port(), "0")).ok);
-    EXPECT_TRUE(target.rx().receive(1, QuietMs).isEmpty());
+    const auto got = target.rx().receive(2, QuietMs);
+    ASSERT_EQ(got.size(), 1);
+    EXPECT_EQ(got[0].data, expectedPacket(QByteArray::fromHex("0A0A0AABCD0F")));
 }
 
 TEST(WakeSender, HighestPortWorks)
@@ -127,20 +117,6 @@ TEST(WakeSender, HighestPortWorks)
     const auto got = rx.receive(1);
     ASSERT_EQ(got.size(), 1);
     EXPECT_EQ(got[0].senderPort, 65535);
-}
-
-TEST(WakeSender, BusyLocalPortIsReportedAndNothingSent)
-{
-    LoopbackTarget target;
-    ASSERT_TRUE(target.ok());
-    QUdpSocket blocker;
-    ASSERT_TRUE(blocker.bind(QHostAddress::AnyIPv4, target.port() + 1, QUdpSocket::DontShareAddress));
-    const WakeResult r = wake(pc("127.0.0.1", target.port()));
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.sent, 0);
-    EXPECT_EQ(r.error, "PC2「Server」へマジックパケットを送信できませんでした！\r\n送信元のポート " +
-                           std::to_string(target.port() + 1) + " は他のプログラムが使用中です。");
-    EXPECT_TRUE(target.rx().receive(1, QuietMs).isEmpty());
 }
 
 TEST(WakeSender, UnknownHostIsReportedAndNothingSent)
@@ -174,20 +150,15 @@ TEST(WakeSender, UnknownHostIsReportedAndNothingSent)
 
 TEST(HostLookup, NumericFormsNeedNoResolver)
 {
-    HostLookup l = lookupHost("192.0.2.7", 0);
-    ASSERT_TRUE(l.ok);
-    EXPECT_EQ(l.host.text, "192.0.2.7");
-    EXPECT_EQ(l.host.address.ss_family, AF_INET);
     // An IPv4 address written as IPv6 goes out as IPv4.
-    l = lookupHost("::ffff:192.0.2.7", 0);
-    ASSERT_TRUE(l.ok);
-    EXPECT_EQ(l.host.address.ss_family, AF_INET);
-    EXPECT_EQ(l.host.text, "192.0.2.7");
-    l = lookupHost("[2001:db8::1]", 0);
-    ASSERT_TRUE(l.ok);
-    EXPECT_EQ(l.host.address.ss_family, AF_INET6);
-    EXPECT_EQ(l.host.text, "2001:db8::1");
-    l = lookupHost("255.255.255.255", 0);
-    ASSERT_TRUE(l.ok);
-    EXPECT_EQ(l.host.text, "255.255.255.255");
+    const QList<std::tuple<std::string, int, std::string>> cases{{"192.0.2.7", AF_INET, "192.0.2.7"},
+                                                                 {"::ffff:192.0.2.7", AF_INET, "192.0.2.7"},
+                                                                 {"[2001:db8::1]", AF_INET6, "2001:db8::1"},
+                                                                 {"255.255.255.255", AF_INET, "255.255.255.255"}};
+    for (const auto &[host, family, text] : cases) {
+        const HostLookup l = lookupHost(host, 0);
+        ASSERT_TRUE(l.ok) << host;
+        EXPECT_EQ(l.host.address.ss_family, family) << host;
+        EXPECT_EQ(l.host.text, text);
+    }
 }

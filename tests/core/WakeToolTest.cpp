@@ -2,7 +2,7 @@
 
 #include "core/PlainSettings.h"
 #include "core/SettingsFile.h"
-#include "core/WakeLoopback.h"
+#include "support/WakeLoopback.h"
 #include "support/SettingsData.h"
 #include "support/TempDir.h"
 

@@ -15,6 +15,8 @@
 #include <QScreen>
 #include <QTest>
 
+#include <functional>
+
 using namespace orvane;
 using namespace orvane::test;
 
@@ -35,13 +37,6 @@ protected:
         EXPECT_NE(w, nullptr) << name;
         return w;
     }
-    bool closes(AboutF *about)
-    {
-        QPointer<AboutF> guard(about);
-        return QTest::qWaitFor(
-            [&] { return m_forms.loadedAboutF() == nullptr && (guard.isNull() || !guard->isVisible()); }, 2000);
-    }
-
     FakeDesktop m_desktop;
     TempCwd m_cwd;
     Forms m_forms;
@@ -57,13 +52,13 @@ TEST_F(AboutBox, LaysOutTheIconNameVersionAndMakerLines)
     EXPECT_FALSE(about->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_NE(about->windowIcon().cacheKey(), m_forms.mainF()->windowIcon().cacheKey()) << "an icon of its own";
 
-    EXPECT_EQ(child(about, "picIcon")->geometry(), QRect(32, 32, 36, 36));
-    const QPixmap icon = child<QLabel>(about, "picIcon")->pixmap();
-    EXPECT_EQ(icon.size(), QSize(32, 32));
-    EXPECT_EQ(child(about, "Title_lvl")->geometry(), QRect(80, 32, 137, 25));
-    EXPECT_EQ(child(about, "Ver_lvl")->geometry(), QRect(80, 56, 129, 17));
-    EXPECT_EQ(child(about, "Info_lvl")->geometry(), QRect(72, 88, 145, 41));
-    EXPECT_EQ(child(about, "cmdOK")->geometry(), QRect(80, 136, 92, 23));
+    for (const auto &[name, rect] : {std::pair{"picIcon", QRect(32, 32, 36, 36)},
+                                     {"Title_lvl", QRect(80, 32, 137, 25)},
+                                     {"Ver_lvl", QRect(80, 56, 129, 17)},
+                                     {"Info_lvl", QRect(72, 88, 145, 41)},
+                                     {"cmdOK", QRect(80, 136, 92, 23)}})
+        EXPECT_EQ(child(about, name)->geometry(), rect) << name;
+    EXPECT_EQ(child<QLabel>(about, "picIcon")->pixmap().size(), QSize(32, 32));
 
     EXPECT_EQ(child<QLabel>(about, "Title_lvl")->text(), QStringLiteral("Orvane!"));
     // The project is version 1.0.0: major, ".", then minor and revision written together.
@@ -101,54 +96,31 @@ TEST_F(AboutBox, OpensCentredWithTheFocusOnOkAndLeavesTheMainWindowHidden)
     EXPECT_EQ(ok->nextInFocusChain(), child(about, "picIcon"));
 }
 
-TEST_F(AboutBox, OkEnterAndEscCloseIt)
-{
-    AboutF *about = open();
-    child<QPushButton>(about, "cmdOK")->click();
-    EXPECT_TRUE(closes(about));
-
-    about = open();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(about));
-    QTest::keyClick(about, Qt::Key_Return);
-    EXPECT_TRUE(closes(about));
-
-    about = open();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(about));
-    QTest::keyClick(about, Qt::Key_Escape);
-    EXPECT_TRUE(closes(about));
-
-    about = open();
-    about->close();
-    EXPECT_TRUE(closes(about)) << "the close box does what OK does";
-    EXPECT_FALSE(m_forms.mainF()->isVisible());
-}
-
-TEST_F(AboutBox, ThereIsOnlyOneAndItIsBuiltAfreshEachTime)
+TEST_F(AboutBox, ThereIsOnlyOneAndOkEnterEscOrTheCloseBoxUnloadIt)
 {
     AboutF *first = open();
-    QPointer<AboutF> guard(first);
     EXPECT_EQ(open(), first);
     int boxes = 0;
     for (QWidget *w : QApplication::topLevelWidgets())
         boxes += qobject_cast<AboutF *>(w) && w->isVisible();
     EXPECT_EQ(boxes, 1);
 
-    first->cmdOK_Click();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(guard.isNull()) << "closing unloads it";
-    AboutF *second = open();
-    EXPECT_EQ(second->findChild<QLabel *>(QStringLiteral("Ver_lvl"))->text(), QStringLiteral("Version 1.00"));
-}
-
-TEST_F(AboutBox, EndingTheProgramClosesIt)
-{
-    AboutF *about = open();
-    QPointer<AboutF> guard(about);
-    UnloadAllForms();
-    EXPECT_EQ(m_forms.loadedAboutF(), nullptr);
-    EXPECT_FALSE(about->isVisible());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(guard.isNull());
+    const QList<std::pair<const char *, std::function<void(AboutF *)>>> closers{
+        {"OK", [this](AboutF *a) { child<QPushButton>(a, "cmdOK")->click(); }},
+        {"Enter", [](AboutF *a) { QTest::keyClick(a, Qt::Key_Return); }},
+        {"Esc", [](AboutF *a) { QTest::keyClick(a, Qt::Key_Escape); }},
+        {"the close box", [](AboutF *a) { a->close(); }}};
+    for (const auto &[what, close] : closers) {
+        SCOPED_TRACE(what);
+        // Built afresh each time.
+        AboutF *about = open();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(about));
+        EXPECT_EQ(child<QLabel>(about, "Ver_lvl")->text(), QStringLiteral("Version 1.00"));
+        QPointer<AboutF> guard(about);
+        close(about);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return m_forms.loadedAboutF() == nullptr && guard.isNull(); }, 2000));
+    }
+    EXPECT_FALSE(m_forms.mainF()->isVisible());
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace orvane;
 using namespace orvane::test;
 
@@ -15,105 +17,84 @@ QString report(const char *line1, const char *line2, const char *line3)
            QString::fromUtf8(line3);
 }
 
-// The one error box a failed conversion shows, with the error kind's beep.
-void expectReport(const FakeDesktop &fake, const QString &text)
-{
-    ASSERT_EQ(fake.boxes.size(), 1);
-    EXPECT_EQ(fake.boxes[0].text, text);
-    EXPECT_EQ(fake.boxes[0].title, QStringLiteral("Error"));
-    EXPECT_EQ(fake.boxes[0].style, 16);
-    EXPECT_EQ(fake.beeps, QList<int>{48});
-}
-
 } // namespace
 
-TEST(CommonConversions, GoodArgumentsShowNothing)
+// The members give the core's results; a failed conversion shows its report in one error box, whatever
+// closes it, and gives the empty result.
+TEST(CommonConversions, ResultsAndTheReportOfAFailure)
 {
-    FakeDesktop fake;
-    QzCmn14 c;
-    EXPECT_EQ(c.LongTo16bit(49152), QStringLiteral("1100000000000000"));
-    EXPECT_EQ(c.LongToInt(65535), -1);
-    EXPECT_EQ(c.LongToInt(32767), 32767);
-    EXPECT_EQ(c.LongToHex(4095), QStringLiteral("0FFF"));
-    EXPECT_EQ(c.LongToHex(-1), QStringLiteral("FFFFFFFF"));
-    EXPECT_EQ(c.IntToLong(5), 5);
-    EXPECT_EQ(c.IntToLong(-1), 65535);
-    QString hex = QStringLiteral("7fffffff");
-    EXPECT_EQ(c.HexToLong(hex), 2147483647);
-    EXPECT_EQ(hex, QStringLiteral("7FFFFFFF"));
-    EXPECT_TRUE(fake.boxes.isEmpty());
-    EXPECT_TRUE(fake.beeps.isEmpty());
+    const char *bad = "数値が異常です！";
+    struct Case {
+        std::function<QVariant(QzCmn14 &)> call;
+        QVariant result;
+        QString report; // empty: no box at all
+    };
+    const QList<Case> cases{
+        {[](QzCmn14 &c) { return c.LongTo16bit(49152); }, "1100000000000000", {}},
+        {[](QzCmn14 &c) { return c.LongToInt(65535); }, -1, {}},
+        {[](QzCmn14 &c) { return c.LongToInt(32767); }, 32767, {}},
+        {[](QzCmn14 &c) { return c.LongToHex(4095); }, "0FFF", {}},
+        {[](QzCmn14 &c) { return c.LongToHex(-1); }, "FFFFFFFF", {}},
+        {[](QzCmn14 &c) { return c.IntToLong(5); }, 5, {}},
+        {[](QzCmn14 &c) { return c.IntToLong(-1); }, 65535, {}},
+        {[](QzCmn14 &c) { return c.IntToHex(0); }, "0000", {}},
+        {[](QzCmn14 &c) { return c.IntToHex(256); }, "0100", {}},
+        {[](QzCmn14 &c) { return c.IntToHex(-32768); }, "8000", {}},
+        {[](QzCmn14 &c) { return c.IntToHex(-1); }, "FFFF", {}},
+        {[](QzCmn14 &c) { return c.LongTo16bit(65536); }, "",
+         report("変換するデータが異常です！", "LongTo16bit", "Value =  65536")},
+        {[](QzCmn14 &c) { return c.LongTo16bit(-1); }, "",
+         report("変換するデータが異常です！", "LongTo16bit", "Value = -1")},
+        {[](QzCmn14 &c) { return c.LongToInt(70000); }, 0, report(bad, "LongToInt", "Value =  70000")},
+        {[](QzCmn14 &c) {
+             QString hex = QStringLiteral("10000");
+             return c.HexToInt(hex);
+         },
+         0, report(bad, "HexToInt", "Value =  10000")},
+        {[](QzCmn14 &c) {
+             QString hex;
+             return c.HexToInt(hex);
+         },
+         0, report(bad, "HexToInt", "Value = \"\"")},
+        {[](QzCmn14 &c) {
+             QString hex = QStringLiteral("100000000");
+             return c.HexToLong(hex);
+         },
+         0, report(bad, "HexToLong", "Value =  100000000")},
+        {[](QzCmn14 &c) {
+             QString hex;
+             return c.HexToLong(hex);
+         },
+         0, report(bad, "HexToLong", "Value = \"\"")},
+    };
+    for (qsizetype i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "case " << i);
+        FakeDesktop fake;
+        fake.boxAnswers = {2}; // whatever closes the box, the result stays empty
+        QzCmn14 c;
+        EXPECT_EQ(cases[i].call(c), cases[i].result);
+        if (cases[i].report.isEmpty()) {
+            EXPECT_TRUE(fake.boxes.isEmpty() && fake.beeps.isEmpty());
+        } else {
+            expectErrorBox(fake, cases[i].report);
+        }
+    }
 }
 
-TEST(CommonConversions, HexToIntUpperCasesTheCallersText)
+TEST(CommonConversions, HexArgumentsAreUpperCasedInTheCallersText)
 {
     FakeDesktop fake;
     QzCmn14 c;
     QString hex = QStringLiteral("ffff");
     EXPECT_EQ(c.HexToInt(hex), -1);
     EXPECT_EQ(hex, QStringLiteral("FFFF"));
-    hex = QStringLiteral("7fff");
-    EXPECT_EQ(c.HexToInt(hex), 32767);
-    hex = QStringLiteral("ff");
-    EXPECT_EQ(c.HexToInt(hex), 255);
+    hex = QStringLiteral("7fffffff");
+    EXPECT_EQ(c.HexToLong(hex), 2147483647);
+    EXPECT_EQ(hex, QStringLiteral("7FFFFFFF"));
     EXPECT_TRUE(fake.boxes.isEmpty());
-
+    // Even when it fails.
     hex = QStringLiteral("xyz");
     EXPECT_EQ(c.HexToInt(hex), 0);
-    EXPECT_EQ(hex, QStringLiteral("XYZ")) << "upper-cased even when it fails";
-    expectReport(fake, report("数値が異常です！", "HexToInt", "Value = \"XYZ\""));
-}
-
-TEST(CommonConversions, LongTo16bitOutOfRange)
-{
-    for (qint32 bad : {65536, -1}) {
-        FakeDesktop fake;
-        QzCmn14 c;
-        EXPECT_EQ(c.LongTo16bit(bad), QString());
-        expectReport(fake,
-                     report("変換するデータが異常です！", "LongTo16bit", bad < 0 ? "Value = -1" : "Value =  65536"));
-    }
-}
-
-TEST(CommonConversions, LongToIntTooWide)
-{
-    FakeDesktop fake;
-    fake.boxAnswers = {2}; // whatever closes the box, the result stays 0
-    QzCmn14 c;
-    EXPECT_EQ(c.LongToInt(70000), 0);
-    expectReport(fake, report("数値が異常です！", "LongToInt", "Value =  70000"));
-}
-
-TEST(CommonConversions, HexToIntTooWide)
-{
-    FakeDesktop fake;
-    QzCmn14 c;
-    QString hex = QStringLiteral("10000");
-    EXPECT_EQ(c.HexToInt(hex), 0);
-    expectReport(fake, report("数値が異常です！", "HexToInt", "Value =  10000"));
-}
-
-TEST(CommonConversions, HexToLongTooWideOrEmpty)
-{
-    {
-        FakeDesktop fake;
-        QzCmn14 c;
-        QString hex = QStringLiteral("100000000");
-        EXPECT_EQ(c.HexToLong(hex), 0);
-        expectReport(fake, report("数値が異常です！", "HexToLong", "Value =  100000000"));
-    }
-    {
-        FakeDesktop fake;
-        QzCmn14 c;
-        QString hex;
-        EXPECT_EQ(c.HexToLong(hex), 0);
-        expectReport(fake, report("数値が異常です！", "HexToLong", "Value = \"\""));
-    }
-    {
-        FakeDesktop fake;
-        QzCmn14 c;
-        QString hex;
-        EXPECT_EQ(c.HexToInt(hex), 0);
-        expectReport(fake, report("数値が異常です！", "HexToInt", "Value = \"\""));
-    }
+    EXPECT_EQ(hex, QStringLiteral("XYZ"));
+    expectErrorBox(fake, report("数値が異常です！", "HexToInt", "Value = \"XYZ\""));
 }

@@ -19,37 +19,41 @@ QString utf8(const char *text)
 TEST(CommonServices, PropertiesAfterCreation)
 {
     const QzCmn14 c;
-    EXPECT_EQ(c.AppVersion, QStringLiteral("1.00")) << "version 1.0.0: minor and revision run together";
-    EXPECT_EQ(c.KindErr, QStringLiteral("err"));
-    EXPECT_EQ(c.KindChk, QStringLiteral("chk"));
-    EXPECT_EQ(c.KindInfo, QStringLiteral("info"));
-    EXPECT_EQ(c.KindOkc, QStringLiteral("okc"));
-    EXPECT_EQ(c.KindYnc, QStringLiteral("ync"));
-    EXPECT_EQ(c.KindYn, QStringLiteral("yn"));
-    EXPECT_EQ(c.KindRc, QStringLiteral("rc"));
-    EXPECT_TRUE(c.WaitStartTime.isEmpty());
-    EXPECT_TRUE(c.WaitFinishTime.isEmpty());
-    EXPECT_EQ(c.MB_Syserr, QVariant::fromValue<qint32>(16));
-    EXPECT_EQ(c.MB_Question, QVariant::fromValue<qint32>(32));
-    EXPECT_EQ(c.MB_Warning, QVariant::fromValue<qint32>(48));
-    EXPECT_EQ(c.MB_Info, QVariant::fromValue<qint32>(64));
-    EXPECT_EQ(c.MB_Info.toString(), QStringLiteral("64")) << "the wake command plays its decimal text";
-    EXPECT_EQ(c.OSPlatformID, QStringLiteral(" 4"));
-    EXPECT_TRUE(c.OSVerID.startsWith(QLatin1Char(' '))) << c.OSVerID.toStdString();
-    EXPECT_EQ(c.ExwLogOff, 0);
-    EXPECT_EQ(c.ExwShutdown, 1);
-    EXPECT_EQ(c.ExwReboot, 2);
-    EXPECT_EQ(c.OpenFileLen, 0);
-    EXPECT_EQ(c.WM_MOUSEMOVE, 512);
-    EXPECT_EQ(c.WM_LBUTTONDOWN, 513);
-    EXPECT_EQ(c.WM_LBUTTONUP, 514);
-    EXPECT_EQ(c.WM_LBUTTONDBLCLK, 515);
-    EXPECT_EQ(c.WM_RBUTTONDOWN, 516);
-    EXPECT_EQ(c.WM_RBUTTONUP, 517);
-    EXPECT_EQ(c.WM_RBUTTONDBLCLK, 518);
-    EXPECT_EQ(c.HH_DISPLAY_TREE, 1.0F);
-    EXPECT_EQ(c.HH_DISPLAY_INDEX, 2.0F);
-    EXPECT_EQ(c.HH_DISPLAY_CONTEXT, 15.0F);
+    // Version 1.0.0: minor and revision run together. The wake command plays MB_Info's decimal text.
+    const QList<std::pair<QVariant, QVariant>> properties{{c.AppVersion, "1.00"},
+                                                          {c.KindErr, "err"},
+                                                          {c.KindChk, "chk"},
+                                                          {c.KindInfo, "info"},
+                                                          {c.KindOkc, "okc"},
+                                                          {c.KindYnc, "ync"},
+                                                          {c.KindYn, "yn"},
+                                                          {c.KindRc, "rc"},
+                                                          {c.WaitStartTime, ""},
+                                                          {c.WaitFinishTime, ""},
+                                                          {c.MB_Syserr, 16},
+                                                          {c.MB_Question, 32},
+                                                          {c.MB_Warning, 48},
+                                                          {c.MB_Info, 64},
+                                                          {c.MB_Info.toString(), "64"},
+                                                          {c.OSPlatformID, " 4"},
+                                                          {c.OSVerID.left(1), " "},
+                                                          {c.ExwLogOff, 0},
+                                                          {c.ExwShutdown, 1},
+                                                          {c.ExwReboot, 2},
+                                                          {int(c.OpenFileLen), 0},
+                                                          {c.WM_MOUSEMOVE, 512},
+                                                          {c.WM_LBUTTONDOWN, 513},
+                                                          {c.WM_LBUTTONUP, 514},
+                                                          {c.WM_LBUTTONDBLCLK, 515},
+                                                          {c.WM_RBUTTONDOWN, 516},
+                                                          {c.WM_RBUTTONUP, 517},
+                                                          {c.WM_RBUTTONDBLCLK, 518},
+                                                          {c.HH_DISPLAY_TREE, 1.0F},
+                                                          {c.HH_DISPLAY_INDEX, 2.0F},
+                                                          {c.HH_DISPLAY_CONTEXT, 15.0F}};
+    for (qsizetype i = 0; i < properties.size(); ++i)
+        EXPECT_EQ(properties[i].first, properties[i].second)
+            << "property " << i << ": " << properties[i].first.toString().toStdString();
 }
 
 TEST(CommonServices, MessageBoxKinds)
@@ -109,7 +113,6 @@ TEST(CommonServices, ErrMsgReportsAndClearsThePendingError)
     QzCmn14 c;
     raisePendingError(13, utf8("型が一致しません。"), QStringLiteral("/opt/help/errors.chm"), 1013);
     c.Err_Msg(QStringLiteral("PC_start_Click"));
-
     EXPECT_EQ(fake.beeps, QList<int>{16});
     ASSERT_EQ(fake.boxes.size(), 1);
     EXPECT_EQ(fake.boxes[0].text, utf8("エラー番号 13 型が一致しません。\r\n\r\nプロシージャ名 = [PC_start_Click]"));
@@ -117,17 +120,17 @@ TEST(CommonServices, ErrMsgReportsAndClearsThePendingError)
     EXPECT_EQ(fake.boxes[0].title, utf8("予期せぬエラー"));
     EXPECT_EQ(fake.boxes[0].helpFile, QStringLiteral("/opt/help/errors.chm"));
     EXPECT_EQ(fake.boxes[0].helpContext, 1013);
+    const PendingError &e = pendingError();
+    EXPECT_TRUE(e.number == 0 && e.description.isEmpty() && e.helpFile.isEmpty() && e.helpContext == 0);
 
-    EXPECT_EQ(pendingError().number, 0);
-    EXPECT_TRUE(pendingError().description.isEmpty());
-    EXPECT_TRUE(pendingError().helpFile.isEmpty());
-    EXPECT_EQ(pendingError().helpContext, 0);
-
-    // A second report finds nothing pending and says so.
+    // A second report finds nothing pending and says so; a negative number is written with its sign.
     c.Err_Msg(QString());
-    ASSERT_EQ(fake.boxes.size(), 2);
+    raisePendingError(-2147467259, QStringLiteral("Automation error"));
+    c.Err_Msg(QStringLiteral("Form_Load"));
+    ASSERT_EQ(fake.boxes.size(), 3);
     EXPECT_EQ(fake.boxes[1].text, utf8("エラー番号 0 \r\n\r\nプロシージャ名 = []"));
     EXPECT_TRUE(fake.boxes[1].helpFile.isEmpty());
+    EXPECT_EQ(fake.boxes[2].text, utf8("エラー番号-2147467259 Automation error\r\n\r\nプロシージャ名 = [Form_Load]"));
 }
 
 TEST(CommonServices, ErrMsgKeepsAnErrorRaisedWhileItsBoxIsUp)
@@ -155,31 +158,25 @@ TEST(CommonServices, ErrMsgKeepsAnErrorRaisedWhileItsBoxIsUp)
     EXPECT_EQ(pendingError().number, 0);
 }
 
-TEST(CommonServices, ErrMsgWritesNegativeNumbersWithTheirSign)
-{
-    FakeDesktop fake;
-    QzCmn14 c;
-    raisePendingError(-2147467259, QStringLiteral("Automation error"));
-    c.Err_Msg(QStringLiteral("Form_Load"));
-    ASSERT_EQ(fake.boxes.size(), 1);
-    EXPECT_EQ(fake.boxes[0].text, utf8("エラー番号-2147467259 Automation error\r\n\r\nプロシージャ名 = [Form_Load]"));
-}
-
 TEST(CommonServices, LenByteCountsCodePage932Bytes)
 {
     QzCmn14 c;
-    EXPECT_EQ(c.LenByte(QString()), 0);
-    EXPECT_EQ(c.LenByte(QStringLiteral("abc")), 3);
-    EXPECT_EQ(c.LenByte(QString(20, QLatin1Char('x'))), 20);
-    EXPECT_EQ(c.LenByte(utf8("あいう")), 6);
-    EXPECT_EQ(c.LenByte(utf8("開発用の高速なサーバ")), 20) << "ten full-width characters";
-    EXPECT_EQ(c.LenByte(utf8("ｱ")), 1) << "half-width katakana 0xB1";
-    EXPECT_EQ(c.LenByte(utf8("PC１台")), 6);
-    EXPECT_EQ(c.LenByte(utf8("€")), 1) << "not in code page 932: counted as the '?' it becomes";
-    EXPECT_EQ(c.LenByte(utf8("😀")), 2) << "two UTF-16 units, each a '?'";
-    EXPECT_EQ(c.LenByte(utf8("Ä")), 1);
-    EXPECT_EQ(c.LenByte(QString(QChar(0xD800))), 1) << "a lone surrogate";
-    EXPECT_EQ(c.LenByte(QString(3, QChar(0))), 3);
+    // Ten full-width characters are 20; "ｱ" is 0xB1; what code page 932 can't hold counts as the '?' it
+    // becomes, one per UTF-16 unit.
+    const QList<std::pair<QString, int>> cases{{"", 0},
+                                               {"abc", 3},
+                                               {QString(20, u'x'), 20},
+                                               {"あいう", 6},
+                                               {"開発用の高速なサーバ", 20},
+                                               {"ｱ", 1},
+                                               {"PC１台", 6},
+                                               {"€", 1},
+                                               {"😀", 2},
+                                               {"Ä", 1},
+                                               {QString(QChar(0xD800)), 1},
+                                               {QString(3, QChar(0)), 3}};
+    for (const auto &[text, bytes] : cases)
+        EXPECT_EQ(c.LenByte(text), bytes) << text.toStdString();
 }
 
 TEST(CommonServices, LenByteRefusesTextsBeyondItsCounter)
@@ -204,16 +201,4 @@ TEST(CommonServices, LenByteRefusesTextsBeyondItsCounter)
     EXPECT_EQ(c.LenByte(QString(1000000, QChar(0x3042))), 0);
     EXPECT_EQ(pendingError().number, 6);
     pendingError() = PendingError{};
-}
-
-TEST(CommonServices, IntToHexIsFourDigits)
-{
-    FakeDesktop fake;
-    QzCmn14 c;
-    EXPECT_EQ(c.IntToHex(0), QStringLiteral("0000"));
-    EXPECT_EQ(c.IntToHex(5), QStringLiteral("0005"));
-    EXPECT_EQ(c.IntToHex(256), QStringLiteral("0100"));
-    EXPECT_EQ(c.IntToHex(-32768), QStringLiteral("8000"));
-    EXPECT_EQ(c.IntToHex(-1), QStringLiteral("FFFF"));
-    EXPECT_TRUE(fake.boxes.isEmpty());
 }

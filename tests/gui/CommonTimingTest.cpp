@@ -57,48 +57,44 @@ TEST(CommonTiming, GetTimeRoundsHalfwayToEven)
     FakeClock clock;
     QzCmn14 c;
     const double t = 9 * 3600 + 7 * 60 + 5;
-    clock.set(t + 0.4);
-    EXPECT_EQ(c.GetTime(), QStringLiteral("09:07:05"));
-    clock.set(t + 0.6);
-    EXPECT_EQ(c.GetTime(), QStringLiteral("09:07:06"));
-    clock.set(t + 0.5);
-    EXPECT_EQ(c.GetTime(), QStringLiteral("09:07:06")) << "5 is odd, 6 even";
-    clock.set(86399.7);
-    EXPECT_EQ(c.GetTime(), QStringLiteral("24:00:00"));
-    clock.set(86399.4);
-    EXPECT_EQ(c.GetTime(), QStringLiteral("23:59:59"));
-    clock.set(0.2);
-    EXPECT_EQ(c.GetTime(), QStringLiteral("00:00:00"));
+    // 5 is odd, 6 even; 86,400 is even and the time before midnight.
+    const QList<std::pair<double, const char *>> cases{
+        {t + 0.4, "09:07:05"}, {t + 0.6, "09:07:06"}, {t + 0.5, "09:07:06"}, {86399.7, "24:00:00"},
+        {86399.5, "24:00:00"}, {86399.4, "23:59:59"}, {86398.5, "23:59:58"}, {0.2, "00:00:00"},
+        {0.5, "00:00:00"},     {1.5, "00:00:02"}};
+    for (const auto &[seconds, text] : cases) {
+        clock.set(seconds);
+        EXPECT_EQ(c.GetTime(), QLatin1String(text)) << seconds;
+    }
 }
 
+// The wait ends when the clock reaches the rounded start plus its seconds, midnight or not.
 TEST(CommonTiming, WaitEndsAtTheRoundedStartPlusItsSeconds)
 {
-    FakeClock clock(36000.25); // 10:00:00.25
-    QzCmn14 c;
-    ClockDriver driver(clock, 0.25);
-    EXPECT_FALSE(c.Wait(2).isValid());
-    EXPECT_EQ(clock.secondsSinceMidnight(), 36002.0);
-    EXPECT_EQ(c.WaitStartTime, QStringLiteral("10:00:00"));
-    EXPECT_EQ(c.WaitFinishTime, QStringLiteral("10:00:02"));
-}
-
-TEST(CommonTiming, WaitLastsHalfASecondMoreOrLess)
-{
-    {
-        FakeClock clock(100.375);
+    struct Case {
+        double start, step;
+        float seconds;
+        double end;
+        const char *startText, *finishText;
+    };
+    const QList<Case> cases{{36000.25, 0.25, 2, 36002.0, "10:00:00", "10:00:02"},
+                            // Half a second more or less.
+                            {100.375, 0.125, 1, 101.0, "00:01:40", "00:01:41"},
+                            {100.625, 0.125, 1, 102.0, "00:01:41", "00:01:42"},
+                            // Nothing after rounding up waits for the rounded start.
+                            {100.75, 0.125, 0, 101.0, "00:01:41", "00:01:41"},
+                            {86399.25, 0.25, 2, 1.0, "23:59:59", "00:00:01"},
+                            // Started in the last half second before midnight.
+                            {86399.75, 0.25, 0.5, 0.5, "24:00:00", "00:00:00"}};
+    for (const Case &k : cases) {
+        SCOPED_TRACE(testing::Message() << "from " << k.start << " for " << k.seconds);
+        FakeClock clock(k.start);
         QzCmn14 c;
-        ClockDriver driver(clock, 0.125);
-        c.Wait(1);
-        EXPECT_EQ(clock.secondsSinceMidnight(), 101.0);
-    }
-    {
-        FakeClock clock(100.625);
-        QzCmn14 c;
-        ClockDriver driver(clock, 0.125);
-        c.Wait(1);
-        EXPECT_EQ(clock.secondsSinceMidnight(), 102.0);
-        EXPECT_EQ(c.WaitStartTime, QStringLiteral("00:01:41"));
-        EXPECT_EQ(c.WaitFinishTime, QStringLiteral("00:01:42"));
+        ClockDriver driver(clock, k.step);
+        EXPECT_FALSE(c.Wait(k.seconds).isValid());
+        EXPECT_EQ(clock.secondsSinceMidnight(), k.end);
+        EXPECT_EQ(c.WaitStartTime, QLatin1String(k.startText));
+        EXPECT_EQ(c.WaitFinishTime, QLatin1String(k.finishText));
     }
 }
 
@@ -121,37 +117,6 @@ TEST(CommonTiming, WaitOfNothingReturnsAtOnce)
     EXPECT_EQ(c.WaitFinishTime, QStringLiteral("00:01:40"));
     QCoreApplication::processEvents();
     EXPECT_TRUE(ran);
-}
-
-TEST(CommonTiming, WaitOfZeroAfterRoundingUpWaitsForTheRoundedStart)
-{
-    FakeClock clock(100.75);
-    QzCmn14 c;
-    ClockDriver driver(clock, 0.125);
-    c.Wait(0);
-    EXPECT_EQ(clock.secondsSinceMidnight(), 101.0);
-}
-
-TEST(CommonTiming, WaitEndsAcrossMidnight)
-{
-    FakeClock clock(86399.25); // 23:59:59.25
-    QzCmn14 c;
-    ClockDriver driver(clock, 0.25);
-    c.Wait(2);
-    EXPECT_EQ(clock.secondsSinceMidnight(), 1.0);
-    EXPECT_EQ(c.WaitStartTime, QStringLiteral("23:59:59"));
-    EXPECT_EQ(c.WaitFinishTime, QStringLiteral("00:00:01"));
-}
-
-TEST(CommonTiming, WaitStartedInTheLastHalfSecondBeforeMidnight)
-{
-    FakeClock clock(86399.75); // rounds to 86,400
-    QzCmn14 c;
-    ClockDriver driver(clock, 0.25);
-    c.Wait(0.5);
-    EXPECT_EQ(clock.secondsSinceMidnight(), 0.5);
-    EXPECT_EQ(c.WaitStartTime, QStringLiteral("24:00:00"));
-    EXPECT_EQ(c.WaitFinishTime, QStringLiteral("00:00:00"));
 }
 
 TEST(CommonTiming, WaitLetsEventsRunAndEmptiesItsTimesMeanwhile)

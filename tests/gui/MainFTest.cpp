@@ -4,7 +4,7 @@
 #include "app/SettingsModule.h"
 #include "common/TrayParts.h"
 #include "core/SettingsFile.h"
-#include "core/WakeLoopback.h"
+#include "support/WakeLoopback.h"
 #include "support/FakeClock.h"
 #include "support/FakeDesktop.h"
 #include "support/SettingsData.h"

@@ -5,10 +5,11 @@
 #include "app/SettingsModule.h"
 #include "common/QzCmn14.h"
 #include "core/TimeText.h"
-#include "core/WakeLoopback.h"
+#include "support/WakeLoopback.h"
 #include "core/WakeSchedule.h"
 #include "support/FakeClock.h"
 #include "support/FakeDesktop.h"
+#include "support/SettingsData.h"
 #include "wake/PcStart.h"
 
 #include <gtest/gtest.h>
@@ -34,14 +35,12 @@ class TimedWakeTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        for (int r = 0; r < SettingsRows; ++r)
-            for (int c = 0; c < SettingsColumns; ++c)
-                SettingsTable.set(r, c, QString());
+        SettingsTable = grid();
         timer.setWakeCommand([this](qint16 pc) { woken.append({pc, clock.secondsSinceMidnight(), tick}); });
         QObject::connect(&timer, &TimedWake::timeShown, [this](const QString &t) { shown.append(t); });
     }
 
-    void setPc(int pc, const QString &flag, const QString &time)
+    void setTimer(int pc, const QString &flag, const QString &time)
     {
         SettingsTable.set(pc, 8, flag);
         SettingsTable.set(pc, 9, time);
@@ -76,11 +75,11 @@ TEST_F(TimedWakeTest, WholeDayWithJitteredTicks)
 {
     // 07:30:00 falls on a tick that comes 1.4 s late; PC1 and PC3 share 12:00:00; PC4 wakes at
     // midnight's first half second; the others never.
-    setPc(1, "1", "12:00:00");
-    setPc(2, "1", "07:30:00");
-    setPc(3, "1", "12:00:00");
-    setPc(4, "1", "00:00:00");
-    setPc(5, "x", "12:00:00");
+    setTimer(1, "1", "12:00:00");
+    setTimer(2, "1", "07:30:00");
+    setTimer(3, "1", "12:00:00");
+    setTimer(4, "1", "00:00:00");
+    setTimer(5, "x", "12:00:00");
     const QList<std::pair<int, double>> expected = {
         {4, 0}, {2, secondsOf("07:30:00")}, {1, secondsOf("12:00:00")}, {3, secondsOf("12:00:00")}, {4, 86400}};
 
@@ -135,7 +134,7 @@ TEST_F(TimedWakeTest, WholeDayWithJitteredTicks)
 
 TEST_F(TimedWakeTest, LabelShowsTheTickTime)
 {
-    setPc(2, "1", "07:30:00");
+    setTimer(2, "1", "07:30:00");
     clock.set(secondsOf("07:29:59") + 0.6);
     tickNow();
     EXPECT_EQ(shown.last(), "07:30:00");
@@ -149,8 +148,8 @@ TEST_F(TimedWakeTest, LabelShowsTheTickTime)
 
 TEST_F(TimedWakeTest, LongGapsDontCatchUp)
 {
-    setPc(1, "1", "08:00:30");
-    setPc(2, "1", "09:00:00");
+    setTimer(1, "1", "08:00:30");
+    setTimer(2, "1", "09:00:00");
     clock.set(secondsOf("08:00:00"));
     tickNow();
     // Suspended for an hour: the wall clock moves, the monotonic one doesn't.
@@ -166,10 +165,10 @@ TEST_F(TimedWakeTest, LongGapsDontCatchUp)
 
 TEST_F(TimedWakeTest, FlagsThatArentOneAreOff)
 {
-    setPc(1, "0", "10:00:00");
-    setPc(2, "2", "10:00:00");
-    setPc(3, "", "10:00:00");
-    setPc(4, "1", "10:00:00 ");
+    setTimer(1, "0", "10:00:00");
+    setTimer(2, "2", "10:00:00");
+    setTimer(3, "", "10:00:00");
+    setTimer(4, "1", "10:00:00 ");
     SettingsTable.at(5, 8) = QString(20, QChar(u'\0'));
     SettingsTable.set(5, 9, "10:00:00");
     clock.set(secondsOf("10:00:00"));
@@ -184,21 +183,15 @@ TEST_F(TimedWakeTest, DueRefusedPcShowsItsMessageAndTheNextStillWakes)
     ASSERT_TRUE(target.ok());
     Forms forms;
     TimedWake real(common);
-    SettingsTable.set(0, 0, QString::number(target.port()));
-    SettingsTable.set(0, 1, "1");
-    setPc(1, "1", "06:00:00"); // no host
-    setPc(3, "1", "06:00:00");
-    SettingsTable.set(3, 0, "NAS");
-    SettingsTable.set(3, 1, "127.0.0.1");
-    for (int i = 0; i < 6; ++i)
-        SettingsTable.set(3, 2 + i, "3" + QString::number(i));
+    SettingsTable = grid({{0, 0, QString::number(target.port())}, {0, 1, "1"}});
+    setPc(SettingsTable, 1, "", "", {}, "1", "06:00:00"); // no host
+    setPc(SettingsTable, 3, "NAS", "127.0.0.1", {"30", "31", "32", "33", "34", "35"}, "1", "06:00:00");
     clock.set(secondsOf("06:00:00") + 0.2);
     real.Timer1_Timer();
-    ASSERT_EQ(desktop.boxes.size(), 1);
-    EXPECT_EQ(desktop.boxes[0].text, QString::fromUtf8("Host or IPアドレスが設定されていません！"));
+    expectErrorBox(desktop, "Host or IPアドレスが設定されていません！");
     const auto got = target.rx().receive(1);
     ASSERT_EQ(got.size(), 1);
-    EXPECT_EQ(got[0].data, expectedPacket(QByteArray("\x30\x31\x32\x33\x34\x35", 6)));
+    EXPECT_EQ(got[0].data, expectedPacket(QByteArray::fromHex("303132333435")));
     EXPECT_EQ(StartedPcName, "NAS");
 }
 
@@ -216,7 +209,7 @@ TEST(TimedWakeTimer, TicksOnTheRealClock)
     EXPECT_LE(timer.timer()->remainingTime(), 1500);
     ASSERT_TRUE(spy.wait(10000));
     const QString t = spy.last().at(0).toString();
-    EXPECT_EQ(timeTextPosition(t) >= 0, true) << t.toStdString();
+    EXPECT_GE(timeTextPosition(t), 0) << t.toStdString();
     // It keeps going by itself.
     EXPECT_TRUE(timer.timer()->isActive());
     ASSERT_TRUE(spy.wait(10000));

@@ -3,7 +3,7 @@
 #include "app/Forms.h"
 #include "app/SettingsModule.h"
 #include "common/QzCmn14.h"
-#include "core/WakeLoopback.h"
+#include "support/WakeLoopback.h"
 #include "support/FakeDesktop.h"
 #include "support/SettingsData.h"
 #include "wake/Dialog.h"

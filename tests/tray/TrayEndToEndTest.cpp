@@ -2,38 +2,18 @@
 #include "XSession.h"
 #include "core/Cp932.h"
 #include "core/SettingsFile.h"
+#include "support/SettingsData.h"
 #include "support/TempDir.h"
-#include "support/UdpReceiver.h"
+#include "support/WakeLoopback.h"
 
 #include <gtest/gtest.h>
 
-#include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <QUdpSocket>
-
-#include <memory>
 
 using namespace orvane;
 using namespace orvane::test;
 
 namespace {
-
-// A port the settings can hold (the sender binds port + 1, which must stay below 32768) whose
-// neighbour is free as well.
-std::unique_ptr<UdpReceiver> receiverOnFreePort()
-{
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        const auto port = static_cast<quint16>(QRandomGenerator::global()->bounded(20000, 32700));
-        QUdpSocket neighbour;
-        if (!neighbour.bind(QHostAddress::LocalHost, port + 1))
-            continue;
-        neighbour.close();
-        auto receiver = std::make_unique<UdpReceiver>(QHostAddress::LocalHost, port);
-        if (receiver->isBound())
-            return receiver;
-    }
-    return nullptr;
-}
 
 class Orvane : public ::testing::Test {
 protected:
@@ -41,21 +21,9 @@ protected:
     {
         ASSERT_TRUE(m_folder.isValid());
         ASSERT_TRUE(m_server.start());
-        m_receiver = receiverOnFreePort();
-        ASSERT_NE(m_receiver, nullptr);
-
-        SettingsGrid g;
-        for (int r = 0; r < SettingsRows; ++r)
-            for (int c = 0; c < SettingsColumns; ++c)
-                g.set(r, c, QString());
-        g.set(0, 0, QString::number(m_receiver->port()));
-        g.set(0, 1, QStringLiteral("2"));
-        g.set(1, 0, QStringLiteral("Server"));
-        g.set(1, 1, QStringLiteral("127.0.0.1"));
-        const QStringList mac{"00", "11", "22", "33", "44", "55"};
-        for (int j = 0; j < 6; ++j)
-            g.set(1, 2 + j, mac[j]);
-        g.set(1, 8, QStringLiteral("0"));
+        ASSERT_TRUE(m_target.ok());
+        SettingsGrid g = grid({{0, 0, QString::number(m_target.port())}, {0, 1, "2"}});
+        setPc(g, 1, "Server", "127.0.0.1", ServerMac, "0");
         ASSERT_TRUE(writeSettingsFile(m_folder.filePath(QStringLiteral("System.ini")), g));
     }
 
@@ -91,7 +59,7 @@ protected:
     XvfbServer m_server;
     ChildProcess m_trayer;
     ChildProcess m_orvane;
-    std::unique_ptr<UdpReceiver> m_receiver;
+    LoopbackTarget m_target;
 };
 
 TEST_F(Orvane, ALeftPressOpensTheMenuWhosePcEntryWakesThePc)
@@ -106,14 +74,11 @@ TEST_F(Orvane, ALeftPressOpensTheMenuWhosePcEntryWakesThePc)
     // ﾒｲﾝ表示, 設定, then (past the separator) the entry of PC 1, "Server 起動".
     ASSERT_TRUE(pressKeys(display(), {"Down", "Down", "Down", "Return"}));
 
-    const QList<UdpReceiver::Datagram> datagrams = m_receiver->receive(2, 30000);
+    const QList<UdpReceiver::Datagram> datagrams = m_target.rx().receive(2, 30000);
     ASSERT_EQ(datagrams.size(), 2);
-    QByteArray packet(6, char(0xFF));
-    for (int i = 0; i < 16; ++i)
-        packet += QByteArray::fromHex("001122334455");
     for (const UdpReceiver::Datagram &d : datagrams) {
-        EXPECT_EQ(d.data, packet);
-        EXPECT_EQ(d.senderPort, m_receiver->port() + 1);
+        EXPECT_EQ(d.data, expectedPacket(QByteArray::fromHex("001122334455")));
+        EXPECT_EQ(d.senderPort, m_target.port() + 1);
     }
     EXPECT_TRUE(waitUntil([&] { return !windowShown(display(), "MainMenu"); }));
     EXPECT_TRUE(m_orvane.running());
