@@ -8,49 +8,24 @@
 
 using namespace orvane;
 
-TEST(OsDescription, NtFamily)
+TEST(OsDescription, TheWindowsRules)
 {
-    const OsDescription nt4 = describeWindows(4, 0, 2);
-    EXPECT_EQ(nt4.verName, QStringLiteral("NT"));
-    EXPECT_EQ(nt4.platformName, QStringLiteral("NT"));
-    EXPECT_EQ(nt4.verId, QStringLiteral(" 4. 0"));
-    EXPECT_EQ(nt4.platformId, QStringLiteral(" 2"));
-
-    const OsDescription xp = describeWindows(5, 1, 2);
-    EXPECT_EQ(xp.verId, QStringLiteral(" 5. 1"));
-    EXPECT_EQ(xp.verName, QStringLiteral("2000")) << "every 5.x release";
-    EXPECT_EQ(describeWindows(5, 0, 2).verName, QStringLiteral("2000"));
-
-    const OsDescription seven = describeWindows(6, 1, 2);
-    EXPECT_EQ(seven.verName, QString());
-    EXPECT_EQ(seven.platformName, QStringLiteral("NT"));
-    EXPECT_EQ(seven.verId, QStringLiteral(" 6. 1"));
-}
-
-TEST(OsDescription, NinetyFiveFamily)
-{
-    EXPECT_EQ(describeWindows(4, 90, 1).verName, QStringLiteral("Me"));
-    EXPECT_EQ(describeWindows(4, 3, 1).verName, QStringLiteral("95"));
-    EXPECT_EQ(describeWindows(4, 0, 1).verName, QStringLiteral("95"));
-    EXPECT_EQ(describeWindows(4, 10, 1).verName, QStringLiteral("98"));
-    EXPECT_EQ(describeWindows(4, 50, 1).verName, QString());
-    EXPECT_EQ(describeWindows(4, 50, 1).platformName, QStringLiteral("95"));
-    EXPECT_EQ(describeWindows(4, 90, 1).verId, QStringLiteral(" 4. 90"));
-}
-
-TEST(OsDescription, Win32sAndUnknownPlatforms)
-{
-    const OsDescription zero = describeWindows(0, 0, 0);
-    EXPECT_EQ(zero.verName, QStringLiteral("32s"));
-    EXPECT_EQ(zero.platformName, QStringLiteral("32s"));
-    EXPECT_EQ(zero.verId, QStringLiteral(" 0. 0"));
-    EXPECT_EQ(zero.platformId, QStringLiteral(" 0"));
-
-    const OsDescription other = describeWindows(-1, 3, 7);
-    EXPECT_EQ(other.verName, QString());
-    EXPECT_EQ(other.platformName, QString());
-    EXPECT_EQ(other.verId, QStringLiteral("-1. 3"));
-    EXPECT_EQ(other.platformId, QStringLiteral(" 7"));
+    // Every 5.x release is "2000"; 4.50 of the 95 family has no name of its own.
+    const QList<std::tuple<int, int, int, const char *, const char *, const char *, const char *>> cases{
+        {4, 0, 2, "NT", "NT", " 4. 0", " 2"},   {5, 1, 2, "2000", "NT", " 5. 1", " 2"},
+        {5, 0, 2, "2000", "NT", " 5. 0", " 2"}, {6, 1, 2, "", "NT", " 6. 1", " 2"},
+        {4, 90, 1, "Me", "95", " 4. 90", " 1"}, {4, 3, 1, "95", "95", " 4. 3", " 1"},
+        {4, 0, 1, "95", "95", " 4. 0", " 1"},   {4, 10, 1, "98", "95", " 4. 10", " 1"},
+        {4, 50, 1, "", "95", " 4. 50", " 1"},   {0, 0, 0, "32s", "32s", " 0. 0", " 0"},
+        {-1, 3, 7, "", "", "-1. 3", " 7"}};
+    for (const auto &[major, minor, platform, verName, platformName, verId, platformId] : cases) {
+        SCOPED_TRACE(testing::Message() << major << "." << minor << " on " << platform);
+        const OsDescription d = describeWindows(major, minor, platform);
+        EXPECT_EQ(d.verName, QLatin1String(verName));
+        EXPECT_EQ(d.platformName, QLatin1String(platformName));
+        EXPECT_EQ(d.verId, QLatin1String(verId));
+        EXPECT_EQ(d.platformId, QLatin1String(platformId));
+    }
 }
 
 TEST(OsDescription, ThisLinuxSystemIsTheKernelOnAPlatformOfNoWindowsFamily)

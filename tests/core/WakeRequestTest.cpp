@@ -21,6 +21,14 @@ WakeSettings valid()
     return s;
 }
 
+// Valid settings with one field changed.
+WakeSettings with(std::string WakeSettings::*field, const std::string &text)
+{
+    WakeSettings s = valid();
+    s.*field = text;
+    return s;
+}
+
 std::string refusal(const WakeSettings &s)
 {
     const WakeCheck c = checkWake(s);
@@ -38,7 +46,7 @@ TEST(WakeRequest, ValidSettingsGiveTheRequest)
     EXPECT_EQ(c.request->port, 9);
     EXPECT_EQ(c.request->localPort, 10);
     EXPECT_EQ(c.request->count, 3);
-    EXPECT_EQ(QByteArray::fromStdString(c.request->packet), expectedPacket(QByteArray("\x00\x11\x22\x33\x44\x55", 6)));
+    EXPECT_EQ(QByteArray::fromStdString(c.request->packet), expectedPacket(QByteArray::fromHex("001122334455")));
 }
 
 TEST(WakeRequest, MissingHostComesBeforeMissingMac)
@@ -59,21 +67,15 @@ TEST(WakeRequest, MissingHostComesBeforeMissingMac)
 TEST(WakeRequest, PortsFromOneTo65534)
 {
     for (const std::string port : {"1", "9", "0009", "32766", "32767", "40000", "65534"}) {
-        WakeSettings s = valid();
-        s.port = port;
-        const WakeCheck c = checkWake(s);
+        const WakeCheck c = checkWake(with(&WakeSettings::port, port));
         ASSERT_TRUE(c.request) << port;
         EXPECT_EQ(c.request->localPort, c.request->port + 1);
     }
     const std::string rule = "\r\nポート番号は 1 から 65534 までの数字で設定してください。";
-    for (const std::string port : {"0", "65535", "70000", "99999999999999999999", "9a", "+9", " 9", "-9", "９"}) {
-        WakeSettings s = valid();
-        s.port = port;
-        EXPECT_EQ(refusal(s), "PC3「書斎」のポート番号「" + port + "」が正しくありません！" + rule);
-    }
-    WakeSettings s = valid();
-    s.port.clear();
-    EXPECT_EQ(refusal(s), "PC3「書斎」のポート番号が設定されていません！" + rule);
+    for (const std::string port : {"0", "65535", "70000", "99999999999999999999", "9a", "+9", " 9", "-9", "９"})
+        EXPECT_EQ(refusal(with(&WakeSettings::port, port)),
+                  "PC3「書斎」のポート番号「" + port + "」が正しくありません！" + rule);
+    EXPECT_EQ(refusal(with(&WakeSettings::port, "")), "PC3「書斎」のポート番号が設定されていません！" + rule);
 }
 
 TEST(WakeRequest, SendCountMustBeAWholeNumber)
@@ -81,21 +83,16 @@ TEST(WakeRequest, SendCountMustBeAWholeNumber)
     const std::pair<std::string, int> accepted[] = {{"3", 3}, {"10", 10}, {"032767", 32767},
                                                     {"0", 0}, {"-5", 0},  {"-0", 0}};
     for (const auto &[text, count] : accepted) {
-        WakeSettings s = valid();
-        s.count = text;
-        const WakeCheck c = checkWake(s);
+        const WakeCheck c = checkWake(with(&WakeSettings::count, text));
         ASSERT_TRUE(c.request) << text;
         EXPECT_EQ(c.request->count, count) << text;
     }
     const std::string rule = "\r\n送信回数は 32767 以下の整数で設定してください。";
-    for (const std::string count : {"32768", "three", "1.5", "3 ", "-", "--1", "1e3"}) {
-        WakeSettings s = valid();
-        s.count = count;
-        EXPECT_EQ(refusal(s), "PC3「書斎」のマジックパケット送信回数「" + count + "」が正しくありません！" + rule);
-    }
-    WakeSettings s = valid();
-    s.count.clear();
-    EXPECT_EQ(refusal(s), "PC3「書斎」のマジックパケット送信回数が設定されていません！" + rule);
+    for (const std::string count : {"32768", "three", "1.5", "3 ", "-", "--1", "1e3"})
+        EXPECT_EQ(refusal(with(&WakeSettings::count, count)),
+                  "PC3「書斎」のマジックパケット送信回数「" + count + "」が正しくありません！" + rule);
+    EXPECT_EQ(refusal(with(&WakeSettings::count, "")),
+              "PC3「書斎」のマジックパケット送信回数が設定されていません！" + rule);
 }
 
 TEST(WakeRequest, MacFieldsAreOneOrTwoHexDigits)
