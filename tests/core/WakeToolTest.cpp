@@ -2,9 +2,9 @@
 
 #include "core/PlainSettings.h"
 #include "core/SettingsFile.h"
-#include "support/WakeLoopback.h"
 #include "support/SettingsData.h"
 #include "support/TempDir.h"
+#include "support/WakeLoopback.h"
 
 #include <gtest/gtest.h>
 
@@ -121,29 +121,29 @@ TEST_F(WakeTool, AMissingOrUnreadableSettingsFileIsReportedNotCreatedAndNeverBlo
 // doesn't cost the accented name or the long kanji name theirs.
 TEST_F(WakeTool, ListShowsTheSettingsWithTheWholeTextOfEveryField)
 {
+    auto listed = [](const SettingsGrid &g) {
+        EXPECT_TRUE(writeSettingsFile("System.ini", g));
+        const ToolRun r = runTool({"--list"});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        return r.out.toStdString();
+    };
+    const std::string first = "9\n2\n1\tServer\t127.0.0.1\t00:11:22:33:44:55\t1\t07:30:00\n";
+    const std::string last = "5\t\t\t:::::\t\t\n";
     SettingsGrid g = settings(9);
-    ASSERT_TRUE(writeSettingsFile("System.ini", g));
-    ToolRun r = runTool({"--list"});
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out.toStdString(), "9\n2\n"
-                                   "1\tServer\t127.0.0.1\t00:11:22:33:44:55\t1\t07:30:00\n"
-                                   "2\t開発用の高速なサーバー機と予備の端末です\t::1\t:::::\t\t\n"
-                                   "3\tｻｰﾊﾞ\t\t:::::\t\t\n"
-                                   "4\tZoë 😀\t\t:::::\t\t\n"
-                                   "5\t\t\t:::::\t\t\n");
+    EXPECT_EQ(listed(g), first +
+                             "2\t開発用の高速なサーバー機と予備の端末です\t::1\t:::::\t\t\n"
+                             "3\tｻｰﾊﾞ\t\t:::::\t\t\n"
+                             "4\tZoë 😀\t\t:::::\t\t\n" +
+                             last);
 
     setPc(g, 2, "Café", "::1", {"00", "01", "02", "03", "04", "05"});
     g.set(3, 0, "開発用高速サーバー予備機"); // 12 kanji: 24 bytes
     g.set(4, 0, QStringLiteral("PC") + QChar(0xD83D) + QStringLiteral("!"));
-    ASSERT_TRUE(writeSettingsFile("System.ini", g));
-    r = runTool({"--list"});
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out.toStdString(), "9\n2\n"
-                                   "1\tServer\t127.0.0.1\t00:11:22:33:44:55\t1\t07:30:00\n"
-                                   "2\tCafé\t::1\t00:01:02:03:04:05\t\t\n"
-                                   "3\t開発用高速サーバー予備機\t\t:::::\t\t\n"
-                                   "4\tPC?!\t\t:::::\t\t\n"
-                                   "5\t\t\t:::::\t\t\n");
+    EXPECT_EQ(listed(g), first +
+                             "2\tCafé\t::1\t00:01:02:03:04:05\t\t\n"
+                             "3\t開発用高速サーバー予備機\t\t:::::\t\t\n"
+                             "4\tPC?!\t\t:::::\t\t\n" +
+                             last);
 
     // The name reaches the messages whole as well.
     g.set(0, 1, "many");

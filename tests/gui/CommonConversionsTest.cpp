@@ -17,6 +17,16 @@ QString report(const char *line1, const char *line2, const char *line3)
            QString::fromUtf8(line3);
 }
 
+// The hex readers take the caller's text by reference.
+qint16 hexToInt(QzCmn14 &c, QString hex)
+{
+    return c.HexToInt(hex);
+}
+qint32 hexToLong(QzCmn14 &c, QString hex)
+{
+    return c.HexToLong(hex);
+}
+
 } // namespace
 
 // The members give the core's results; a failed conversion shows its report in one error box, whatever
@@ -46,26 +56,10 @@ TEST(CommonConversions, ResultsAndTheReportOfAFailure)
         {[](QzCmn14 &c) { return c.LongTo16bit(-1); }, "",
          report("変換するデータが異常です！", "LongTo16bit", "Value = -1")},
         {[](QzCmn14 &c) { return c.LongToInt(70000); }, 0, report(bad, "LongToInt", "Value =  70000")},
-        {[](QzCmn14 &c) {
-             QString hex = QStringLiteral("10000");
-             return c.HexToInt(hex);
-         },
-         0, report(bad, "HexToInt", "Value =  10000")},
-        {[](QzCmn14 &c) {
-             QString hex;
-             return c.HexToInt(hex);
-         },
-         0, report(bad, "HexToInt", "Value = \"\"")},
-        {[](QzCmn14 &c) {
-             QString hex = QStringLiteral("100000000");
-             return c.HexToLong(hex);
-         },
-         0, report(bad, "HexToLong", "Value =  100000000")},
-        {[](QzCmn14 &c) {
-             QString hex;
-             return c.HexToLong(hex);
-         },
-         0, report(bad, "HexToLong", "Value = \"\"")},
+        {[](QzCmn14 &c) { return hexToInt(c, "10000"); }, 0, report(bad, "HexToInt", "Value =  10000")},
+        {[](QzCmn14 &c) { return hexToInt(c, ""); }, 0, report(bad, "HexToInt", "Value = \"\"")},
+        {[](QzCmn14 &c) { return hexToLong(c, "100000000"); }, 0, report(bad, "HexToLong", "Value =  100000000")},
+        {[](QzCmn14 &c) { return hexToLong(c, ""); }, 0, report(bad, "HexToLong", "Value = \"\"")},
     };
     for (qsizetype i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(testing::Message() << "case " << i);

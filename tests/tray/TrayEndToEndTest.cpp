@@ -30,6 +30,13 @@ protected:
     std::string display() const { return m_server.display(); }
 
     void startTrayHost() { ASSERT_TRUE(startTrayer(m_trayer, display())); }
+    // The tray host, then the program, whose icon shows up in the tray.
+    void startInTray()
+    {
+        startTrayHost();
+        startOrvane();
+        iconInTray();
+    }
 
     void startOrvane()
     {
@@ -64,9 +71,7 @@ protected:
 
 TEST_F(Orvane, ALeftPressOpensTheMenuWhosePcEntryWakesThePc)
 {
-    startTrayHost();
-    startOrvane();
-    iconInTray();
+    startInTray();
     EXPECT_FALSE(windowShown(display(), "Orvane!")) << "the main window starts hidden";
 
     ASSERT_TRUE(openMenu(1, "MainMenu"));
@@ -86,9 +91,7 @@ TEST_F(Orvane, ALeftPressOpensTheMenuWhosePcEntryWakesThePc)
 
 TEST_F(Orvane, ARightPressOpensTheHelpMenuWithTheAboutBox)
 {
-    startTrayHost();
-    startOrvane();
-    iconInTray();
+    startInTray();
     ASSERT_TRUE(openMenu(3, "Help"));
     EXPECT_FALSE(windowShown(display(), "MainMenu"));
     ASSERT_TRUE(pressKeys(display(), {"Down", "Down", "Return"}));
@@ -103,9 +106,7 @@ TEST_F(Orvane, ARightPressOpensTheHelpMenuWithTheAboutBox)
 
 TEST_F(Orvane, TheMainWindowEntryShowsTheWindowAndTheExitEntryEndsTheProgram)
 {
-    startTrayHost();
-    startOrvane();
-    iconInTray();
+    startInTray();
     ASSERT_TRUE(openMenu(1, "MainMenu"));
     ASSERT_TRUE(pressKeys(display(), {"m"}));
     EXPECT_TRUE(waitUntil([&] { return windowShown(display(), "Orvane!"); }));
