@@ -37,6 +37,14 @@ public:
     // A modal message box; style is the Windows MB_ style (buttons | icon | modality).
     // Returns the Windows button number: OK 1, Cancel 2, Retry 4, Yes 6, No 7.
     virtual int messageBox(const QString &text, const QString &title, int style) = 0;
+    // The same box, with F1 opening helpFile at helpContext (contents when 0); no help when helpFile is empty.
+    virtual int messageBoxWithHelp(const QString &text, const QString &title, int style, const QString &helpFile,
+                                   qint32 helpContext)
+    {
+        Q_UNUSED(helpFile);
+        Q_UNUSED(helpContext);
+        return messageBox(text, title, style);
+    }
     // The beep that goes with an MB_ sound value (16, 32, 48, 64; anything else: the default).
     virtual void messageBeep(int sound) = 0;
     // Starts a sound and returns at once: a theme sound name first, then a file, then the default.

@@ -15,9 +15,10 @@ struct OsDescription {
 // The Windows rules for a version record: platform 0 Win32s, 1 the 95 family, 2 the NT family.
 OsDescription describeWindows(int major, int minor, int platform);
 
-// Platform number reported on Linux. Windows never used it (its families are 0 to 3), so both
-// names stay empty and nothing that tests for the NT family (2) is misled.
-inline constexpr int LinuxPlatformId = 5;
+// Platform number reported on Linux: 4, the number .NET's PlatformID gives Unix. No Windows family
+// uses it (they are 0 to 3), so both names stay empty and nothing that tests for the NT family (2)
+// is misled.
+inline constexpr int LinuxPlatformId = 4;
 
 // This machine: the running kernel's major and minor version on the Linux platform number.
 OsDescription describeThisSystem();

@@ -15,13 +15,17 @@ inline constexpr int RecordCount = SettingsRows * SettingsColumns;
 inline constexpr int RecordAreaBytes = RecordBytes * RecordCount; // 1,200
 
 // Field (row, column) is record 10·row + column + 1.
-constexpr int recordNumber(int row, int column) { return SettingsColumns * row + column + 1; }
+constexpr int recordNumber(int row, int column)
+{
+    return SettingsColumns * row + column + 1;
+}
 
 // The whole file for a table: 60 records of 20 bytes in code page 932, then, only when some field
 // doesn't fit its record exactly, a trailer that carries those fields' whole text.
 QByteArray encodeSettings(const SettingsGrid &grid);
 
-// Reads every field from file bytes; records beyond the end read as 20 blanks.
+// Reads every field from file bytes; records beyond the end read as 20 blanks. Any bytes at all are
+// accepted: a broken sequence reads as U+FFFD per bad byte, a bad trailer is ignored.
 void decodeSettings(const QByteArray &bytes, SettingsGrid &grid);
 
 // Writes the file whole and replaces the old one only when the new one is complete; a missing
@@ -29,8 +33,10 @@ void decodeSettings(const QByteArray &bytes, SettingsGrid &grid);
 // On failure returns false with a reason in `error` (if given).
 bool writeSettingsFile(const QString &path, const SettingsGrid &grid, QString *error = nullptr);
 
-// Reads the file into grid. A missing file is created empty, so every field reads as 20 blanks;
-// a path that can't be read as a regular file leaves grid as it was. Never writes an existing file.
+// Reads the file into grid. A missing file is created empty, so every field reads as 20 blanks.
+// A path that can't be read as a regular file (a folder, a FIFO, no permission) keeps every field
+// that has been loaded before; fields never loaded (20 NULs) become blanks. Never blocks, never
+// writes an existing file.
 void readSettingsFile(const QString &path, SettingsGrid &grid);
 
 } // namespace orvane

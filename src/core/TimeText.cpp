@@ -17,8 +17,19 @@ QString timeText(double seconds)
         .arg(secs, 2, 10, QLatin1Char('0'));
 }
 
-double roundHalfEven(double seconds) { return std::nearbyint(seconds); }
+double roundHalfEven(double seconds)
+{
+    // Spelled out rather than left to the floating-point rounding mode in force.
+    const double down = std::floor(seconds);
+    const double fraction = seconds - down;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(down, 2.0) != 0.0))
+        return down + 1.0;
+    return down;
+}
 
-QString roundedTimeText(double secondsSinceMidnight) { return timeText(roundHalfEven(secondsSinceMidnight)); }
+QString roundedTimeText(double secondsSinceMidnight)
+{
+    return timeText(roundHalfEven(secondsSinceMidnight));
+}
 
 } // namespace orvane

@@ -2,6 +2,9 @@
 
 #include <QDialog>
 
+class QLabel;
+class QTimer;
+
 namespace orvane {
 
 // The start notice: names the PC just woken and closes itself after five seconds.
@@ -10,6 +13,17 @@ class Dialog : public QDialog {
 public:
     explicit Dialog(QWidget *parent = nullptr);
     void Form_Load();
+    void Timer1_Timer();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    void centreOnScreen();
+
+    QLabel *m_start_lvl;
+    QTimer *m_Timer1;
 };
 
 } // namespace orvane

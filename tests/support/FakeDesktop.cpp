@@ -29,6 +29,15 @@ int FakeDesktop::messageBox(const QString &text, const QString &title, int style
     }
 }
 
+int FakeDesktop::messageBoxWithHelp(const QString &text, const QString &title, int style, const QString &helpFile,
+                                    qint32 helpContext)
+{
+    const int answer = messageBox(text, title, style);
+    boxes.last().helpFile = helpFile;
+    boxes.last().helpContext = helpContext;
+    return answer;
+}
+
 void FakeDesktop::messageBeep(int sound) { beeps.append(sound); }
 void FakeDesktop::playSound(const QString &name) { sounds.append(name); }
 

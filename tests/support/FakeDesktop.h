@@ -17,6 +17,8 @@ public:
         QString text;
         QString title;
         int style;
+        QString helpFile = {};
+        qint32 helpContext = 0;
     };
     struct TrayCall {
         int message;
@@ -58,6 +60,8 @@ public:
     QList<int> sessionEnds;
 
     int messageBox(const QString &text, const QString &title, int style) override;
+    int messageBoxWithHelp(const QString &text, const QString &title, int style, const QString &helpFile,
+                           qint32 helpContext) override;
     void messageBeep(int sound) override;
     void playSound(const QString &name) override;
     bool notifyIcon(int message, const TrayRecord &record) override;

@@ -13,6 +13,8 @@ public:
 
     // LinuxMessages.cpp
     int messageBox(const QString &text, const QString &title, int style) override;
+    int messageBoxWithHelp(const QString &text, const QString &title, int style, const QString &helpFile,
+                           qint32 helpContext) override;
     void messageBeep(int sound) override;
     void playSound(const QString &name) override;
 

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include <sys/socket.h>
+
+namespace orvane {
+
+// How long a host name may take to resolve before the wake command gives up on it.
+inline constexpr int HostLookupTimeoutMs = 3000;
+
+struct HostAddress {
+    sockaddr_storage address{}; // port 0
+    socklen_t length = 0;
+    std::string text; // numeric form, for messages
+};
+
+struct HostLookup {
+    bool ok = false;
+    HostAddress host;
+    std::string reason; // why it failed, one line for the user (UTF-8)
+};
+
+// An IPv4 or IPv6 address (brackets and a %scope allowed) or a name (UTF-8). Names are resolved by
+// the system resolver in a thread of their own, and the caller waits at most timeoutMs for it.
+HostLookup lookupHost(const std::string &host, int timeoutMs = HostLookupTimeoutMs);
+
+} // namespace orvane

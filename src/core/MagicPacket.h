@@ -1,0 +1,22 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orvane {
+
+inline constexpr int MagicPacketBytes = 102;
+inline constexpr int MacBytes = 6;
+
+using MacAddress = std::array<std::uint8_t, MacBytes>;
+
+// A MAC field as the settings hold it: one or two hexadecimal digits, either case ("A", "0a", "FF").
+std::optional<std::uint8_t> macFieldByte(std::string_view field);
+
+// Six bytes 0xFF, then the MAC address sixteen times: 102 bytes.
+std::string buildMagicPacket(const MacAddress &mac);
+
+} // namespace orvane

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace orvane {
+
+// Profile files ("[section]" lines followed by "key=value" lines) read and written the way the
+// Windows private-profile functions do: section and key names matched without regard to case and
+// to blanks around them, the first matching section and key win, lines starting with ";" are
+// comments, a value loses the blanks around it and one pair of enclosing quotes.
+//
+// The files are code page 932, like "System.ini": profile files made by the Windows program on a
+// Japanese system read the same here, and the byte limits of the readers mean the same bytes.
+// A relative path names a file in the current directory (there is no Windows folder to look in).
+
+// Files larger than this are neither read nor rewritten.
+inline constexpr qint64 ProfileFileMaxBytes = 32 * 1024 * 1024;
+
+// The raw value of key in section, or nothing when the section or the key is missing.
+std::optional<QByteArray> findProfileValue(const QByteArray &content, const QString &section, const QString &key);
+
+// content with key in section set to value: the key's line rewritten in place, else a new line at
+// the end of the section, else a new section at the end. Every other byte stays as it was; new
+// lines use the file's own line break (CR LF for a new file). Names or a value that would break
+// the line structure, or text that code page 932 can't hold, give nothing and a reason in `error`.
+std::optional<QByteArray> setProfileValue(const QByteArray &content, const QString &section, const QString &key,
+                                          const QString &value, QString *error = nullptr);
+
+// GetPrivateProfileString with a buffer of bufferSize bytes: at most bufferSize - 1 bytes of the
+// value, cut before a double-byte character that wouldn't fit whole. Empty when nothing was read
+// (no file, section or key, or an empty value).
+QString readProfileString(const QString &path, const QString &section, const QString &key, int bufferSize);
+
+// WritePrivateProfileString: creates the file or the section when missing and replaces the file
+// only once the new one is complete. A read-only file, a missing folder or anything that isn't a
+// regular file is left untouched and gives false with a reason in `error`.
+bool writeProfileString(const QString &path, const QString &section, const QString &key, const QString &value,
+                        QString *error = nullptr);
+
+} // namespace orvane

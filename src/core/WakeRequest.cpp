@@ -1,0 +1,122 @@
+#include "core/WakeRequest.h"
+
+#include <string_view>
+
+namespace orvane {
+
+namespace {
+
+bool allDigits(std::string_view text)
+{
+    if (text.empty())
+        return false;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+// Decimal digits only; leading zeros allowed. Values that don't fit come back as `cap`.
+long digitsValue(std::string_view digits, long cap)
+{
+    long value = 0;
+    for (char c : digits) {
+        value = value * 10 + (c - '0');
+        if (value > cap)
+            return cap;
+    }
+    return value;
+}
+
+std::string quoted(const std::string &value)
+{
+    return "「" + value + "」";
+}
+
+std::string portError(const std::string &subject, const std::string &port)
+{
+    const std::string head = port.empty() ? subject + "のポート番号が設定されていません！"
+                                          : subject + "のポート番号" + quoted(port) + "が正しくありません！";
+    return head + MessageLineBreak + "ポート番号は " + std::to_string(MinPort) + " から " + std::to_string(MaxPort) +
+           " までの数字で設定してください。";
+}
+
+std::string countError(const std::string &subject, const std::string &count)
+{
+    const std::string head = count.empty()
+                                 ? subject + "のマジックパケット送信回数が設定されていません！"
+                                 : subject + "のマジックパケット送信回数" + quoted(count) + "が正しくありません！";
+    return head + MessageLineBreak + "送信回数は " + std::to_string(MaxSendCount) + " 以下の整数で設定してください。";
+}
+
+std::string macError(const std::string &subject, int index, const std::string &field)
+{
+    return subject + "のMACアドレス " + std::to_string(index + 1) + " 番目の値" + quoted(field) +
+           "が正しくありません！" + MessageLineBreak +
+           "MACアドレスは 1 桁か 2 桁の16進数（0～9、A～F）で設定してください。";
+}
+
+} // namespace
+
+std::string wakeSubject(const WakeSettings &settings)
+{
+    if (settings.pc <= 0)
+        return "指定したPC";
+    const std::string pc = "PC" + std::to_string(settings.pc);
+    return settings.name.empty() ? pc : pc + quoted(settings.name);
+}
+
+WakeCheck checkWake(const WakeSettings &s)
+{
+    WakeCheck result;
+    if (s.host.empty()) {
+        result.error = HostMissingText;
+        return result;
+    }
+    for (const std::string &field : s.mac) {
+        if (field.empty()) {
+            result.error = MacMissingText;
+            return result;
+        }
+    }
+    const std::string subject = wakeSubject(s);
+
+    // Every value is checked before the socket is touched: a PC gets its packet whole or not at all.
+    const long port = allDigits(s.port) ? digitsValue(s.port, MaxPort + 1) : -1;
+    if (port < MinPort || port > MaxPort) {
+        result.error = portError(subject, s.port);
+        return result;
+    }
+
+    std::string_view count(s.count);
+    const bool negative = !count.empty() && count.front() == '-';
+    if (negative)
+        count.remove_prefix(1);
+    const long magnitude = allDigits(count) ? digitsValue(count, MaxSendCount + 1) : -1;
+    if (magnitude < 0 || (!negative && magnitude > MaxSendCount)) {
+        result.error = countError(subject, s.count);
+        return result;
+    }
+
+    MacAddress mac{};
+    for (size_t i = 0; i < MacBytes; ++i) {
+        const std::optional<std::uint8_t> byte = macFieldByte(s.mac[i]);
+        if (!byte) {
+            result.error = macError(subject, static_cast<int>(i), s.mac[i]);
+            return result;
+        }
+        mac[i] = *byte;
+    }
+
+    WakeRequest r;
+    r.subject = subject;
+    r.host = s.host;
+    r.port = static_cast<std::uint16_t>(port);
+    r.localPort = static_cast<std::uint16_t>(port + 1);
+    r.count = negative ? 0 : static_cast<int>(magnitude);
+    r.packet = buildMagicPacket(mac);
+    result.request = std::move(r);
+    return result;
+}
+
+} // namespace orvane

@@ -1,0 +1,82 @@
+#include "core/WakeSchedule.h"
+
+#include "core/TimeText.h"
+#include "core/WakeRequest.h"
+
+#include <QLocale>
+
+namespace orvane {
+
+namespace {
+
+// 24:00:00 (the last half second before midnight) and 00:00:00 are both texts of the day.
+constexpr int Positions = 86401;
+
+int twoDigits(const QString &text, int at)
+{
+    const QChar a = text.at(at), b = text.at(at + 1);
+    if (a < u'0' || a > u'9' || b < u'0' || b > u'9')
+        return -1;
+    return (a.unicode() - u'0') * 10 + (b.unicode() - u'0');
+}
+
+} // namespace
+
+int timeTextPosition(const QString &text)
+{
+    if (text.size() != 8 || text.at(2) != u':' || text.at(5) != u':')
+        return -1;
+    const int h = twoDigits(text, 0), m = twoDigits(text, 3), s = twoDigits(text, 6);
+    if (h < 0 || m < 0 || s < 0 || m > 59 || s > 59)
+        return -1;
+    const int pos = (h * 60 + m) * 60 + s;
+    return pos < Positions ? pos : -1;
+}
+
+QStringList WakeSchedule::timesToCheck(const QString &now, qint64 monotonicMs)
+{
+    const int pos = timeTextPosition(now);
+    if (pos < 0)
+        return {now};
+    const int last = m_last;
+    const qint64 elapsedMs = monotonicMs - m_lastMs;
+    m_lastMs = monotonicMs;
+    // Slack for a tick that is late by most of a second on top of the minute.
+    const bool shortGap = last >= 0 && elapsedMs >= 0 && elapsedMs <= (MaxCatchUpSeconds + 2) * 1000LL;
+
+    if (pos == last)
+        return {};
+    if (shortGap) {
+        const int ahead = (pos - last + Positions) % Positions;
+        if (ahead <= MaxCatchUpSeconds + 1) {
+            QStringList texts;
+            for (int i = 1; i <= ahead; ++i)
+                texts.append(timeText((last + i) % Positions));
+            m_last = pos;
+            return texts;
+        }
+        // The clock went back a little (an adjustment): those texts were checked already.
+        if (Positions - ahead <= MaxCatchUpSeconds)
+            return {};
+    }
+    m_last = pos;
+    return {now};
+}
+
+bool timerFlagOn(const QString &flag)
+{
+    bool isNumber = false;
+    const double value = QLocale::c().toDouble(flag.trimmed(), &isNumber);
+    return isNumber && value == 1.0;
+}
+
+QList<int> duePcs(const SettingsGrid &table, const QString &time)
+{
+    QList<int> due;
+    for (int pc = FirstPc; pc <= LastPc; ++pc)
+        if (timerFlagOn(table.value(pc, 8)) && table.value(pc, 9) == time)
+            due.append(pc);
+    return due;
+}
+
+} // namespace orvane

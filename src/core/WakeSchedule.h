@@ -1,0 +1,37 @@
+#pragma once
+
+#include "core/FixedField.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace orvane {
+
+// Which time texts each tick of the timed wake checks. A tick that comes late checks the texts it
+// skipped, in order; a text is never checked twice in a row; after a gap of more than a minute
+// (suspend, a clock change) only the current text is checked, so old wake times aren't caught up.
+class WakeSchedule {
+public:
+    static constexpr int MaxCatchUpSeconds = 60;
+
+    // `now` is the tick's time text ("hh:mm:ss", 00:00:00 to 24:00:00); monotonicMs a clock that
+    // doesn't jump. Returns the texts to check, oldest first (often just `now`, sometimes none).
+    QStringList timesToCheck(const QString &now, qint64 monotonicMs);
+
+private:
+    int m_last = -1; // position of the last text checked
+    qint64 m_lastMs = 0;
+};
+
+// "hh:mm:ss" as a position in the day's sequence of texts: 00:00:00 is 0, 24:00:00 is 86400;
+// -1 for anything else.
+int timeTextPosition(const QString &text);
+
+// A timer flag counts as on when it is the number 1; anything that isn't a number is off.
+bool timerFlagOn(const QString &flag);
+
+// The PCs, in order, whose timer is on and whose wake time is exactly `time`.
+QList<int> duePcs(const SettingsGrid &table, const QString &time);
+
+} // namespace orvane

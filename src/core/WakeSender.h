@@ -1,0 +1,24 @@
+#pragma once
+
+#include "core/WakeRequest.h"
+
+#include <string>
+
+namespace orvane {
+
+struct WakeResult {
+    bool ok = false;
+    int sent = 0;      // datagrams handed to the system
+    std::string error; // the message for the user when not ok
+};
+
+// Resolves the host, binds a UDP socket to the local port (port + 1), sends the packet `count`
+// times back to back as one datagram each, and closes the socket. A count of 0 or less touches
+// neither the resolver nor the network.
+WakeResult sendWake(const WakeRequest &request, int lookupTimeoutMs = -1);
+
+// The checks, then the sending: what every way of waking a PC runs. `packet` gets the packet of a
+// command that got past the checks.
+WakeResult wake(const WakeSettings &settings, std::string *packet = nullptr);
+
+} // namespace orvane
