@@ -52,6 +52,8 @@ public:
 
     // Shell_NotifyIcon: message 0 add, 1 modify, 2 delete; true when the tray accepted it.
     virtual bool notifyIcon(int message, const TrayRecord &record) = 0;
+    // Whether a tray host shows icons right now; without one the program keeps its window in reach.
+    virtual bool trayAvailable() = 0;
     // The first top-level window titled exactly so, 0 when none.
     virtual qint32 findWindow(const QString &title) = 0;
     // Asks the window manager to activate the window; a hidden window stays hidden.

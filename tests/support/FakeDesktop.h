@@ -31,6 +31,7 @@ public:
     // Scripted answers; an empty script answers the box's first button (OK 1, Yes 6, Retry 4).
     std::deque<int> boxAnswers;
     bool trayAnswer = true;
+    bool trayHost = true;
     qint32 foundWindow = 0;
     qint32 helpAnswer = 1;
     bool shellAnswer = true;
@@ -65,6 +66,7 @@ public:
     void messageBeep(int sound) override;
     void playSound(const QString &name) override;
     bool notifyIcon(int message, const TrayRecord &record) override;
+    bool trayAvailable() override { return trayHost; }
     qint32 findWindow(const QString &title) override;
     bool setForegroundWindow(qint32 hWnd) override;
     bool setTopMost(qint32 hWnd, bool on) override;

@@ -1,19 +1,407 @@
 #include "ui/main/MainF.h"
 
+#include "app/Forms.h"
 #include "app/SettingsModule.h"
+#include "common/TrayParts.h"
+#include "core/Text.h"
+#include "core/WakeSchedule.h"
+#include "ui/main/AboutF.h"
+#include "ui/main/Looks.h"
+#include "ui/main/TrayDispatch.h"
+#include "ui/settings/Settings.h"
+
+#include "wake/PcStart.h"
+#include "wake/TimedWake.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
 
 namespace orvane {
 
-MainF::MainF(QWidget *parent) : QWidget(parent) { setObjectName(QStringLiteral("MainF")); }
+namespace {
+
+constexpr int ClientWidth = 5475;
+constexpr int ClientHeight = 4500;
+constexpr int TwipsPerPixel = 15;
+const char HelpContextProperty[] = "helpContext";
+
+QLabel *label(QWidget *parent, const char *name, const QString &text, int left, int top, int width, int height)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(twips(left), twips(top), twips(width), twips(height));
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return l;
+}
+
+QPushButton *button(QWidget *parent, const QString &name, const QString &text, int left, int top, int width, int height)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setGeometry(twips(left), twips(top), twips(width), twips(height));
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    return b;
+}
+
+} // namespace
+
+const QString MainF::TrayTip = QStringLiteral("左-Menu:右-Help");
+
+QString MainF::helpFile()
+{
+    // The program's folder has no separator at its end except when it is the root.
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/Orvane.chm");
+}
+
+MainF::MainF(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("MainF"));
+    setWindowTitle(QStringLiteral("Orvane!"));
+    setWindowIcon(programIcon());
+    setFont(uiFont());
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setProperty(HelpContextProperty, HelpContextMain);
+    buildControls();
+    buildMenus();
+    setFixedSize(m_client->size());
+
+    auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    help->setContext(Qt::WindowShortcut);
+    connect(help, &QShortcut::activated, this, [this] { openHelpAt(HelpContextMain); });
+}
 
 MainF::~MainF() = default;
 
-void MainF::Form_Load()
+void MainF::buildControls()
 {
-    LoadSettings();
-    hide();
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("client"));
+    m_client->setGeometry(0, 0, twips(ClientWidth), twips(ClientHeight));
+    QWidget *c = m_client;
+
+    m_Label1 = label(c, "Label1", QStringLiteral("現在の時刻"), 240, 120, 975, 195);
+    m_time_lvl = label(c, "time_lvl", QString(), 1320, 120, 975, 200);
+    m_port_lvl = label(c, "port_lvl", QStringLiteral("ポート番号 : "), 240, 360, 1815, 200);
+    m_send_qty_lvl = label(c, "send_qty_lvl", QStringLiteral("マジックパケット送信回数 = "), 2280, 360, 2535, 200);
+    for (int n = 1; n <= 5; ++n) {
+        m_PC_start[n] = button(c, QStringLiteral("PC_start_%1").arg(n), QStringLiteral("PC%1 起動").arg(n), 120,
+                               720 * n, 1575, 375);
+        connect(m_PC_start[n], &QPushButton::clicked, this, [this, n] { PC_start_Click(static_cast<qint16>(n)); });
+    }
+    for (int i = 0; i < 5; ++i)
+        m_Info_lvl[i] = label(c, QStringLiteral("Info_lvl_%1").arg(i).toLatin1().constData(), QString(), 1920,
+                              720 * (i + 1), 2295, 615);
+    m_Settings_bt = button(c, QStringLiteral("Settings_bt"), QStringLiteral("設 定(&S)"), 4320, 720, 1095, 375);
+    m_Close_bt = button(c, QStringLiteral("Close_bt"), QStringLiteral("閉じる(&C)"), 4320, 1320, 1095, 375);
+    m_CloseF = button(c, QStringLiteral("CloseF"), QStringLiteral("終 了(&X)"), 4320, 1920, 1095, 375);
+    connect(m_Settings_bt, &QPushButton::clicked, this, &MainF::Settings_bt_Click);
+    connect(m_Close_bt, &QPushButton::clicked, this, &MainF::Close_bt_Click);
+    connect(m_CloseF, &QPushButton::clicked, this, &MainF::CloseF_Click);
+
+    // Tab order by tab index: CloseF 0, the PC buttons 1 to 4 and 6, Settings_bt 11, Close_bt 16.
+    QList<QWidget *> order{m_CloseF};
+    for (int n = 1; n <= 5; ++n)
+        order.append(m_PC_start[n]);
+    order << m_Settings_bt << m_Close_bt;
+    for (int i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(order[i], order[i + 1]);
+    for (QWidget *w : order)
+        w->setProperty(HelpContextProperty, HelpContextMain);
+    m_CloseF->setFocus();
 }
 
-void MainF::showSettings(const SettingsGrid &) {}
+void MainF::buildMenus()
+{
+    auto entry = [this](QMenu *menu, const char *name, const QString &text, int context) {
+        QAction *a = menu->addAction(text);
+        a->setObjectName(QLatin1String(name));
+        a->setProperty(HelpContextProperty, context);
+        return a;
+    };
+    // The separators' caption "-" is what made them separators; Qt's separators carry no text.
+    auto separator = [](QMenu *menu, const char *name) { menu->addSeparator()->setObjectName(QLatin1String(name)); };
+
+    m_MainMenu = new QMenu(QStringLiteral("ﾒﾆｭｰ&M"), this);
+    m_MainMenu->setObjectName(QStringLiteral("MainMenu"));
+    m_MainDisp = entry(m_MainMenu, "MainDisp", QStringLiteral("ﾒｲﾝ表示(&M)"), HelpContextMain);
+    m_Setting = entry(m_MainMenu, "Setting", QStringLiteral("設定(&S)"), HelpContextSettings);
+    separator(m_MainMenu, "l1");
+    for (int n = 1; n <= 5; ++n) {
+        const QByteArray name = QStringLiteral("PC%1_start").arg(n).toLatin1();
+        m_PCn_start[n] = entry(m_MainMenu, name.constData(), QStringLiteral("PC%1起動").arg(n), HelpContextMain);
+    }
+    separator(m_MainMenu, "l2");
+    m_QuitApli = entry(m_MainMenu, "QuitApli", QStringLiteral("終了(&X)"), HelpContextMain);
+
+    m_Help = new QMenu(QStringLiteral("ﾍﾙﾌﾟ&H"), this);
+    m_Help->setObjectName(QStringLiteral("Help"));
+    // No context of their own: F1 on them opens the window's topic.
+    m_HelpTopic = entry(m_Help, "HelpTopic", QStringLiteral("ﾍﾙﾌﾟ(&H)"), 0);
+    m_About = entry(m_Help, "About", QStringLiteral("About(&A)"), 0);
+
+    for (QMenu *menu : {m_MainMenu, m_Help}) {
+        menu->setFont(uiFont());
+        // Named so that accessibility tools and the tray tests can tell the two pop-ups apart.
+        menu->setWindowTitle(menu->objectName());
+        menu->installEventFilter(this);
+    }
+
+    connect(m_MainDisp, &QAction::triggered, this, &MainF::MainDisp_Click);
+    connect(m_Setting, &QAction::triggered, this, &MainF::Setting_Click);
+    connect(m_PCn_start[1], &QAction::triggered, this, &MainF::PC1_start_Click);
+    connect(m_PCn_start[2], &QAction::triggered, this, &MainF::PC2_start_Click);
+    connect(m_PCn_start[3], &QAction::triggered, this, &MainF::PC3_start_Click);
+    connect(m_PCn_start[4], &QAction::triggered, this, &MainF::PC4_start_Click);
+    connect(m_PCn_start[5], &QAction::triggered, this, &MainF::PC5_start_Click);
+    connect(m_QuitApli, &QAction::triggered, this, &MainF::QuitApli_Click);
+    connect(m_HelpTopic, &QAction::triggered, this, &MainF::HelpTopic_Click);
+    connect(m_About, &QAction::triggered, this, &MainF::About_Click);
+}
+
+qint32 MainF::hWnd()
+{
+    return static_cast<qint32>(winId());
+}
+
+void MainF::Form_Load()
+{
+    // The clock and the timed wake run from load on, hidden or not.
+    m_timedWake = new TimedWake(m_common, this);
+    connect(m_timedWake, &TimedWake::timeShown, m_time_lvl, &QLabel::setText);
+    m_timedWake->start();
+    LoadSettings();
+    centreOnScreen();
+    const bool inTray = m_common.TrayAddIcon(hWnd(), iconHandle(windowIcon()), TrayTip);
+    hide();
+    // Without a tray host nobody could reach a hidden window: show it, with the menus on a menu bar.
+    // An icon that waits for a tray shows up there as soon as one appears.
+    if (!inTray) {
+        showMenuBar();
+        centreOnScreen(); // taller by the bar now
+        MainDisp_Click();
+    }
+}
+
+void MainF::centreOnScreen()
+{
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // The whole screen, not its work area; the window's outer size as far as it is known before the
+    // window manager has framed it.
+    winId();
+    const QRect whole = screen->geometry();
+    const QSize outer = frameGeometry().size();
+    const double top = whole.height() / 2.0 - outer.height() / 2.0;
+    const double left = whole.width() / 2.0 - outer.width() / 2.0;
+    move(whole.left() + qRound(left), whole.top() + qRound(top));
+}
+
+void MainF::showMenuBar()
+{
+    if (m_menuBar)
+        return;
+    m_menuBar = new QMenuBar(this);
+    m_menuBar->setObjectName(QStringLiteral("menuBar"));
+    m_menuBar->setNativeMenuBar(false);
+    m_menuBar->addMenu(m_MainMenu);
+    m_menuBar->addMenu(m_Help);
+    const int barHeight = m_menuBar->sizeHint().height();
+    m_menuBar->setGeometry(0, 0, m_client->width(), barHeight);
+    // The client area keeps its size below the bar.
+    m_client->move(0, barHeight);
+    setFixedSize(m_client->width(), m_client->height() + barHeight);
+    m_menuBar->show();
+}
+
+void MainF::showSettings(const SettingsGrid &table)
+{
+    auto field = [&table](int row, int column) { return table.value(row, column); };
+    const QString start = QStringLiteral(" 起動");
+
+    m_port_lvl->setText(QStringLiteral("ポート番号 : ") + field(0, 0));
+    m_send_qty_lvl->setText(QStringLiteral("マジックパケット送信回数 = ") + field(0, 1));
+    for (int n = 1; n <= 5; ++n) {
+        QString mac;
+        for (int c = 2; c <= 7; ++c)
+            mac += field(n, c) + QLatin1Char(' ');
+        // An empty name keeps the caption the button has: its default or a name shown earlier.
+        if (!field(n, 0).isEmpty())
+            m_PC_start[n]->setText(field(n, 0) + start);
+        // ON exactly when the timed wake would wake the PC: "0", "2" and what isn't a number read OFF.
+        const QString timer = timerFlagOn(field(n, 8)) ? QStringLiteral("ON") : QStringLiteral("OFF");
+        m_Info_lvl[n - 1]->setText(QStringLiteral("IP = ") + field(n, 1) + CrLf + QStringLiteral("MAC = ") + mac +
+                                   CrLf + QStringLiteral("Timer = ") + timer + QStringLiteral(" / ") + field(n, 9));
+    }
+    for (int n = 1; n <= 5; ++n) {
+        if (!field(n, 0).isEmpty())
+            m_PCn_start[n]->setText(field(n, 0) + start);
+    }
+}
+
+void MainF::MainDisp_Click()
+{
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+}
+
+void MainF::Close_bt_Click()
+{
+    // With a tray to come back from, hide; without one a hidden window would be lost, so it only
+    // goes down to the taskbar.
+    if (desktop().trayAvailable())
+        hide();
+    else
+        showMinimized();
+}
+
+void MainF::CloseF_Click()
+{
+    UnloadAllForms();
+}
+
+void MainF::QuitApli_Click()
+{
+    CloseF_Click();
+}
+
+void MainF::Settings_bt_Click()
+{
+    Settings *settings = forms().settings();
+    settings->show();
+    settings->raise();
+    settings->activateWindow();
+}
+
+void MainF::Setting_Click()
+{
+    Settings_bt_Click();
+}
+
+void MainF::About_Click()
+{
+    AboutF *about = forms().aboutF();
+    about->show();
+    about->raise();
+    about->activateWindow();
+}
+
+void MainF::PC_start_Click(qint16 Index)
+{
+    ::orvane::PC_start_Click(m_common, Index);
+}
+
+void MainF::PC1_start_Click()
+{
+    PC_start_Click(1);
+}
+void MainF::PC2_start_Click()
+{
+    PC_start_Click(2);
+}
+void MainF::PC3_start_Click()
+{
+    PC_start_Click(3);
+}
+void MainF::PC4_start_Click()
+{
+    PC_start_Click(4);
+}
+void MainF::PC5_start_Click()
+{
+    PC_start_Click(5);
+}
+
+void MainF::HelpTopic_Click()
+{
+    m_common.HtmlHelp_open(hWnd(), helpFile(), m_common.HH_DISPLAY_TREE, 0);
+}
+
+void MainF::openHelpAt(int context)
+{
+    m_common.HtmlHelp_open(hWnd(), helpFile(), m_common.HH_DISPLAY_CONTEXT, static_cast<float>(context));
+}
+
+void MainF::Form_MouseMove(int Button, int Shift, float X, float Y)
+{
+    Q_UNUSED(Button);
+    Q_UNUSED(Shift);
+    Q_UNUSED(Y);
+    switch (trayCommand(m_common, trayEventCode(X, TwipsPerPixel))) {
+    case TrayCommand::OpenMainMenu:
+        popUpAtPointer(m_MainMenu);
+        break;
+    case TrayCommand::OpenHelpMenu:
+        popUpAtPointer(m_Help);
+        break;
+    case TrayCommand::Nothing:
+        break;
+    }
+}
+
+void MainF::popUpAtPointer(QMenu *menu)
+{
+    // One pop-up at a time: a press while a menu is open (or about to open) does nothing.
+    if (m_poppingUp || QApplication::activePopupWidget())
+        return;
+    m_poppingUp = true;
+    // The foreground request leaves a hidden window hidden.
+    m_common.WindowTop(hWnd());
+    QCoreApplication::processEvents();
+    if (!QApplication::activePopupWidget())
+        menu->popup(QCursor::pos());
+    m_poppingUp = false;
+}
+
+bool MainF::event(QEvent *event)
+{
+    if (event->type() == TrayNotifyEvent::eventType()) {
+        const auto *notify = static_cast<const TrayNotifyEvent *>(event);
+        if (notify->message == static_cast<quint32>(m_common.WM_MOUSEMOVE)) {
+            const qint32 code = notify->lParam & 0xFFFF;
+            Form_MouseMove(0, 0, static_cast<float>(code * TwipsPerPixel), 0);
+        }
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void MainF::closeEvent(QCloseEvent *event)
+{
+    // The title bar's close box does what "閉じる(&C)" does; only the exit commands end the program.
+    event->ignore();
+    Close_bt_Click();
+}
+
+bool MainF::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_F1) {
+        if (auto *menu = qobject_cast<QMenu *>(watched)) {
+            const QAction *active = menu->activeAction();
+            int context = active ? active->property(HelpContextProperty).toInt() : 0;
+            if (context == 0)
+                context = HelpContextMain;
+            menu->close();
+            openHelpAt(context);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 } // namespace orvane

@@ -5,7 +5,17 @@
 
 #include <QWidget>
 
+#include <array>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+
 namespace orvane {
+
+class TimedWake;
 
 // The main window: hidden most of the time, reached through the tray icon.
 class MainF : public QWidget {
@@ -14,14 +24,81 @@ public:
     explicit MainF(QWidget *parent = nullptr);
     ~MainF() override;
 
+    // The tip of the tray icon: left button menu, right button help.
+    static const QString TrayTip;
+    // Help contexts: the main window's and the settings dialog's topics.
+    static constexpr int HelpContextMain = 1;
+    static constexpr int HelpContextSettings = 2;
+    // The help file the program looks for in its own folder.
+    static QString helpFile();
+
     void Form_Load();
     // The main window's half of LoadSettings' display.
     void showSettings(const SettingsGrid &table);
 
     QzCmn14 &common() { return m_common; }
+    // The window's handle as the common services take it.
+    qint32 hWnd();
+    QMenu *mainMenu() const { return m_MainMenu; }
+    QMenu *helpMenu() const { return m_Help; }
+    // Shown only when no tray host took the icon at start-up.
+    QMenuBar *menuBar() const { return m_menuBar; }
+
+    // Commands of the buttons and menu entries.
+    void MainDisp_Click();
+    void Close_bt_Click();
+    void CloseF_Click();
+    void QuitApli_Click();
+    void Settings_bt_Click();
+    void Setting_Click();
+    void About_Click();
+    void PC_start_Click(qint16 Index);
+    void PC1_start_Click();
+    void PC2_start_Click();
+    void PC3_start_Click();
+    void PC4_start_Click();
+    void PC5_start_Click();
+    void HelpTopic_Click();
+    // Tray notifications arrive as a mouse move to the point whose x in pixels is the event code.
+    void Form_MouseMove(int Button, int Shift, float X, float Y);
+
+protected:
+    bool event(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void buildControls();
+    void buildMenus();
+    void centreOnScreen();
+    void showMenuBar();
+    void popUpAtPointer(QMenu *menu);
+    void openHelpAt(int context);
+
     QzCmn14 m_common;
+    QWidget *m_client = nullptr;
+    QMenuBar *m_menuBar = nullptr;
+    TimedWake *m_timedWake = nullptr;
+    bool m_poppingUp = false;
+
+    QLabel *m_Label1 = nullptr;
+    QLabel *m_time_lvl = nullptr;
+    QLabel *m_port_lvl = nullptr;
+    QLabel *m_send_qty_lvl = nullptr;
+    std::array<QPushButton *, 6> m_PC_start{}; // indexes 1 to 5
+    std::array<QLabel *, 5> m_Info_lvl{};
+    QPushButton *m_Settings_bt = nullptr;
+    QPushButton *m_Close_bt = nullptr;
+    QPushButton *m_CloseF = nullptr;
+
+    QMenu *m_MainMenu = nullptr;
+    QMenu *m_Help = nullptr;
+    QAction *m_MainDisp = nullptr;
+    QAction *m_Setting = nullptr;
+    std::array<QAction *, 6> m_PCn_start{}; // PC1_start to PC5_start at 1 to 5
+    QAction *m_QuitApli = nullptr;
+    QAction *m_HelpTopic = nullptr;
+    QAction *m_About = nullptr;
 };
 
 } // namespace orvane

@@ -20,6 +20,7 @@ public:
 
     // LinuxWindows.cpp
     bool notifyIcon(int message, const TrayRecord &record) override;
+    bool trayAvailable() override;
     qint32 findWindow(const QString &title) override;
     bool setForegroundWindow(qint32 hWnd) override;
     bool setTopMost(qint32 hWnd, bool topMost) override;

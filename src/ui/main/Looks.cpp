@@ -1,0 +1,52 @@
+#include "ui/main/Looks.h"
+
+#include <QStringList>
+
+// The resources live in a static library: nothing would pull them in otherwise.
+static void initOrvaneResources()
+{
+    Q_INIT_RESOURCE(orvane);
+}
+
+namespace orvane {
+
+namespace {
+
+QIcon iconFrom(const QString &stem, std::initializer_list<int> sizes)
+{
+    initOrvaneResources();
+    QIcon icon;
+    for (int size : sizes)
+        icon.addFile(QStringLiteral(":/orvane/icons/%1-%2.png").arg(stem).arg(size), QSize(size, size));
+    return icon;
+}
+
+} // namespace
+
+QFont uiFont()
+{
+    return uiFont(12, false);
+}
+
+QFont uiFont(int pixelSize, bool bold)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")});
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+QIcon programIcon()
+{
+    static const QIcon icon = iconFrom(QStringLiteral("orvane"), {16, 32, 48});
+    return icon;
+}
+
+QIcon aboutIcon()
+{
+    static const QIcon icon = iconFrom(QStringLiteral("about"), {16, 32});
+    return icon;
+}
+
+} // namespace orvane
