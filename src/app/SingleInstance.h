@@ -15,13 +15,16 @@ public:
     explicit SingleInstance(QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // True when another instance runs and was asked to come forward; this process should end.
+    // Takes the session's lock. True when this process is the session's Orvane (it then answers
+    // later starts), also when no lock can be made at all (better a second Orvane than none);
+    // false while another one holds it.
+    bool claim();
+    // Asks the Orvane that holds the lock to come forward; waits a few seconds for it to answer,
+    // since it may be just starting. False when none could be reached.
     bool handOverToRunning();
-    // Starts answering later starts; false when the socket can't be made (Orvane runs anyway).
-    bool listen();
 
-    // The socket name: per user runtime folder and display, so separate sessions (and tests with
-    // their own X servers) don't meet.
+    // The socket's name: per user runtime folder and display, so separate sessions (and tests with
+    // their own X servers) don't meet. The lock is this name with ".lock".
     static QString serverName();
 
 signals:
@@ -29,7 +32,10 @@ signals:
     void activationRequested();
 
 private:
+    bool listen();
+
     QLocalServer *m_server = nullptr;
+    int m_lockFd = -1;
 };
 
 } // namespace orvane
