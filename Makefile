@@ -32,9 +32,12 @@ fuzz: deps
 	CXX=clang++ cmake -S . -B $(BUILD_DIR)-fuzz -DORVANE_BUILD_FUZZ=ON -DORVANE_BUILD_TESTS=OFF
 	cmake --build $(BUILD_DIR)-fuzz -j $(JOBS)
 
-# The Debian package: built for /usr in a tree of its own.
+# The Debian package: built for /usr in a tree of its own, with Debian's hardening flags.
 package: deps
-	cmake -S . -B $(BUILD_DIR)-pkg -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DORVANE_BUILD_TESTS=OFF
+	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
+	cmake -S . -B $(BUILD_DIR)-pkg -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DORVANE_BUILD_TESTS=OFF \
+	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
 	cmake --build $(BUILD_DIR)-pkg -j $(JOBS)
 	cd $(BUILD_DIR)-pkg && cpack
 	cp $(BUILD_DIR)-pkg/orvane_*.deb .
