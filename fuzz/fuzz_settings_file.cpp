@@ -1,4 +1,5 @@
 // Fuzzes the settings file: the loader on any bytes, and save-then-load of tables made from them.
+#include "core/PlainSettings.h"
 #include "core/SettingsFile.h"
 
 #include <QDir>
@@ -71,6 +72,12 @@ SettingsGrid checkLoad(const QByteArray &bytes)
     decodeSettings(bytes, loaded);
     for (int k = 0; k < RecordCount; ++k)
         require(loaded.at(k / SettingsColumns, k % SettingsColumns).size() == FieldChars, "field of 20 units");
+    // The command-line tool reads the same values, as Qt gives them in UTF-8.
+    const SettingsValues plain = decodeSettingsValues(std::string_view(bytes.constData(), bytes.size()));
+    for (int k = 0; k < RecordCount; ++k)
+        require(plain[k / SettingsColumns][k % SettingsColumns] ==
+                    loaded.value(k / SettingsColumns, k % SettingsColumns).toStdString(),
+                "the tool reads what the program reads");
     // What was loaded saves and loads back unchanged, and saves to the same bytes again.
     const QByteArray saved = encodeSettings(loaded);
     require(saved.size() >= RecordAreaBytes, "1,200 record bytes");

@@ -5,8 +5,8 @@
 
 namespace orvane {
 
-// Conversions to and from the Japanese code page 932 (Windows Shift-JIS) through glibc's "CP932",
-// which maps exactly as Windows does.
+// Conversions to and from the Japanese code page 932 (Windows Shift-JIS) for Qt text; the
+// conversion itself is Cp932Codec.h, which maps exactly as Windows does.
 //
 // A character that code page 932 can't hold becomes '?' (0x3F), as Windows substitutes it.
 // `lossless` (optional) is set to false when that happened.

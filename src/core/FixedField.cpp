@@ -4,19 +4,12 @@ namespace orvane {
 
 QString fixedField(const QString &text)
 {
-    QString field = text.left(FieldChars);
-    // A cut through a surrogate pair would leave half a character that no encoding can hold.
-    if (field.size() == FieldChars && text.size() > FieldChars && field.back().isHighSurrogate())
-        field.chop(1);
-    return field.leftJustified(FieldChars, QLatin1Char(' '));
+    return qStringOf(fixedField(utf16View(text)));
 }
 
 QString fieldValue(const QString &field)
 {
-    qsizetype end = field.size();
-    while (end > 0 && field.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return field.left(end);
+    return field.left(static_cast<qsizetype>(fieldValue(utf16View(field)).size()));
 }
 
 SettingsGrid::SettingsGrid()

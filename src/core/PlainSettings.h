@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/RecordFormat.h"
 #include "core/WakeRequest.h"
 
 #include <array>
@@ -8,16 +9,32 @@
 
 namespace orvane {
 
-// The settings file's 60 fields as UTF-8 values (trailing blanks removed), decoded without Qt for
-// the command-line tool, which must start fast. They are the values decodeSettings gives.
-using SettingsValues = std::array<std::array<std::string, 10>, 6>;
+// The settings file's 60 fields as UTF-8 values (trailing blanks removed), for the command-line
+// tool, which reads the file without Qt: the same rules as the program's, so the same values.
+using SettingsValues = std::array<std::array<std::string, SettingsColumns>, SettingsRows>;
 
 SettingsValues decodeSettingsValues(std::string_view bytes);
 
-// The most of a file that can matter: the records and the largest trailer.
-std::size_t settingsBytesToRead();
+// A field's text in UTF-8 as the wake rules and a terminal take it: a lone surrogate, which UTF-8
+// can't express, becomes '?', as it is in the field's record.
+std::string fieldUtf8(std::u16string_view text);
 
-// Row 0 and the PC's row, as the wake command reads them.
+// Row 0 and the PC's row, as the wake command reads them; value(row, column) is a field's UTF-8 value.
+template <class Value> WakeSettings wakeSettingsFrom(int pc, const Value &value)
+{
+    WakeSettings s;
+    s.pc = pc;
+    s.port = value(0, 0);
+    s.count = value(0, 1);
+    if (pc < FirstPc || pc > LastPc)
+        return s;
+    s.name = value(pc, 0);
+    s.host = value(pc, 1);
+    for (int i = 0; i < MacBytes; ++i)
+        s.mac[static_cast<size_t>(i)] = value(pc, 2 + i);
+    return s;
+}
+
 WakeSettings wakeSettingsOf(const SettingsValues &values, int pc);
 
 } // namespace orvane

@@ -7,18 +7,7 @@
 
 namespace orvane {
 
-// The settings file lies in the current directory, as it always has.
-inline constexpr char SettingsFileName[] = "System.ini";
-
-inline constexpr int RecordBytes = 20;
-inline constexpr int RecordCount = SettingsRows * SettingsColumns;
-inline constexpr int RecordAreaBytes = RecordBytes * RecordCount; // 1,200
-
-// Field (row, column) is record 10·row + column + 1.
-constexpr int recordNumber(int row, int column)
-{
-    return SettingsColumns * row + column + 1;
-}
+// The record file of a settings table; its layout and rules are RecordFormat.h's.
 
 // The whole file for a table: 60 records of 20 bytes in code page 932, then, only when some field
 // doesn't fit its record exactly, a trailer that carries those fields' whole text.

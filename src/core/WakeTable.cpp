@@ -1,20 +1,13 @@
 #include "core/WakeTable.h"
 
+#include "core/PlainSettings.h"
+
 namespace orvane {
 
 WakeSettings wakeSettingsOf(const SettingsGrid &table, int pc)
 {
-    WakeSettings s;
-    s.pc = pc;
-    s.port = table.value(0, 0).toStdString();
-    s.count = table.value(0, 1).toStdString();
-    if (pc < FirstPc || pc > LastPc)
-        return s;
-    s.name = table.value(pc, 0).toStdString();
-    s.host = table.value(pc, 1).toStdString();
-    for (int i = 0; i < MacBytes; ++i)
-        s.mac[static_cast<size_t>(i)] = table.value(pc, 2 + i).toStdString();
-    return s;
+    // The same values as the command-line tool reads from the file.
+    return wakeSettingsFrom(pc, [&](int row, int column) { return fieldUtf8(utf16View(table.value(row, column))); });
 }
 
 } // namespace orvane

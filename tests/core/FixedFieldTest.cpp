@@ -24,6 +24,15 @@ TEST(FixedField, CutNeverSplitsASurrogatePair)
     EXPECT_EQ(fixedField(QString(18, u'a') + QString::fromUtf8("😀")), QString(18, u'a') + QString::fromUtf8("😀"));
 }
 
+TEST(FixedField, ByteOrderMarkCharactersAreText)
+{
+    // Neither is taken for a byte-order mark: both stay, and nothing behind them is swapped.
+    EXPECT_EQ(fixedField(QChar(0xFEFF) + QStringLiteral("ab")),
+              QChar(0xFEFF) + QStringLiteral("ab") + QString(17, u' '));
+    EXPECT_EQ(fixedField(QChar(0xFFFE) + QStringLiteral("ab")),
+              QChar(0xFFFE) + QStringLiteral("ab") + QString(17, u' '));
+}
+
 TEST(FixedField, ReadersRemoveTrailingBlanksOnly)
 {
     EXPECT_EQ(fieldValue(QString(20, u' ')), QString());

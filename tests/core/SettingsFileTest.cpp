@@ -293,6 +293,24 @@ TEST(SettingsFileText, CharactersCodePage932CannotHoldBecomeQuestionMarksAndCome
     EXPECT_EQ(loaded, g);
 }
 
+TEST(SettingsFileText, FieldsStartingWithByteOrderMarksComeBackUnchanged)
+{
+    TempCwd cwd;
+    const QString bom = QChar(0xFEFF) + QStringLiteral("PC");
+    const QString swapped = QChar(0xFFFE) + QStringLiteral("PC");
+    SettingsGrid g = blankGrid();
+    g.set(1, 0, bom);
+    g.set(2, 0, swapped);
+    ASSERT_TRUE(writeSettingsFile(Ini, g));
+    EXPECT_EQ(readAll(Ini),
+              recordArea({{11, "?PC"}, {21, "?PC"}}) +
+                  trailer({{11, bytes({0xEF, 0xBB, 0xBF, 'P', 'C'})}, {21, bytes({0xEF, 0xBF, 0xBE, 'P', 'C'})}}));
+    const SettingsGrid loaded = load();
+    EXPECT_EQ(loaded.value(1, 0), bom);
+    EXPECT_EQ(loaded.value(2, 0), swapped);
+    EXPECT_EQ(loaded, g);
+}
+
 TEST(SettingsFileText, AFullTableOfMixedTextRoundTripsAndSavesStably)
 {
     const QStringList samples = {"",

@@ -8,10 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 
 #include <random>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -129,6 +132,20 @@ TEST_F(WakeTool, MissingSettingsFileIsReportedNotCreated)
     EXPECT_EQ(runTool({"--list"}).exitCode, 1);
 }
 
+TEST_F(WakeTool, SettingsPathThatIsNoFileIsRefusedWithoutBlocking)
+{
+    // A FIFO would block a plain read for ever; the tool must refuse it at once, as a folder.
+    ASSERT_EQ(::mkfifo("System.ini", 0644), 0);
+    ToolRun r = runTool({"--list"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err.toStdString(), "System.ini を読み込めません！\n");
+    ASSERT_EQ(::unlink("System.ini"), 0);
+    ASSERT_TRUE(QDir().mkdir("System.ini"));
+    r = runTool({"1"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err.toStdString(), "System.ini を読み込めません！\n");
+}
+
 TEST_F(WakeTool, ListShowsTheSettings)
 {
     ASSERT_TRUE(writeSettingsFile("System.ini", settings(9)));
@@ -140,6 +157,37 @@ TEST_F(WakeTool, ListShowsTheSettings)
                                        "3\tｻｰﾊﾞ\t\t:::::\t\t\n"
                                        "4\tZoë 😀\t\t:::::\t\t\n"
                                        "5\t\t\t:::::\t\t\n"));
+}
+
+// The tool takes a field's whole text from the trailer, whatever the other fields hold: a lone
+// surrogate (which UTF-8 can't express, so it prints as the '?' of its record) in one field
+// doesn't cost the accented name or the long kanji name theirs.
+TEST_F(WakeTool, ListReadsTheTrailerBesideALoneSurrogate)
+{
+    SettingsGrid g = settings(9);
+    g.set(2, 0, QString::fromUtf8("Café"));
+    for (int i = 0; i < 6; ++i)
+        g.set(2, 2 + i, QStringLiteral("0") + QString::number(i));
+    g.set(3, 0, QString::fromUtf8("開発用高速サーバー予備機")); // 12 kanji: 24 bytes
+    g.set(4, 0, QStringLiteral("PC") + QChar(0xD83D) + QStringLiteral("!"));
+    ASSERT_TRUE(writeSettingsFile("System.ini", g));
+    ToolRun r = runTool({"--list"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.toStdString(), "9\n2\n"
+                                   "1\tServer\t127.0.0.1\t00:11:22:33:44:55\t1\t07:30:00\n"
+                                   "2\tCafé\t::1\t00:01:02:03:04:05\t\t\n"
+                                   "3\t開発用高速サーバー予備機\t\t:::::\t\t\n"
+                                   "4\tPC?!\t\t:::::\t\t\n"
+                                   "5\t\t\t:::::\t\t\n");
+
+    // The name reaches the messages whole as well.
+    g.set(0, 1, "many");
+    ASSERT_TRUE(writeSettingsFile("System.ini", g));
+    r = runTool({"2"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(
+        r.err.startsWith(QString::fromUtf8("PC2「Café」のマジックパケット送信回数「many」が正しくありません！")))
+        << r.err.toStdString();
 }
 
 TEST_F(WakeTool, AdHocWakeOverIPv6)
@@ -194,11 +242,13 @@ TEST(PlainSettings, AgreesWithTheProgramsReader)
         const SettingsValues plain = decodeSettingsValues(std::string_view(bytes.constData(), bytes.size()));
         for (int r = 0; r < SettingsRows; ++r)
             for (int c = 0; c < SettingsColumns; ++c)
-                ASSERT_EQ(QString::fromStdString(plain[r][c]), grid.value(r, c)) << what << " field " << r << "," << c;
+                ASSERT_EQ(plain[r][c], grid.value(r, c).toStdString()) << what << " field " << r << "," << c;
     };
     SettingsGrid g = settings(9);
     g.set(5, 0, QString::fromUtf8("①②③ＡＢＣ～￢"));
     g.set(5, 1, QString::fromUtf8("\\~\x7f\x1a end   "));
+    g.set(5, 2, QString::fromUtf8("Café"));
+    g.set(5, 3, QStringLiteral("x") + QChar(0xDC00) + QChar(0xD800) + QStringLiteral("y"));
     const QByteArray bytes = encodeSettings(g);
     ASSERT_GT(bytes.size(), RecordAreaBytes); // has a trailer
     compare(bytes, "whole");

@@ -10,17 +10,11 @@
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 using namespace orvane;
 
 namespace {
 
 enum Exit { Sent = 0, Refused = 1, Usage = 2 };
-
-const char SettingsFile[] = "System.ini";
 
 const char UsageText[] = "使い方: orvane-wake N\n"
                          "        orvane-wake --list\n"
@@ -66,34 +60,17 @@ int refused(const std::string &message)
 // the wrong folder, and saying so beats reporting an empty host.
 bool readSettings(SettingsValues &values, std::string &error)
 {
-    struct stat st {};
-    if (::stat(SettingsFile, &st) != 0) {
+    std::string bytes;
+    switch (readRecordFile(SettingsFileName, bytes)) {
+    case RecordFileRead::Missing:
         error = "カレントディレクトリに System.ini がありません！";
         return false;
-    }
-    // Never a FIFO or a device: reading one could block for ever.
-    const int fd = S_ISREG(st.st_mode) ? ::open(SettingsFile, O_RDONLY | O_CLOEXEC) : -1;
-    if (fd < 0) {
+    case RecordFileRead::Failed:
         error = "System.ini を読み込めません！";
         return false;
+    case RecordFileRead::Done:
+        break;
     }
-    std::string bytes(settingsBytesToRead(), '\0');
-    size_t have = 0;
-    while (have < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ::close(fd);
-            error = "System.ini を読み込めません！";
-            return false;
-        }
-        if (n == 0)
-            break;
-        have += static_cast<size_t>(n);
-    }
-    ::close(fd);
-    bytes.resize(have);
     values = decodeSettingsValues(bytes);
     return true;
 }

@@ -1,13 +1,376 @@
 #include "ui/settings/Settings.h"
 
+#include "app/Forms.h"
 #include "app/SettingsModule.h"
+#include "ui/main/Looks.h"
+#include "ui/main/MainF.h"
+#include "ui/settings/SettingsIcon.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QWindow>
 
 namespace orvane {
 
-Settings::Settings(QWidget *parent) : QWidget(parent) { setObjectName(QStringLiteral("Settings")); }
+namespace {
 
-void Settings::Form_Load() { LoadSettings(); }
+constexpr int PcCount = 5;
+constexpr int MacPerPc = 6;
+// The key code the key handlers act on (Enter, from the main keyboard or the keypad).
+constexpr int vbKeyReturn = 13;
 
-void Settings::showSettings(const SettingsGrid &) {}
+// Layout is kept in twips, 15 to a pixel.
+constexpr QRect twips(int left, int top, int width, int height)
+{
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+constexpr int rowTop(int n)
+{
+    return 1320 + 360 * (n - 1);
+}
+
+// A click never makes the grey state; it only comes from a stored 2, and a click on it checks the
+// box, as the usual three-state cycle does.
+class TimerCheckBox : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void nextCheckState() override
+    {
+        const bool wasGrey = checkState() == Qt::PartiallyChecked;
+        setTristate(false);
+        if (wasGrey)
+            setCheckState(Qt::Checked);
+        else
+            QCheckBox::nextCheckState();
+    }
+};
+
+QLabel *label(QWidget *parent, const char *name, const QString &caption, const QRect &geometry,
+              Qt::Alignment alignment = Qt::AlignLeft)
+{
+    auto *l = new QLabel(caption, parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(geometry);
+    l->setAlignment(alignment | Qt::AlignTop);
+    return l;
+}
+
+QLineEdit *textBox(QWidget *parent, const QString &name, const QRect &geometry)
+{
+    auto *t = new QLineEdit(parent);
+    t->setObjectName(name);
+    t->setGeometry(geometry);
+    return t;
+}
+
+QString indexed(const char *name, int index)
+{
+    return QLatin1String(name) + QLatin1Char('_') + QString::number(index);
+}
+
+template <class W> int indexIn(const QList<W *> &controls, const QObject *watched)
+{
+    for (qsizetype i = 0; i < controls.size(); ++i)
+        if (controls[i] == watched)
+            return int(i);
+    return -1;
+}
+
+// A text box shows the beginning of what it holds, as a freshly filled box should.
+void fill(QLineEdit *box, const QString &text)
+{
+    box->setText(text);
+    box->setCursorPosition(0);
+}
+
+} // namespace
+
+Settings::Settings(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Settings"));
+    // Title bar with system menu and close box, no minimise or maximise box.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("設定"));
+    QIcon icon;
+    icon.addPixmap(QPixmap(settingsIcon32));
+    icon.addPixmap(QPixmap(settingsIcon16));
+    setWindowIcon(icon);
+    setFixedSize(7860 / 15, 3165 / 15);
+    // The windows' font one pixel smaller: at 12 pixels the timer heading runs past the dialog's edge
+    // and the host heading's second line past its label.
+    setFont(uiFont(11, false));
+
+    label(this, "Label1", QStringLiteral("ポート番号"), twips(240, 120, 1095, 255));
+    port_txt = textBox(this, QStringLiteral("port_txt"), twips(2640, 120, 855, 270));
+    label(this, "Label2", QStringLiteral("マジックパケット送信回数"), twips(240, 480, 2055, 255));
+
+    send_qty_cmb = new QComboBox(this);
+    send_qty_cmb->setObjectName(QStringLiteral("send_qty_cmb"));
+    send_qty_cmb->setGeometry(twips(2640, 480, 855, 300));
+    send_qty_cmb->setEditable(true);
+    // The list is fixed: Enter must not add the typed text to it, and typing is not completed.
+    send_qty_cmb->setInsertPolicy(QComboBox::NoInsert);
+    send_qty_cmb->setCompleter(nullptr);
+
+    update_bt = new QPushButton(QStringLiteral("更新(&U)"), this);
+    update_bt->setObjectName(QStringLiteral("update_bt"));
+    update_bt->setGeometry(twips(6480, 120, 1215, 375));
+    cancel_bt = new QPushButton(QStringLiteral("キャンセル(&C)"), this);
+    cancel_bt->setObjectName(QStringLiteral("cancel_bt"));
+    cancel_bt->setGeometry(twips(6480, 600, 1215, 375));
+    // Neither is a default button: Enter is for moving on, Esc does nothing.
+    update_bt->setAutoDefault(false);
+    cancel_bt->setAutoDefault(false);
+
+    label(this, "Label3", QStringLiteral("PC名"), twips(600, 1080, 615, 255), Qt::AlignHCenter);
+    QLabel *hostHeading = label(this, "Label4", QStringLiteral("Host or IPアドレス"), twips(1920, 960, 855, 375));
+    hostHeading->setWordWrap(true);
+    label(this, "Label5", QStringLiteral("MACアドレス"), twips(4080, 1080, 975, 255));
+    label(this, "Label11", QStringLiteral("ﾀｲﾏｰON/時間(hh:mm:ss)"), twips(5880, 1080, 1935, 255));
+
+    for (int n = 1; n <= PcCount; ++n) {
+        const int k = n - 1;
+        const int top = rowTop(n);
+        label(this, QByteArray("Label" + QByteArray::number(5 + n)).constData(), QString::number(n),
+              twips(120, top, 135, 255));
+        pc_txt.append(textBox(this, indexed("pc_txt", k), twips(360, top, 1095, 270)));
+        IP_txt.append(textBox(this, indexed("IP_txt", k), twips(1680, top, 1215, 270)));
+        for (int j = 0; j < MacPerPc; ++j)
+            MAC_txt.append(textBox(this, indexed("MAC_txt", MacPerPc * k + j), twips(3120 + 480 * j, top, 375, 270)));
+        auto *check = new TimerCheckBox(this);
+        check->setObjectName(indexed("timer_chk", k));
+        check->setGeometry(twips(6120, top, 255, 375));
+        timer_chk.append(check);
+        time_txt.append(textBox(this, indexed("time_txt", k), twips(6480, top, 1215, 270)));
+    }
+
+    // Focus order 0, 1, then 10n ... 10n + 9 for row n, then 60, 61.
+    QList<QWidget *> order{port_txt, send_qty_cmb};
+    for (int k = 0; k < PcCount; ++k) {
+        order << pc_txt[k] << IP_txt[k];
+        for (int j = 0; j < MacPerPc; ++j)
+            order << MAC_txt[MacPerPc * k + j];
+        order << timer_chk[k] << time_txt[k];
+    }
+    order << update_bt << cancel_bt;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+
+    for (QWidget *w : order)
+        if (w != update_bt && w != cancel_bt)
+            w->installEventFilter(this);
+
+    // Every control of the dialog has the settings' help topic.
+    auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    help->setContext(Qt::WindowShortcut);
+    connect(help, &QShortcut::activated, this, [this] {
+        m_common.HtmlHelp_open(static_cast<qint32>(winId()), MainF::helpFile(), m_common.HH_DISPLAY_CONTEXT,
+                               static_cast<float>(MainF::HelpContextSettings));
+    });
+
+    connect(update_bt, &QPushButton::clicked, this, &Settings::update_bt_Click);
+    connect(cancel_bt, &QPushButton::clicked, this, &Settings::cancel_bt_Click);
+}
+
+void Settings::Form_Load()
+{
+    send_qty_cmb->clear();
+    for (int count = 3; count <= 10; ++count)
+        send_qty_cmb->addItem(QString::number(count));
+    // Adding to an empty list selects its first item; no item is chosen by loading.
+    send_qty_cmb->setCurrentIndex(-1);
+    LoadSettings();
+}
+
+void Settings::showSettings(const SettingsGrid &table)
+{
+    fill(port_txt, table.value(0, 0));
+    // As text, so that a count outside the list (12, a word) shows as it is.
+    send_qty_cmb->setEditText(table.value(0, 1));
+    int m = 0;
+    for (int n = 1; n <= PcCount; ++n) {
+        const int k = n - 1;
+        fill(pc_txt[k], table.value(n, 0));
+        fill(IP_txt[k], table.value(n, 1));
+        for (int c = 2; c <= 7; ++c)
+            fill(MAC_txt[m++], table.value(n, c));
+        // Read as a number the way the main window reads it for "ON"; 0, 1 and the grey 2 are the check
+        // box's states, anything else can't be shown and is skipped.
+        bool isNumber = false;
+        const double flag = table.value(n, 8).trimmed().toDouble(&isNumber);
+        if (isNumber && flag == 0)
+            timer_chk[k]->setCheckState(Qt::Unchecked);
+        else if (isNumber && flag == 1)
+            timer_chk[k]->setCheckState(Qt::Checked);
+        else if (isNumber && flag == 2)
+            timer_chk[k]->setCheckState(Qt::PartiallyChecked);
+        fill(time_txt[k], table.value(n, 9));
+    }
+}
+
+void Settings::update_bt_Click()
+{
+    SettingsGrid &edit = SettingsEditTable;
+    edit.set(0, 0, port_txt->text());
+    edit.set(0, 1, send_qty_cmb->currentText());
+    for (int c = 2; c <= 9; ++c)
+        edit.set(0, c, QString());
+    int m = 0;
+    for (int n = 1; n <= PcCount; ++n) {
+        const int k = n - 1;
+        edit.set(n, 0, pc_txt[k]->text());
+        edit.set(n, 1, IP_txt[k]->text());
+        for (int c = 2; c <= 7; ++c)
+            edit.set(n, c, MAC_txt[m++]->text());
+        // Qt's Unchecked, PartiallyChecked and Checked are 0, 1 and 2; the stored values are 0, 2 and 1.
+        const Qt::CheckState state = timer_chk[k]->checkState();
+        edit.set(n, 8, QLatin1String(state == Qt::Checked ? "1" : state == Qt::PartiallyChecked ? "2" : "0"));
+        edit.set(n, 9, time_txt[k]->text());
+    }
+    if (!SaveSettings()) {
+        const QPointer<Settings> self(this);
+        m_common.Msg_Box(m_common.KindErr, QStringLiteral("ファイル書込に失敗しました！"));
+        // The box runs events of its own: the program may have been ended meanwhile, and this dialog with it.
+        if (!self)
+            return;
+    }
+    LoadSettings();
+    unload();
+}
+
+void Settings::cancel_bt_Click()
+{
+    unload();
+}
+
+void Settings::unload()
+{
+    if (forms().loadedSettings() == this) {
+        forms().unloadSettings();
+    } else {
+        hide();
+        deleteLater();
+    }
+}
+
+bool Settings::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const int keyCode = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ? vbKeyReturn : key->key();
+        const Qt::KeyboardModifiers shift = key->modifiers();
+        if (watched == port_txt)
+            port_txt_KeyDown(keyCode, shift);
+        else if (watched == send_qty_cmb)
+            send_qty_cmb_KeyDown(keyCode, shift);
+        else if (const int i = indexIn(pc_txt, watched); i >= 0)
+            pc_txt_KeyDown(i, keyCode, shift);
+        else if (const int i = indexIn(IP_txt, watched); i >= 0)
+            IP_txt_KeyDown(i, keyCode, shift);
+        else if (const int i = indexIn(MAC_txt, watched); i >= 0)
+            MAC_txt_KeyDown(i, keyCode, shift);
+        else if (const int i = indexIn(timer_chk, watched); i >= 0)
+            timer_chk_KeyDown(i, keyCode, shift);
+        else if (const int i = indexIn(time_txt, watched); i >= 0)
+            time_txt_KeyDown(i, keyCode, shift);
+    } else if (event->type() == QEvent::FocusOut) {
+        if (const int i = indexIn(MAC_txt, watched); i >= 0)
+            MAC_txt_LostFocus(i);
+    }
+    // The key goes on to the control as well: Enter is neither swallowed nor changed.
+    return false;
+}
+
+void Settings::port_txt_KeyDown(int KeyCode, Qt::KeyboardModifiers)
+{
+    moveOnWithEnter(KeyCode);
+}
+void Settings::send_qty_cmb_KeyDown(int KeyCode, Qt::KeyboardModifiers)
+{
+    moveOnWithEnter(KeyCode);
+}
+void Settings::pc_txt_KeyDown(int, int KeyCode, Qt::KeyboardModifiers)
+{
+    moveOnWithEnter(KeyCode);
+}
+void Settings::IP_txt_KeyDown(int, int KeyCode, Qt::KeyboardModifiers)
+{
+    moveOnWithEnter(KeyCode);
+}
+void Settings::MAC_txt_KeyDown(int, int KeyCode, Qt::KeyboardModifiers)
+{
+    moveOnWithEnter(KeyCode);
+}
+void Settings::timer_chk_KeyDown(int, int KeyCode, Qt::KeyboardModifiers)
+{
+    moveOnWithEnter(KeyCode);
+}
+void Settings::time_txt_KeyDown(int, int KeyCode, Qt::KeyboardModifiers)
+{
+    moveOnWithEnter(KeyCode);
+}
+
+void Settings::moveOnWithEnter(int KeyCode)
+{
+    if (KeyCode != vbKeyReturn)
+        return;
+    // One Tab keystroke, queued behind the Enter: the window hands it to whatever has the focus
+    // when it arrives, so the Enter itself is finished first and never reaches the next control.
+    QObject *target = windowHandle();
+    if (!target)
+        target = QApplication::focusWidget();
+    if (!target)
+        return;
+    QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier));
+    QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Tab, Qt::NoModifier));
+}
+
+void Settings::MAC_txt_LostFocus(int Index)
+{
+    QLineEdit *box = MAC_txt[Index];
+    const QString upper = box->text().toUpper();
+    if (upper != box->text())
+        box->setText(upper);
+}
+
+void Settings::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (event->spontaneous())
+        return;
+    if (!m_placed) {
+        m_placed = true;
+        // Centred on the whole screen, the frame included.
+        if (QScreen *s = screen()) {
+            const QRect area = s->geometry();
+            const QSize outer = frameGeometry().size();
+            move(area.x() + qRound(area.width() / 2.0 - outer.width() / 2.0),
+                 area.y() + qRound(area.height() / 2.0 - outer.height() / 2.0));
+        }
+    }
+    port_txt->setFocus(Qt::OtherFocusReason);
+}
+
+void Settings::closeEvent(QCloseEvent *event)
+{
+    // The close box is the cancel command.
+    event->accept();
+    cancel_bt_Click();
+}
 
 } // namespace orvane
