@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test bench fuzz package install clean
+.PHONY: all deps build run test bench fuzz package clean
 
 all: build
 
@@ -32,5 +32,15 @@ fuzz: deps
 	CXX=clang++ cmake -S . -B $(BUILD_DIR)-fuzz -DORVANE_BUILD_FUZZ=ON -DORVANE_BUILD_TESTS=OFF
 	cmake --build $(BUILD_DIR)-fuzz -j $(JOBS)
 
+# The Debian package: built for /usr in a tree of its own, with Debian's hardening flags.
+package: deps
+	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
+	cmake -S . -B $(BUILD_DIR)-pkg -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DORVANE_BUILD_TESTS=OFF \
+	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	cmake --build $(BUILD_DIR)-pkg -j $(JOBS)
+	cd $(BUILD_DIR)-pkg && cpack
+	cp $(BUILD_DIR)-pkg/orvane_*.deb .
+
 clean:
-	rm -rf $(BUILD_DIR) $(BUILD_DIR)-bench $(BUILD_DIR)-fuzz
+	rm -rf $(BUILD_DIR) $(BUILD_DIR)-bench $(BUILD_DIR)-fuzz $(BUILD_DIR)-pkg

@@ -9,35 +9,10 @@ seconds=${2:-60}
 exe="$(cd "$build" && pwd)/src/orvane"
 [ -x "$exe" ] || { echo "no program at $exe"; exit 1; }
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# An X server on a free display; it writes the number once it takes connections.
-exec 5>"$work/display"
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-exec 5>&-
-for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
-trayer --edge top --align right --widthtype request --height 24 --SetDockType true >/dev/null 2>&1 &
-pids+=($!)
+source "$(dirname "$0")/desktop.sh"
 for _ in $(seq 600); do xwininfo -root -tree 2>/dev/null | grep -q '"panel"' && break; sleep 0.1; done
 
-# A settings file with five PCs and their timers on, as in daily use.
-python3 - "$work/System.ini" <<'PY'
-import sys
-rows = [["9", "3"] + [""] * 8]
-for n in range(1, 6):
-    rows.append([f"PC{n}", f"192.168.0.{n}", "00", "11", "22", "33", "44", f"5{n}", "1", "03:00:0%d" % n])
-data = b"".join(f.encode("cp932").ljust(20, b" ") for row in rows for f in row)
-open(sys.argv[1], "wb").write(data)
-PY
+write_sample_settings "$work/System.ini"
 
 (cd "$work" && DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent QT_QPA_PLATFORM=xcb exec "$exe") >"$work/orvane.log" 2>&1 &
 pid=$!

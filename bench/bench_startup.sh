@@ -8,23 +8,7 @@ runs=${2:-10}
 exe="$(cd "$build" && pwd)/src/orvane"
 [ -x "$exe" ] || { echo "no program at $exe"; exit 1; }
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-exec 5>"$work/display"
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-exec 5>&-
-for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
-trayer --edge top --align right --widthtype request --height 24 --SetDockType true >/dev/null 2>&1 &
-pids+=($!)
+source "$(dirname "$0")/desktop.sh"
 panel=""
 for _ in $(seq 600); do
     panel=$(xwininfo -root -tree 2>/dev/null | awk '/"panel": \("panel" "trayer"\)/ {print $1; exit}')
@@ -33,13 +17,7 @@ for _ in $(seq 600); do
 done
 [ -n "$panel" ] || { echo "no tray host"; exit 1; }
 
-python3 - "$work/System.ini" <<'PY'
-import sys
-rows = [["9", "3"] + [""] * 8]
-for n in range(1, 6):
-    rows.append([f"PC{n}", f"192.168.0.{n}", "00", "11", "22", "33", "44", f"5{n}", "1", "03:00:0%d" % n])
-open(sys.argv[1], "wb").write(b"".join(f.encode("cp932").ljust(20, b" ") for row in rows for f in row))
-PY
+write_sample_settings "$work/System.ini"
 
 # The icon's window inside the panel, once it is there and mapped.
 icon_shown() {

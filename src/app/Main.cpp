@@ -2,18 +2,48 @@
 
 #include "app/Forms.h"
 #include "app/SettingsModule.h"
+#include "app/SingleInstance.h"
 #include "common/QzCmn14.h"
 #include "ui/main/Looks.h"
+#include "ui/main/MainF.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <cstdio>
 
 namespace orvane {
+
+QTranslator *installQtTranslations()
+{
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return nullptr;
+    }
+    QCoreApplication::installTranslator(translator);
+    return translator;
+}
 
 int Main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane"));
     QApplication::setDesktopFileName(QStringLiteral("orvane"));
+
+    // Before any settings or icon: a second Orvane would show a second icon and wake twice.
+    SingleInstance instance;
+    if (!instance.claim()) {
+        if (instance.handOverToRunning())
+            return 0;
+        std::fputs("Orvane は既に起動していますが、応答がありません。\n", stderr);
+        return 1;
+    }
+
+    installQtTranslations();
     // A tray program lives on with every window hidden.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setFont(uiFont());
@@ -21,6 +51,11 @@ int Main(int argc, char **argv)
 
     settingsCommon();
     Forms forms;
+    // What "ﾒｲﾝ表示(&M)" does; nothing once the program is closing down.
+    QObject::connect(&instance, &SingleInstance::activationRequested, &app, [&forms] {
+        if (MainF *main = forms.loadedMainF())
+            main->MainDisp_Click();
+    });
     forms.mainF();
     return app.exec();
 }

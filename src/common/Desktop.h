@@ -5,6 +5,15 @@
 
 namespace orvane {
 
+// Shell_NotifyIcon's messages and the record's size and flags, as the shell defines them.
+inline constexpr int NimAdd = 0;
+inline constexpr int NimModify = 1;
+inline constexpr int NimDelete = 2;
+inline constexpr quint32 TrayRecordSize = 88;
+inline constexpr quint32 NifMessage = 1;
+inline constexpr quint32 NifIcon = 2;
+inline constexpr quint32 NifTip = 4;
+
 // The shell's tray record in its 88-byte ANSI layout; one per QzCmn14 object.
 struct TrayRecord {
     quint32 cbSize = 0;

@@ -2,6 +2,7 @@
 
 #include "core/Cp932.h"
 #include "core/ProfileFile.h"
+#include "core/SafeFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,9 +53,7 @@ bool copyFile(const QString &from, const QString &to)
         // Copying a file onto itself would empty it.
         if (source.canonicalFilePath() == target.canonicalFilePath())
             return false;
-        // A read-only target is refused, even where the process could override the mark (root).
-        if (!(target.permissions() & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther)) ||
-            !target.isWritable())
+        if (!replaceRefusal(to).isEmpty())
             return false;
     }
     QFile in(from);

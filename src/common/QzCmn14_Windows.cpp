@@ -8,14 +8,7 @@ namespace orvane {
 
 namespace {
 
-constexpr int NimAdd = 0;
-constexpr int NimModify = 1;
-constexpr int NimDelete = 2;
-constexpr quint32 RecordSize = 88;
 constexpr quint32 IconId = 1;
-constexpr quint32 FlagMessage = 1;
-constexpr quint32 FlagIcon = 2;
-constexpr quint32 FlagTip = 4;
 
 // The nearest 32-bit integer, halves to the even neighbour, as the conversion has always rounded.
 qint32 nearestInt32(float value)
@@ -30,10 +23,10 @@ qint32 nearestInt32(float value)
 
 bool QzCmn14::TrayAddIcon(qint32 hWnd, qint32 Icon, const QString &ToolTip)
 {
-    m_tray.cbSize = RecordSize;
+    m_tray.cbSize = TrayRecordSize;
     m_tray.hWnd = hWnd;
     m_tray.uID = IconId;
-    m_tray.uFlags = FlagMessage | FlagIcon | FlagTip;
+    m_tray.uFlags = NifMessage | NifIcon | NifTip;
     m_tray.uCallbackMessage = static_cast<quint32>(WM_MOUSEMOVE);
     m_tray.hIcon = Icon;
     m_tray.szTip = trayTipField(ToolTip);

@@ -1,10 +1,10 @@
 #include "core/ProfileFile.h"
 
 #include "core/Cp932.h"
+#include "core/SafeFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cstring>
 
@@ -275,36 +275,18 @@ bool writeProfileString(const QString &path, const QString &section, const QStri
     QByteArray content;
     const QFileInfo info(path);
     const bool exists = info.exists() || info.isSymLink();
-    if (exists) {
-        if (!info.isFile())
-            return fail(QStringLiteral("%1 is not a regular file").arg(path));
-        // Honour the read-only mark even where the process could override it (root); WriteUser
-        // would only ask whether this process may write.
-        if (!(info.permissions() & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther)))
-            return fail(QStringLiteral("%1 is read-only").arg(path));
-        if (!info.isWritable())
-            return fail(QStringLiteral("%1 is not writable").arg(path));
-        if (!readWhole(path, content))
-            return fail(QStringLiteral("%1 can't be read or is too large").arg(path));
-    }
+    if (const QString refusal = replaceRefusal(path); !refusal.isEmpty())
+        return fail(refusal);
+    if (exists && !readWhole(path, content))
+        return fail(QStringLiteral("%1 can't be read or is too large").arg(path));
     QString why;
     const std::optional<QByteArray> updated = setProfileValue(content, section, key, value, &why);
     if (!updated)
         return fail(why);
     if (exists && *updated == content)
         return true;
-    QSaveFile file(path);
     // A writable file in a folder we may not create files in is still written, in place.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    if (file.write(*updated) != updated->size()) {
-        file.cancelWriting();
-        return fail(file.errorString());
-    }
-    if (!file.commit())
-        return fail(file.errorString());
-    return true;
+    return writeWholeFile(path, *updated, error, true);
 }
 
 } // namespace orvane

@@ -1,12 +1,11 @@
 #include "core/SettingsFile.h"
 
+#include "core/SafeFile.h"
+
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 #include <fcntl.h>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orvane {
@@ -48,41 +47,7 @@ void decodeSettings(const QByteArray &bytes, SettingsGrid &grid)
 
 bool writeSettingsFile(const QString &path, const SettingsGrid &grid, QString *error)
 {
-    auto fail = [error](const QString &why) {
-        if (error)
-            *error = why;
-        return false;
-    };
-    const QFileInfo info(path);
-    if (info.exists() || info.isSymLink()) {
-        if (!info.isFile())
-            return fail(QStringLiteral("%1 is not a regular file").arg(path));
-        // Honour the user's read-only mark even where the process could override it (root).
-        // (WriteUser isn't a mode bit: it says whether this process may write, which root always may.)
-        if (!(info.permissions() & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther)))
-            return fail(QStringLiteral("%1 is read-only").arg(path));
-        if (!info.isWritable())
-            return fail(QStringLiteral("%1 is not writable").arg(path));
-    }
-    // The new file is written beside the old one and renamed over it only when complete.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    const QByteArray bytes = encodeSettings(grid);
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
-        return fail(file.errorString());
-    }
-    // Qt counts a write that the disk cut short (disk full, file size limit) as complete; the size
-    // of what really reached the file tells.
-    struct stat st {};
-    if (::fstat(file.handle(), &st) != 0 || st.st_size != bytes.size()) {
-        file.cancelWriting();
-        return fail(QStringLiteral("%1: the disk took only part of the file").arg(path));
-    }
-    if (!file.commit())
-        return fail(file.errorString());
-    return true;
+    return writeWholeFile(path, encodeSettings(grid), error);
 }
 
 void readSettingsFile(const QString &path, SettingsGrid &grid)

@@ -56,11 +56,16 @@ QString helpCollectionFor(const QString &helpFile)
     const QFileInfo beside(asked.dir(), name);
     if (beside.isFile())
         return beside.absoluteFilePath();
-    // Installed, the program's folder holds only the program; its help lives with its data.
-    if (QDir(asked.absolutePath()) == QDir(QCoreApplication::applicationDirPath())) {
-        const QFileInfo installed(QDir(QStringLiteral(ORVANE_DATADIR)), name);
-        if (installed.isFile())
-            return installed.absoluteFilePath();
+    // Installed, the program's folder holds only the program; its help lives with its data: in the
+    // data folder of the install the program sits in (whatever its prefix), else where it was built for.
+    const QString programDir = QCoreApplication::applicationDirPath();
+    if (QDir(asked.absolutePath()) == QDir(programDir)) {
+        for (const QString &dataDir : {QDir::cleanPath(programDir + QStringLiteral("/" ORVANE_DATADIR_FROM_BINDIR)),
+                                       QStringLiteral(ORVANE_DATADIR)}) {
+            const QFileInfo installed(QDir(dataDir), name);
+            if (installed.isFile())
+                return installed.absoluteFilePath();
+        }
     }
     return QString();
 }

@@ -25,14 +25,6 @@ namespace {
 
 // ---- Tray icons: one QSystemTrayIcon per record's window and identifier ----
 
-constexpr int NimAdd = 0;
-constexpr int NimModify = 1;
-constexpr int NimDelete = 2;
-constexpr quint32 RecordSize = 88;
-constexpr quint32 FlagMessage = 1;
-constexpr quint32 FlagIcon = 2;
-constexpr quint32 FlagTip = 4;
-
 // The mouse codes a tray icon reports; Qt tells presses and double clicks only.
 constexpr qint32 LeftDown = 0x201;
 constexpr qint32 LeftDoubleClick = 0x203;
@@ -77,7 +69,7 @@ QIcon trayIconImage(qint32 handle)
 void deliver(const TrayKey &key, QSystemTrayIcon::ActivationReason reason)
 {
     const auto found = trayEntries().constFind(key);
-    if (found == trayEntries().constEnd() || !(found->record.uFlags & FlagMessage))
+    if (found == trayEntries().constEnd() || !(found->record.uFlags & NifMessage))
         return;
     qint32 code = 0;
     switch (reason) {
@@ -111,9 +103,9 @@ void removeAllTrayIcons()
 
 void applyRecord(QSystemTrayIcon *icon, const TrayRecord &record)
 {
-    if (record.uFlags & FlagIcon)
+    if (record.uFlags & NifIcon)
         icon->setIcon(trayIconImage(record.hIcon));
-    if (record.uFlags & FlagTip)
+    if (record.uFlags & NifTip)
         icon->setToolTip(trayTipShown(record.szTip));
 }
 
@@ -275,7 +267,7 @@ QSystemTrayIcon *trayIconOf(qint32 hWnd, quint32 uID)
 
 bool LinuxDesktop::notifyIcon(int message, const TrayRecord &record)
 {
-    if (record.cbSize != RecordSize || record.hWnd == 0)
+    if (record.cbSize != TrayRecordSize || record.hWnd == 0)
         return false;
     const TrayKey key(record.hWnd, record.uID);
     auto &entries = trayEntries();
