@@ -70,13 +70,4 @@ bool timerFlagOn(const QString &flag)
     return isNumber && value == 1.0;
 }
 
-QList<int> duePcs(const SettingsGrid &table, const QString &time)
-{
-    QList<int> due;
-    for (int pc = FirstPc; pc <= LastPc; ++pc)
-        if (timerFlagOn(table.value(pc, 8)) && table.value(pc, 9) == time)
-            due.append(pc);
-    return due;
-}
-
 } // namespace orvane

@@ -31,7 +31,4 @@ int timeTextPosition(const QString &text);
 // A timer flag counts as on when it is the number 1; anything that isn't a number is off.
 bool timerFlagOn(const QString &flag);
 
-// The PCs, in order, whose timer is on and whose wake time is exactly `time`.
-QList<int> duePcs(const SettingsGrid &table, const QString &time);
-
 } // namespace orvane

@@ -79,7 +79,7 @@ QStringList folderEntries(const QString &path = QStringLiteral("."))
 SettingsGrid serverGrid()
 {
     SettingsGrid g = grid({{0, 0, "9"}, {0, 1, "5"}});
-    setPc(g, 1, "Server", "192.168.0.10", ServerMac, "1", "07:30:00");
+    setPc(g, 1, "Server", "127.0.0.10", ServerMac, "1", "07:30:00");
     return g;
 }
 
@@ -88,7 +88,7 @@ QByteArray serverFile()
     return recordArea({{1, "9"},
                        {2, "5"},
                        {11, "Server"},
-                       {12, "192.168.0.10"},
+                       {12, "127.0.0.10"},
                        {13, "00"},
                        {14, "11"},
                        {15, "22"},

@@ -179,22 +179,22 @@ TEST_F(MainWindow, WithoutATrayHostShowsItselfWithTheMenusOnAMenuBar)
 TEST_F(MainWindow, ShowsTheSettingsInForce)
 {
     SettingsGrid g = grid({{0, 0, "9"}, {0, 1, "3"}});
-    setPc(g, 1, "Server", "192.168.0.10", ServerMac, "1", "07:30:00");
+    setPc(g, 1, "Server", "127.0.0.10", ServerMac, "1", "07:30:00");
     setPc(g, 2, "", "", {}, "0", "");
     setPc(g, 3, "NAS", "nas.local", {"AA", "BB", "CC", "DD", "EE", "FF"}, "2", "12:00:00");
-    setPc(g, 4, "Desk", "10.0.0.4", {"0a"}, "", "23:59:59");
-    setPc(g, 5, "Lab", "10.0.0.5", {}, "yes", "");
+    setPc(g, 4, "Desk", "127.0.0.4", {"0a"}, "", "23:59:59");
+    setPc(g, 5, "Lab", "127.0.0.5", {}, "yes", "");
     loadWith(g);
 
     EXPECT_EQ(text("port_lvl"), QStringLiteral("ポート番号 : 9"));
     EXPECT_EQ(text("send_qty_lvl"), QStringLiteral("マジックパケット送信回数 = 3"));
     EXPECT_EQ(text("Info_lvl_0"),
-              QStringLiteral("IP = 192.168.0.10\r\nMAC = 00 11 22 33 44 55 \r\nTimer = ON / 07:30:00"));
+              QStringLiteral("IP = 127.0.0.10\r\nMAC = 00 11 22 33 44 55 \r\nTimer = ON / 07:30:00"));
     // Everything blank and flag 0: six blanks after "MAC = " and OFF. A flag of 2, an empty flag and a
     // word all read OFF as well.
     EXPECT_EQ(text("Info_lvl_1"), QStringLiteral("IP = \r\nMAC =       \r\nTimer = OFF / "));
     EXPECT_TRUE(text("Info_lvl_2").endsWith(QStringLiteral("Timer = OFF / 12:00:00")));
-    EXPECT_EQ(text("Info_lvl_3"), QStringLiteral("IP = 10.0.0.4\r\nMAC = 0a      \r\nTimer = OFF / 23:59:59"));
+    EXPECT_EQ(text("Info_lvl_3"), QStringLiteral("IP = 127.0.0.4\r\nMAC = 0a      \r\nTimer = OFF / 23:59:59"));
     EXPECT_TRUE(text("Info_lvl_4").endsWith(QStringLiteral("Timer = OFF / ")));
     // An empty name keeps the default captions.
     const QStringList buttons{"Server 起動", "PC2 起動", "NAS 起動", "Desk 起動", "Lab 起動"};
@@ -208,17 +208,17 @@ TEST_F(MainWindow, ShowsTheSettingsInForce)
 TEST_F(MainWindow, KeepsTheOldCaptionWhenTheNameIsCleared)
 {
     SettingsGrid g = grid({{0, 0, "9"}, {0, 1, "3"}});
-    setPc(g, 1, "Server", "192.168.0.10", ServerMac, "1", "07:30:00");
+    setPc(g, 1, "Server", "127.0.0.10", ServerMac, "1", "07:30:00");
     loadWith(g);
     ASSERT_EQ(text("PC_start_1"), QStringLiteral("Server 起動"));
 
     g.set(1, 0, QString());
-    g.set(1, 1, QStringLiteral("192.168.0.99"));
+    g.set(1, 1, QStringLiteral("127.0.0.99"));
     ASSERT_TRUE(writeSettingsFile(QStringLiteral("System.ini"), g));
     LoadSettings();
     EXPECT_EQ(text("PC_start_1"), QStringLiteral("Server 起動"));
     EXPECT_EQ(action("PC1_start")->text(), QStringLiteral("Server 起動"));
-    EXPECT_TRUE(text("Info_lvl_0").startsWith(QStringLiteral("IP = 192.168.0.99\r\n")));
+    EXPECT_TRUE(text("Info_lvl_0").startsWith(QStringLiteral("IP = 127.0.0.99\r\n")));
 }
 
 TEST_F(MainWindow, WithoutASettingsFileCreatesOneAndKeepsTheDefaults)

@@ -69,7 +69,7 @@ TEST(Looks, EveryCaptionOfTheMainWindowAndTheAboutBoxFits)
     const QStringList names{"Server", "NAS-01", "Desktop", "Win11PC", "Backup"};
     for (int n = 1; n <= 5; ++n) {
         g.set(n, 0, names[n - 1]);
-        g.set(n, 1, QStringLiteral("192.168.100.%1").arg(200 + n));
+        g.set(n, 1, QStringLiteral("127.255.100.%1").arg(200 + n));
         for (int c = 2; c <= 7; ++c)
             g.set(n, c, QStringLiteral("FF"));
         g.set(n, 8, QStringLiteral("0"));

@@ -129,7 +129,7 @@ TEST_F(SettingsDialogTest, StartUpLoadsTheDialogHiddenAndFilled)
     startWith(recordArea({{1, "9"},
                           {2, "5"},
                           {rec(1, 0), "Server"},
-                          {rec(1, 1), "192.168.0.10"},
+                          {rec(1, 1), "127.0.0.10"},
                           {rec(1, 2), "00"},
                           {rec(1, 7), "55"},
                           {rec(1, 8), "1"},
@@ -141,7 +141,7 @@ TEST_F(SettingsDialogTest, StartUpLoadsTheDialogHiddenAndFilled)
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(dialog->isVisible());
     const std::map<QString, QString> texts{
-        {"port_txt", "9"}, {"pc_txt_0", "Server"}, {"IP_txt_0", "192.168.0.10"}, {"MAC_txt_0", "00"},
+        {"port_txt", "9"}, {"pc_txt_0", "Server"}, {"IP_txt_0", "127.0.0.10"}, {"MAC_txt_0", "00"},
         {"MAC_txt_1", ""}, {"MAC_txt_5", "55"},    {"time_txt_0", "07:30:00"},   {"pc_txt_4", "  Lead"}};
     for (const auto &[name, text] : texts)
         EXPECT_EQ(box(name)->text(), text) << name.toStdString();
@@ -349,7 +349,7 @@ TEST_F(SettingsDialogTest, UpdateWritesEveryFieldByTheRecordRules)
     typeInto(box("port_txt"), QStringLiteral("2304"));
     combo()->setCurrentIndex(4); // "7" chosen from the list
     typeInto(box("pc_txt", 0), QStringLiteral("Server"));
-    typeInto(box("IP_txt", 0), QStringLiteral("192.168.0.10"));
+    typeInto(box("IP_txt", 0), QStringLiteral("127.0.0.10"));
     const QStringList mac{"00", "11", "a2", "3b", "44", "ff"};
     for (int j = 0; j < 6; ++j)
         typeInto(box("MAC_txt", j), mac[j]);
@@ -366,7 +366,7 @@ TEST_F(SettingsDialogTest, UpdateWritesEveryFieldByTheRecordRules)
     closeWith("update_bt");
 
     EXPECT_EQ(stored(), recordArea({{rec(0, 0), "2304"},   {rec(0, 1), "7"},
-                                    {rec(1, 0), "Server"}, {rec(1, 1), "192.168.0.10"},
+                                    {rec(1, 0), "Server"}, {rec(1, 1), "127.0.0.10"},
                                     {rec(1, 2), "00"},     {rec(1, 3), "11"},
                                     {rec(1, 4), "A2"},     {rec(1, 5), "3B"},
                                     {rec(1, 6), "44"},     {rec(1, 7), "FF"},
