@@ -123,7 +123,7 @@ void MainF::buildControls()
 
 void MainF::buildMenus()
 {
-    auto entry = [this](QMenu *menu, const char *name, const QString &text, int context) {
+    auto entry = [](QMenu *menu, const char *name, const QString &text, int context) {
         QAction *a = menu->addAction(text);
         a->setObjectName(QLatin1String(name));
         a->setProperty(HelpContextProperty, context);
