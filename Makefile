@@ -17,8 +17,15 @@ build: deps $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 # Starts Orvane in the current directory, where it keeps "System.ini".
+# Without any display (a bare console, ssh) it runs on Qt's offscreen platform: no windows, but
+# the timed wakes go on; Ctrl+C ends it.
 run: build
-	$(BUILD_DIR)/src/orvane
+	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ] && [ -z "$$QT_QPA_PLATFORM" ]; then \
+	  echo "run: no display; starting Orvane without windows (Ctrl+C ends it)"; \
+	  QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/src/orvane; \
+	else \
+	  $(BUILD_DIR)/src/orvane; \
+	fi
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) $(CTEST_FLAGS)

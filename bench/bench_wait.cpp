@@ -1,7 +1,7 @@
 // Wait must idle, not spin: a one-second wait may take only a small share of a processor.
 #include "common/QzCmn14.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -23,7 +23,7 @@ void BM_WaitOneSecond(benchmark::State &state)
     int argc = 1;
     char name[] = "bench_wait";
     char *argv[] = {name, nullptr};
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     QzCmn14 c;
     double cpu = 0;
     for (auto _ : state) {
