@@ -43,18 +43,6 @@ std::string titleOf(Display *d, Window w)
     return title;
 }
 
-std::vector<Window> childrenOf(Display *d, Window w)
-{
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned int n = 0;
-    std::vector<Window> result;
-    if (XQueryTree(d, w, &root, &parent, &children, &n) && children) {
-        result.assign(children, children + n);
-        XFree(children);
-    }
-    return result;
-}
-
 int ignoreErrors(Display *, XErrorEvent *)
 {
     return 0;
