@@ -3,6 +3,8 @@
 // and that the conversions undo each other.
 #include "core/Conversions.h"
 
+#include "FuzzRequire.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,24 +17,16 @@ using namespace orvane;
 
 namespace {
 
-void check(bool condition, const char *what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
-
 template <typename T> void checkReport(const Converted<T> &r, const char *member)
 {
     if (r.ok())
         return;
-    check(r.value == T{}, "a failure returns the neutral result");
+    require(r.value == T{}, "a failure returns the neutral result");
     // The argument text may itself hold line breaks: only the first two lines are fixed.
     const QStringList lines = r.report.split(QStringLiteral("\r\n"));
-    check(lines.size() >= 3, "three lines");
-    check(lines[1] == QLatin1String(member), "line 2 names the member");
-    check(lines[2].startsWith(QStringLiteral("Value = ")), "line 3 shows the value");
+    require(lines.size() >= 3, "three lines");
+    require(lines[1] == QLatin1String(member), "line 2 names the member");
+    require(lines[2].startsWith(QStringLiteral("Value = ")), "line 3 shows the value");
 }
 
 // An independent reading: blanks around, hexadecimal digits only, value within 32 bits.
@@ -75,19 +69,19 @@ void fuzzText(const QString &text)
 
     quint64 expected = 0;
     const bool valid = referenceHex(text, expected);
-    check(l.ok() == valid, "HexToLong accepts exactly the hexadecimal numbers of 32 bits");
-    check(i.ok() == (valid && expected <= 0xFFFF), "HexToInt accepts exactly those of 16 bits");
+    require(l.ok() == valid, "HexToLong accepts exactly the hexadecimal numbers of 32 bits");
+    require(i.ok() == (valid && expected <= 0xFFFF), "HexToInt accepts exactly those of 16 bits");
     if (l.ok()) {
-        check(static_cast<quint32>(l.value) == expected, "HexToLong reads the value");
-        check(hexToLong(longToHex(l.value)).value == l.value, "LongToHex and HexToLong undo each other");
+        require(static_cast<quint32>(l.value) == expected, "HexToLong reads the value");
+        require(hexToLong(longToHex(l.value)).value == l.value, "LongToHex and HexToLong undo each other");
     }
     if (i.ok()) {
-        check(static_cast<quint16>(i.value) == expected, "HexToInt reads the bit pattern");
-        check(intToLong(i.value) == l.value, "IntToLong of HexToInt is HexToLong");
-        check(hexToInt(intToHex(i.value)).value == i.value, "IntToHex and HexToInt undo each other");
+        require(static_cast<quint16>(i.value) == expected, "HexToInt reads the bit pattern");
+        require(intToLong(i.value) == l.value, "IntToLong of HexToInt is HexToLong");
+        require(hexToInt(intToHex(i.value)).value == i.value, "IntToHex and HexToInt undo each other");
     }
     const QString shown = hexArgumentText(text);
-    check(!shown.isEmpty(), "line 3 is never empty");
+    require(!shown.isEmpty(), "line 3 is never empty");
 }
 
 void fuzzNumbers(qint32 v, qint16 s)
@@ -97,22 +91,22 @@ void fuzzNumbers(qint32 v, qint16 s)
     checkReport(bits, "LongTo16bit");
     checkReport(narrow, "LongToInt");
     const bool in16 = v >= 0 && v <= 0xFFFF;
-    check(bits.ok() == in16 && narrow.ok() == in16, "16-bit patterns are 0 to 65535");
+    require(bits.ok() == in16 && narrow.ok() == in16, "16-bit patterns are 0 to 65535");
     if (in16) {
-        check(bits.value.size() == 16, "sixteen digits");
+        require(bits.value.size() == 16, "sixteen digits");
         bool ok = false;
-        check(bits.value.toUInt(&ok, 2) == static_cast<uint>(v) && ok, "binary digits read back");
-        check(intToLong(narrow.value) == v, "IntToLong undoes LongToInt");
+        require(bits.value.toUInt(&ok, 2) == static_cast<uint>(v) && ok, "binary digits read back");
+        require(intToLong(narrow.value) == v, "IntToLong undoes LongToInt");
     }
     const QString hex = longToHex(v);
-    check(hex.size() >= 4 && hex.size() <= 8, "four to eight digits");
-    check(hexToLong(hex).value == v && hexToLong(hex).ok(), "LongToHex reads back");
+    require(hex.size() >= 4 && hex.size() <= 8, "four to eight digits");
+    require(hexToLong(hex).value == v && hexToLong(hex).ok(), "LongToHex reads back");
 
     const qint32 wide = intToLong(s);
-    check(wide >= 0 && wide <= 0xFFFF, "IntToLong gives the bit pattern");
-    check(longToInt(wide).value == s, "LongToInt undoes IntToLong");
+    require(wide >= 0 && wide <= 0xFFFF, "IntToLong gives the bit pattern");
+    require(longToInt(wide).value == s, "LongToInt undoes IntToLong");
     const QString h4 = intToHex(s);
-    check(h4.size() == 4 && hexToInt(h4).value == s, "IntToHex reads back");
+    require(h4.size() == 4 && hexToInt(h4).value == s, "IntToHex reads back");
 }
 
 } // namespace

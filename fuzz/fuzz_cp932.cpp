@@ -1,23 +1,13 @@
 // Fuzzes the code page 932 conversions in both directions.
 #include "core/Cp932.h"
 
+#include "FuzzRequire.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
 using namespace orvane;
-
-namespace {
-
-void require(bool ok, const char *what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "property broken: %s\n", what);
-        std::abort();
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -2,6 +2,8 @@
 #include "core/PlainSettings.h"
 #include "core/SettingsFile.h"
 
+#include "FuzzRequire.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -14,14 +16,6 @@
 using namespace orvane;
 
 namespace {
-
-void require(bool ok, const char *what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "property broken: %s\n", what);
-        std::abort();
-    }
-}
 
 bool singleByteCode(unsigned char b)
 {

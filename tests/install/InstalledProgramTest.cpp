@@ -27,22 +27,6 @@ const std::string Program = Prefix + "/bin/orvane";
 const char MainTitle[] = "Orvane!";
 const char HelpTitle[] = "Orvane ヘルプ";
 
-std::string titleOf(Display *d, Window w)
-{
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char *data = nullptr;
-    std::string title;
-    if (XGetWindowProperty(d, w, XInternAtom(d, "_NET_WM_NAME", False), 0, 1024, False,
-                           XInternAtom(d, "UTF8_STRING", False), &type, &format, &count, &after, &data) == Success &&
-        data) {
-        title.assign(reinterpret_cast<const char *>(data), count);
-        XFree(data);
-    }
-    return title;
-}
-
 int ignoreErrors(Display *, XErrorEvent *)
 {
     return 0;

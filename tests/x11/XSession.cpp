@@ -189,6 +189,9 @@ private:
     XErrorHandler m_previous = nullptr;
 };
 
+
+} // namespace
+
 std::string titleOf(Display *d, Window w)
 {
     Atom type = None;
@@ -210,8 +213,6 @@ std::string titleOf(Display *d, Window w)
     }
     return title;
 }
-
-} // namespace
 
 bool windowShown(const std::string &display, const std::string &title)
 {

@@ -66,6 +66,9 @@ bool clickAt(const std::string &display, int x, int y, int button);
 // Types keys (xdotool key names) into whatever has the keyboard.
 bool pressKeys(const std::string &display, const std::vector<std::string> &keys);
 
+// A window's title: _NET_WM_NAME (UTF-8), else WM_NAME; empty when it has none.
+std::string titleOf(_XDisplay *d, unsigned long w);
+
 // Whether a top-level window with this title (UTF-8) is shown.
 bool windowShown(const std::string &display, const std::string &title);
 
