@@ -2,8 +2,9 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+ASAN_OPTIONS ?= detect_leaks=1:abort_on_error=0
 
-.PHONY: all deps build run test bench fuzz package clean
+.PHONY: all deps build run test test-sanitize format format-check bench fuzz package clean
 
 all: build
 
@@ -30,6 +31,23 @@ run: build
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) $(CTEST_FLAGS)
 
+# The whole suite once more, built with AddressSanitizer and UndefinedBehaviorSanitizer (the
+# install and package tests are left out: they check the release build's files).
+SANITIZE_DIR ?= $(BUILD_DIR)-sanitize
+test-sanitize: deps
+	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	cd $(SANITIZE_DIR) && ASAN_OPTIONS=$(ASAN_OPTIONS) UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	  ctest --output-on-failure -j $(JOBS) -LE install $(CTEST_FLAGS)
+
+# clang-format over every C++ file of the tree, or only a check that nothing would change.
+FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h')
+format:
+	@clang-format -i $(FORMAT_FILES)
+format-check:
+	@clang-format --dry-run --Werror $(FORMAT_FILES) && echo "format-check: every file as clang-format writes it"
+
 bench: deps
 	cmake -S . -B $(BUILD_DIR)-bench -DCMAKE_BUILD_TYPE=Release -DORVANE_BUILD_BENCH=ON -DORVANE_BUILD_TESTS=OFF
 	cmake --build $(BUILD_DIR)-bench -j $(JOBS)
@@ -50,4 +68,4 @@ package: deps
 	cp $(BUILD_DIR)-pkg/orvane_*.deb .
 
 clean:
-	rm -rf $(BUILD_DIR) $(BUILD_DIR)-bench $(BUILD_DIR)-fuzz $(BUILD_DIR)-pkg
+	rm -rf $(BUILD_DIR) $(BUILD_DIR)-bench $(BUILD_DIR)-fuzz $(BUILD_DIR)-pkg $(SANITIZE_DIR)

@@ -1,5 +1,5 @@
 // LenByte runs for every field on every save and load; it must stay cheap.
-#include "common/QzCmn14.h"
+#include "platform/QzCmn14.h"
 
 #include <benchmark/benchmark.h>
 

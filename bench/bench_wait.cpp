@@ -1,5 +1,5 @@
 // Wait must idle, not spin: a one-second wait may take only a small share of a processor.
-#include "common/QzCmn14.h"
+#include "platform/QzCmn14.h"
 
 #include <QCoreApplication>
 

@@ -1,9 +1,15 @@
 #include "app/Forms.h"
 
+#include "core/SettingsStore.h"
 #include "ui/main/AboutF.h"
 #include "ui/main/MainF.h"
 #include "ui/settings/Settings.h"
-#include "wake/Dialog.h"
+#include "ui/wake/Dialog.h"
+#include "ui/wake/PcStart.h"
+
+#include <QCoreApplication>
+
+#include <type_traits>
 
 namespace orvane {
 
@@ -11,31 +17,11 @@ namespace {
 
 Forms *g_forms = nullptr;
 
-// The slot is filled before Form_Load runs, so a handler that touches the form while it loads
-// (LoadSettings inside MainF's load) finds it instead of loading a second one.
-template <class F> F *load(QPointer<F> &slot)
+template <class F> void bringForward(F *form)
 {
-    if (!slot) {
-        F *form = new F;
-        slot = form;
-        form->Form_Load();
-    }
-    return slot.data();
-}
-
-// Unloading often starts in one of the form's own handlers, so the object goes at the next turn
-// of the event loop; for the rest of the program it is gone at once.
-template <class F> void unload(QPointer<F> &slot, bool now = false)
-{
-    if (slot) {
-        F *form = slot.data();
-        slot.clear();
-        form->hide();
-        if (now)
-            delete form;
-        else
-            form->deleteLater();
-    }
+    form->show();
+    form->raise();
+    form->activateWindow();
 }
 
 } // namespace
@@ -44,6 +30,9 @@ Forms::Forms()
 {
     Q_ASSERT(!g_forms);
     g_forms = this;
+    connect(&settingsStore(), &SettingsStore::loaded, this, &Forms::showSettings);
+    // An open notice keeps its text and its own five seconds.
+    connect(&wakeEvents(), &WakeEvents::started, this, [this] { dialog()->show(); });
 }
 
 Forms::~Forms()
@@ -56,20 +45,95 @@ Forms::~Forms()
         g_forms = nullptr;
 }
 
-MainF *Forms::mainF() { return load(m_mainF); }
-Settings *Forms::settings() { return load(m_settings); }
-AboutF *Forms::aboutF() { return load(m_aboutF); }
-Dialog *Forms::dialog() { return load(m_dialog); }
+// The slot is filled before Form_Load runs, so a handler that touches the form while it loads
+// (LoadSettings inside MainF's load) finds it instead of loading a second one.
+template <class F> F *Forms::load(QPointer<F> &slot)
+{
+    if (!slot) {
+        F *form = new F;
+        slot = form;
+        if constexpr (std::is_same_v<F, MainF>) {
+            connect(form, &MainF::settingsRequested, this, [this] { bringForward(settings()); });
+            connect(form, &MainF::aboutRequested, this, [this] { bringForward(aboutF()); });
+            connect(form, &MainF::exitRequested, this, &Forms::UnloadAllForms);
+        } else {
+            connect(form, &F::unloadRequested, this, [this, form, &slot] {
+                if (slot == form)
+                    unload(slot);
+            });
+        }
+        form->Form_Load();
+    }
+    return slot.data();
+}
 
-MainF *Forms::loadedMainF() const { return m_mainF.data(); }
-Settings *Forms::loadedSettings() const { return m_settings.data(); }
-AboutF *Forms::loadedAboutF() const { return m_aboutF.data(); }
-Dialog *Forms::loadedDialog() const { return m_dialog.data(); }
+// Unloading often starts in one of the form's own handlers, so the object goes at the next turn
+// of the event loop; for the rest of the program it is gone at once.
+template <class F> void Forms::unload(QPointer<F> &slot, bool now)
+{
+    if (slot) {
+        F *form = slot.data();
+        slot.clear();
+        form->hide();
+        if (now)
+            delete form;
+        else
+            form->deleteLater();
+    }
+}
 
-void Forms::unloadMainF() { unload(m_mainF); }
-void Forms::unloadSettings() { unload(m_settings); }
-void Forms::unloadAboutF() { unload(m_aboutF); }
-void Forms::unloadDialog() { unload(m_dialog); }
+MainF *Forms::mainF()
+{
+    return load(m_mainF);
+}
+Settings *Forms::settings()
+{
+    return load(m_settings);
+}
+AboutF *Forms::aboutF()
+{
+    return load(m_aboutF);
+}
+Dialog *Forms::dialog()
+{
+    return load(m_dialog);
+}
+
+MainF *Forms::loadedMainF() const
+{
+    return m_mainF.data();
+}
+Settings *Forms::loadedSettings() const
+{
+    return m_settings.data();
+}
+AboutF *Forms::loadedAboutF() const
+{
+    return m_aboutF.data();
+}
+Dialog *Forms::loadedDialog() const
+{
+    return m_dialog.data();
+}
+
+void Forms::showSettings()
+{
+    const SettingsGrid &table = settingsStore().SettingsTable;
+    if (Settings *dialog = settings())
+        dialog->showSettings(table);
+    if (MainF *main = mainF())
+        main->showSettings(table);
+}
+
+void Forms::UnloadAllForms()
+{
+    unload(m_mainF);
+    unload(m_settings);
+    unload(m_aboutF);
+    unload(m_dialog);
+    // Nothing is left to keep the program alive.
+    QCoreApplication::quit();
+}
 
 Forms &forms()
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QPointer>
 
 namespace orvane {
@@ -9,15 +10,14 @@ class Settings;
 class AboutF;
 class Dialog;
 
-// The program's single-instance windows. Touching a form that isn't loaded loads it: the object is
-// created and its Form_Load runs (hidden). Unloading deletes it. A form that closes itself
-// (deleteLater) simply drops out of the registry.
-class Forms {
+// The program's single-instance windows and the wiring between them and the settings store. Touching
+// a form that isn't loaded loads it: the object is created, its requests are connected and its
+// Form_Load runs (hidden). Unloading deletes it. There is at most one registry at a time.
+class Forms : public QObject {
+    Q_OBJECT
 public:
     Forms();
-    ~Forms();
-    Forms(const Forms &) = delete;
-    Forms &operator=(const Forms &) = delete;
+    ~Forms() override;
 
     MainF *mainF();
     Settings *settings();
@@ -30,19 +30,23 @@ public:
     AboutF *loadedAboutF() const;
     Dialog *loadedDialog() const;
 
-    void unloadMainF();
-    void unloadSettings();
-    void unloadAboutF();
-    void unloadDialog();
+    // Unloads the main window, the settings dialog, the about box and the notice, in that order; the
+    // program ends when no window is left.
+    void UnloadAllForms();
 
 private:
+    template <class F> F *load(QPointer<F> &slot);
+    template <class F> void unload(QPointer<F> &slot, bool now = false);
+    // LoadSettings' display half: the dialog first (its first touch loads it, nested), then the main window.
+    void showSettings();
+
     QPointer<MainF> m_mainF;
     QPointer<Settings> m_settings;
     QPointer<AboutF> m_aboutF;
     QPointer<Dialog> m_dialog;
 };
 
-// The registry that Main (or a test) created; there is at most one at a time.
+// The registry that Main (or a test) created.
 Forms &forms();
 
 } // namespace orvane

@@ -1,10 +1,9 @@
 #include "app/Main.h"
 
 #include "app/Forms.h"
-#include "app/SettingsModule.h"
 #include "app/SingleInstance.h"
-#include "common/QzCmn14.h"
-#include "ui/main/Looks.h"
+#include "platform/QzCmn14.h"
+#include "ui/Looks.h"
 #include "ui/main/MainF.h"
 
 #include <QApplication>
@@ -15,6 +14,12 @@
 #include <cstdio>
 
 namespace orvane {
+
+QzCmn14 &settingsCommon()
+{
+    static QzCmn14 common;
+    return common;
+}
 
 QTranslator *installQtTranslations()
 {

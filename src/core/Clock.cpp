@@ -34,6 +34,9 @@ Clock &clock()
     return *g_clock;
 }
 
-void setClock(Clock *c) { g_clock = c; }
+void setClock(Clock *c)
+{
+    g_clock = c;
+}
 
 } // namespace orvane

@@ -1,5 +1,5 @@
 #include "core/SettingsFile.h"
-#include "app/SettingsModule.h"
+#include "core/SettingsStore.h"
 
 #include "support/SettingsData.h"
 #include "support/TempDir.h"
@@ -151,10 +151,10 @@ TEST(SettingsFileLayout, NeverLoadedFieldsAreTwentyNulBytes)
 TEST(SettingsFileLayout, SaveSettingsWritesTheEditTableToTheCurrentFolder)
 {
     TempCwd cwd;
-    const SettingsGrid previous = SettingsEditTable;
-    SettingsEditTable = serverGrid();
-    const bool saved = SaveSettings();
-    SettingsEditTable = previous;
+    const SettingsGrid previous = settingsStore().SettingsEditTable;
+    settingsStore().SettingsEditTable = serverGrid();
+    const bool saved = settingsStore().SaveSettings();
+    settingsStore().SettingsEditTable = previous;
     ASSERT_TRUE(saved);
     EXPECT_EQ(readAll(cwd.file(Ini)), serverFile());
 }

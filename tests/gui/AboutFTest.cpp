@@ -1,7 +1,7 @@
 // The about box: layout, version line, maker lines, closing, one instance.
 #include "ui/main/AboutF.h"
 #include "app/Forms.h"
-#include "app/SettingsModule.h"
+#include "core/SettingsStore.h"
 #include "support/FakeDesktop.h"
 #include "support/TempDir.h"
 #include "ui/main/MainF.h"

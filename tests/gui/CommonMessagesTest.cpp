@@ -1,4 +1,4 @@
-#include "common/QzCmn14.h"
+#include "platform/QzCmn14.h"
 
 #include "support/FakeDesktop.h"
 

@@ -1,4 +1,4 @@
-#include "common/QzCmn14.h"
+#include "platform/QzCmn14.h"
 
 #include "support/FakeClock.h"
 #include "support/FakeDesktop.h"
@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
-
 
 #include <functional>
 

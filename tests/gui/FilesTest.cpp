@@ -1,5 +1,5 @@
-#include "common/QzCmn14.h"
-#include "common/platform/linux/LinuxDesktop.h"
+#include "platform/QzCmn14.h"
+#include "platform/linux/LinuxDesktop.h"
 
 #include "support/FakeDesktop.h"
 #include "support/TempDir.h"

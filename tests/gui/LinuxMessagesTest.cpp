@@ -1,5 +1,5 @@
-#include "common/platform/linux/LinuxDesktop.h"
-#include "common/platform/linux/LinuxSound.h"
+#include "platform/linux/LinuxDesktop.h"
+#include "platform/linux/LinuxSound.h"
 
 #include "support/FakeDesktop.h"
 #include "support/TempDir.h"

@@ -1,17 +1,17 @@
 // The main window: layout, the settings it shows, its commands and its menus.
 #include "ui/main/MainF.h"
 #include "app/Forms.h"
-#include "app/SettingsModule.h"
-#include "common/TrayParts.h"
 #include "core/SettingsFile.h"
-#include "support/WakeLoopback.h"
+#include "core/SettingsStore.h"
+#include "platform/TrayParts.h"
 #include "support/FakeClock.h"
 #include "support/FakeDesktop.h"
 #include "support/SettingsData.h"
 #include "support/TempDir.h"
+#include "support/WakeLoopback.h"
 #include "ui/main/AboutF.h"
 #include "ui/settings/Settings.h"
-#include "wake/Dialog.h"
+#include "ui/wake/Dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -215,7 +215,7 @@ TEST_F(MainWindow, KeepsTheOldCaptionWhenTheNameIsCleared)
     g.set(1, 0, QString());
     g.set(1, 1, QStringLiteral("127.0.0.99"));
     ASSERT_TRUE(writeSettingsFile(QStringLiteral("System.ini"), g));
-    LoadSettings();
+    settingsStore().LoadSettings();
     EXPECT_EQ(text("PC_start_1"), QStringLiteral("Server 起動"));
     EXPECT_EQ(action("PC1_start")->text(), QStringLiteral("Server 起動"));
     EXPECT_TRUE(text("Info_lvl_0").startsWith(QStringLiteral("IP = 127.0.0.99\r\n")));

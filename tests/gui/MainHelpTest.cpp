@@ -1,6 +1,6 @@
 // The help the main window opens: the collection built with the program, shown by the Linux viewer.
-#include "common/platform/linux/HelpViewer.h"
-#include "common/platform/linux/LinuxDesktop.h"
+#include "platform/linux/HelpViewer.h"
+#include "platform/linux/LinuxDesktop.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

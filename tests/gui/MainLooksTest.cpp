@@ -3,8 +3,8 @@
 #include "core/SettingsFile.h"
 #include "support/FakeDesktop.h"
 #include "support/TempDir.h"
+#include "ui/Looks.h"
 #include "ui/main/AboutF.h"
-#include "ui/main/Looks.h"
 #include "ui/main/MainF.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "app/Forms.h"
-#include "app/SettingsModule.h"
+#include "core/SettingsStore.h"
 #include "ui/main/MainF.h"
 #include "ui/settings/Settings.h"
 
@@ -45,8 +45,8 @@ class SettingsDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SettingsTable = SettingsGrid();
-        SettingsEditTable = SettingsGrid();
+        settingsStore().SettingsTable = SettingsGrid();
+        settingsStore().SettingsEditTable = SettingsGrid();
     }
 
     void TearDown() override
@@ -142,7 +142,7 @@ TEST_F(SettingsDialogTest, StartUpLoadsTheDialogHiddenAndFilled)
     EXPECT_FALSE(dialog->isVisible());
     const std::map<QString, QString> texts{
         {"port_txt", "9"}, {"pc_txt_0", "Server"}, {"IP_txt_0", "127.0.0.10"}, {"MAC_txt_0", "00"},
-        {"MAC_txt_1", ""}, {"MAC_txt_5", "55"},    {"time_txt_0", "07:30:00"},   {"pc_txt_4", "  Lead"}};
+        {"MAC_txt_1", ""}, {"MAC_txt_5", "55"},    {"time_txt_0", "07:30:00"}, {"pc_txt_4", "  Lead"}};
     for (const auto &[name, text] : texts)
         EXPECT_EQ(box(name)->text(), text) << name.toStdString();
     EXPECT_EQ(combo()->currentText(), QStringLiteral("5"));
@@ -331,7 +331,7 @@ TEST_F(SettingsDialogTest, MacBoxesTurnUpperCaseWhenLeft)
     EXPECT_EQ(storedRecord(1, 2), record("ZZ"));
     EXPECT_EQ(storedRecord(5, 7), record("0A"));
     EXPECT_EQ(storedRecord(2, 0), record("abc"));
-    EXPECT_EQ(SettingsTable.value(5, 7), QStringLiteral("0A"));
+    EXPECT_EQ(settingsStore().SettingsTable.value(5, 7), QStringLiteral("0A"));
 }
 
 TEST_F(SettingsDialogTest, UpdateWritesEveryFieldByTheRecordRules)
@@ -378,8 +378,8 @@ TEST_F(SettingsDialogTest, UpdateWritesEveryFieldByTheRecordRules)
     EXPECT_TRUE(desk.boxes.isEmpty());
 
     // What is in force now is what the file holds.
-    EXPECT_EQ(SettingsTable.value(0, 0), QStringLiteral("2304"));
-    EXPECT_EQ(SettingsTable.value(2, 1), QStringLiteral("abcdefghijklmnopqrst"));
+    EXPECT_EQ(settingsStore().SettingsTable.value(0, 0), QStringLiteral("2304"));
+    EXPECT_EQ(settingsStore().SettingsTable.value(2, 1), QStringLiteral("abcdefghijklmnopqrst"));
 
     // Reopening shows the stored values: blanks trimmed on the right only, the cut name, the grey box.
     open();
@@ -409,7 +409,7 @@ TEST_F(SettingsDialogTest, TimerBoxesFollowFlagsThatAreAStateAndClicksSwitchOnAn
         QTest::mouseClick(check(k), Qt::LeftButton);
     ASSERT_EQ(check(3)->checkState(), Qt::Unchecked);
     // A flag that is no state leaves its box as it was.
-    LoadSettings();
+    settingsStore().LoadSettings();
     for (int k = 0; k < 5; ++k)
         EXPECT_EQ(check(k)->checkState(), k == 0 ? Qt::PartiallyChecked : Qt::Checked) << k;
 
@@ -422,7 +422,7 @@ TEST_F(SettingsDialogTest, CancelAndTheCloseBoxThrowTheEditsAway)
 {
     startWith(recordArea({{1, "9"}, {2, "5"}, {rec(1, 0), "Server"}, {rec(1, 8), "1"}, {rec(1, 9), "07:30:00"}}));
     const QByteArray before = stored();
-    const SettingsGrid inForce = SettingsTable;
+    const SettingsGrid inForce = settingsStore().SettingsTable;
     for (const char *closer : {"cancel_bt", static_cast<const char *>(nullptr)}) {
         SCOPED_TRACE(closer ? closer : "close box");
         open();
@@ -431,7 +431,7 @@ TEST_F(SettingsDialogTest, CancelAndTheCloseBoxThrowTheEditsAway)
         QTest::mouseClick(check(0), Qt::LeftButton);
         closeWith(closer);
         EXPECT_EQ(stored(), before);
-        EXPECT_EQ(SettingsTable, inForce);
+        EXPECT_EQ(settingsStore().SettingsTable, inForce);
 
         // Reopening loads the dialog afresh with what the file holds.
         open();
@@ -505,7 +505,7 @@ TEST_F(SettingsDialogTest, AReadOnlyFileShowsTheFailureOnceAndTheFileStays)
 
     expectErrorBox(desk, QStringLiteral("ファイル書込に失敗しました！"));
     EXPECT_EQ(stored(), before);
-    EXPECT_EQ(SettingsTable.value(0, 0), QStringLiteral("9"));
+    EXPECT_EQ(settingsStore().SettingsTable.value(0, 0), QStringLiteral("9"));
 
     // The main window shows what the file holds, and so does the dialog.
     MainF *main = forms().mainF();
@@ -527,7 +527,7 @@ public:
         const int answer = FakeDesktop::messageBox(text, title, style);
         QPointer<Settings> dialog = forms().loadedSettings();
         QEventLoop loop;
-        QTimer::singleShot(0, &loop, [] { UnloadAllForms(); });
+        QTimer::singleShot(0, &loop, [] { forms().UnloadAllForms(); });
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
             if (!dialog)

@@ -1,16 +1,16 @@
 // The timed wake over a simulated day: ticks that come late or twice, midnight, long gaps.
 
-#include "wake/TimedWake.h"
+#include "ui/wake/TimedWake.h"
 #include "app/Forms.h"
-#include "app/SettingsModule.h"
-#include "common/QzCmn14.h"
+#include "core/SettingsStore.h"
 #include "core/TimeText.h"
-#include "support/WakeLoopback.h"
 #include "core/WakeSchedule.h"
+#include "platform/QzCmn14.h"
 #include "support/FakeClock.h"
 #include "support/FakeDesktop.h"
 #include "support/SettingsData.h"
-#include "wake/PcStart.h"
+#include "support/WakeLoopback.h"
+#include "ui/wake/PcStart.h"
 
 #include <gtest/gtest.h>
 
@@ -35,15 +35,15 @@ class TimedWakeTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        SettingsTable = grid();
+        settingsStore().SettingsTable = grid();
         timer.setWakeCommand([this](qint16 pc) { woken.append({pc, clock.secondsSinceMidnight(), tick}); });
         QObject::connect(&timer, &TimedWake::timeShown, [this](const QString &t) { shown.append(t); });
     }
 
     void setTimer(int pc, const QString &flag, const QString &time)
     {
-        SettingsTable.set(pc, 8, flag);
-        SettingsTable.set(pc, 9, time);
+        settingsStore().SettingsTable.set(pc, 8, flag);
+        settingsStore().SettingsTable.set(pc, 9, time);
     }
 
     // One tick at the clock's present time.
@@ -169,8 +169,8 @@ TEST_F(TimedWakeTest, FlagsThatArentOneAreOff)
     setTimer(2, "2", "10:00:00");
     setTimer(3, "", "10:00:00");
     setTimer(4, "1", "10:00:00 ");
-    SettingsTable.at(5, 8) = QString(20, QChar(u'\0'));
-    SettingsTable.set(5, 9, "10:00:00");
+    settingsStore().SettingsTable.at(5, 8) = QString(20, QChar(u'\0'));
+    settingsStore().SettingsTable.set(5, 9, "10:00:00");
     clock.set(secondsOf("10:00:00"));
     tickNow();
     ASSERT_EQ(woken.size(), 1);
@@ -183,9 +183,9 @@ TEST_F(TimedWakeTest, DueRefusedPcShowsItsMessageAndTheNextStillWakes)
     ASSERT_TRUE(target.ok());
     Forms forms;
     TimedWake real(common);
-    SettingsTable = grid({{0, 0, QString::number(target.port())}, {0, 1, "1"}});
-    setPc(SettingsTable, 1, "", "", {}, "1", "06:00:00"); // no host
-    setPc(SettingsTable, 3, "NAS", "127.0.0.1", {"30", "31", "32", "33", "34", "35"}, "1", "06:00:00");
+    settingsStore().SettingsTable = grid({{0, 0, QString::number(target.port())}, {0, 1, "1"}});
+    setPc(settingsStore().SettingsTable, 1, "", "", {}, "1", "06:00:00"); // no host
+    setPc(settingsStore().SettingsTable, 3, "NAS", "127.0.0.1", {"30", "31", "32", "33", "34", "35"}, "1", "06:00:00");
     clock.set(secondsOf("06:00:00") + 0.2);
     real.Timer1_Timer();
     expectErrorBox(desktop, "Host or IPアドレスが設定されていません！");

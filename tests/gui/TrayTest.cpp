@@ -1,9 +1,9 @@
 // The tray icon: its record and tip, the dispatch of its mouse codes, and what the main window does
 // with its notifications.
 #include "app/Forms.h"
-#include "common/QzCmn14.h"
-#include "common/TrayParts.h"
 #include "core/Cp932.h"
+#include "platform/QzCmn14.h"
+#include "platform/TrayParts.h"
 #include "support/FakeDesktop.h"
 #include "support/TempDir.h"
 #include "ui/main/MainF.h"

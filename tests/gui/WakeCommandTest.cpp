@@ -1,13 +1,13 @@
 // The wake command as the main window runs it: datagrams, message boxes, sound and the notice.
 
 #include "app/Forms.h"
-#include "app/SettingsModule.h"
-#include "common/QzCmn14.h"
-#include "support/WakeLoopback.h"
+#include "core/SettingsStore.h"
+#include "platform/QzCmn14.h"
 #include "support/FakeDesktop.h"
 #include "support/SettingsData.h"
-#include "wake/Dialog.h"
-#include "wake/PcStart.h"
+#include "support/WakeLoopback.h"
+#include "ui/wake/Dialog.h"
+#include "ui/wake/PcStart.h"
 
 #include <gtest/gtest.h>
 
@@ -30,8 +30,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(target.ok());
-        SettingsTable = grid({{0, 0, QString::number(target.port())}, {0, 1, "3"}});
-        setPc(SettingsTable, 2, "Server", "127.0.0.1", ServerMac);
+        settingsStore().SettingsTable = grid({{0, 0, QString::number(target.port())}, {0, 1, "3"}});
+        setPc(settingsStore().SettingsTable, 2, "Server", "127.0.0.1", ServerMac);
     }
 
     // Only the error box and its beep, nothing sent, no sound, no notice.
@@ -108,18 +108,18 @@ TEST_F(WakeCommand, TheNoticeClosesAfterFiveSecondsOrWhenClosedAndTheNextOneIsNe
     EXPECT_TRUE(timer->isActive());
     timer->setInterval(50);
     EXPECT_TRUE(QTest::qWaitFor([&] { return forms.loadedDialog() == nullptr; }, 10000));
-    SettingsTable.set(2, 0, "");
+    settingsStore().SettingsTable.set(2, 0, "");
     PC_start_Click(common, 2);
     notice(" を起動しました！")->close();
     EXPECT_EQ(forms.loadedDialog(), nullptr);
-    SettingsTable.set(2, 0, "Other");
+    settingsStore().SettingsTable.set(2, 0, "Other");
     PC_start_Click(common, 2);
     notice("Other を起動しました！");
 }
 
 TEST_F(WakeCommand, SecondCommandKeepsTheOpenNotice)
 {
-    setPc(SettingsTable, 3, "Backup", "127.0.0.1", {"0a", "0b", "0c", "0d", "0e", "0f"});
+    setPc(settingsStore().SettingsTable, 3, "Backup", "127.0.0.1", {"0a", "0b", "0c", "0d", "0e", "0f"});
     PC_start_Click(common, 2);
     Dialog *first = notice("Server を起動しました！");
     QTest::qWait(300);
@@ -140,7 +140,7 @@ TEST_F(WakeCommand, CountZeroStillSoundsAndNotifiesAndAnIndexOutsideThePcsDoesNo
     PC_start_Click(common, 6);
     EXPECT_TRUE(desktop.sounds.isEmpty());
     EXPECT_EQ(forms.loadedDialog(), nullptr);
-    SettingsTable.set(0, 1, "0");
+    settingsStore().SettingsTable.set(0, 1, "0");
     PC_start_Click(common, 2);
     EXPECT_TRUE(desktop.boxes.isEmpty());
     EXPECT_EQ(desktop.sounds, QList<QString>{"64"});
@@ -153,20 +153,21 @@ TEST_F(WakeCommand, EveryRefusalShowsItsMessageAndSendsNothing)
     QUdpSocket blocker;
     const QList<std::pair<std::function<void()>, QString>> cases{
         {[] {
-             setPc(SettingsTable, 2, "Server", "   ", {"00", "", "22", "33", "44", "55"});
+             setPc(settingsStore().SettingsTable, 2, "Server", "   ", {"00", "", "22", "33", "44", "55"});
          },
          "Host or IPアドレスが設定されていません！"},
         {[] {
-             setPc(SettingsTable, 2, "Server", "127.0.0.1", {"00", "", "22", "33", "44", "55"});
+             setPc(settingsStore().SettingsTable, 2, "Server", "127.0.0.1", {"00", "", "22", "33", "44", "55"});
          },
          "MACアドレスが正しく設定されていません！"},
-        {[] { SettingsTable.set(0, 0, "65535"); }, "PC2「Server」のポート番号「65535」が正しくありません！\r\n"
-                                                   "ポート番号は 1 から 65534 までの数字で設定してください。"},
-        {[] { SettingsTable.set(0, 1, "3回"); },
+        {[] { settingsStore().SettingsTable.set(0, 0, "65535"); },
+         "PC2「Server」のポート番号「65535」が正しくありません！\r\n"
+         "ポート番号は 1 から 65534 までの数字で設定してください。"},
+        {[] { settingsStore().SettingsTable.set(0, 1, "3回"); },
          "PC2「Server」のマジックパケット送信回数「3回」が正しくありません！\r\n"
          "送信回数は 32767 以下の整数で設定してください。"},
         {[] {
-             setPc(SettingsTable, 2, "", "127.0.0.1", {"00", "11", "22", "33", "44", "5G"});
+             setPc(settingsStore().SettingsTable, 2, "", "127.0.0.1", {"00", "11", "22", "33", "44", "5G"});
          },
          "PC2のMACアドレス 6 番目の値「5G」が正しくありません！\r\n"
          "MACアドレスは 1 桁か 2 桁の16進数（0～9、A～F）で設定してください。"},
@@ -188,7 +189,7 @@ TEST_F(WakeCommand, EveryRefusalShowsItsMessageAndSendsNothing)
 
 TEST_F(WakeCommand, UnknownHost)
 {
-    SettingsTable.set(2, 1, "no-such-host.invalid");
+    settingsStore().SettingsTable.set(2, 1, "no-such-host.invalid");
     PC_start_Click(common, 2);
     ASSERT_EQ(desktop.boxes.size(), 1);
     const QStringList lines = desktop.boxes[0].text.split("\r\n");

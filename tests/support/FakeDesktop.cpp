@@ -10,7 +10,10 @@ FakeDesktop::FakeDesktop()
     setDesktop(this);
 }
 
-FakeDesktop::~FakeDesktop() { setDesktop(m_previous); }
+FakeDesktop::~FakeDesktop()
+{
+    setDesktop(m_previous);
+}
 
 int FakeDesktop::messageBox(const QString &text, const QString &title, int style)
 {
@@ -40,8 +43,14 @@ int FakeDesktop::messageBoxWithHelp(const QString &text, const QString &title, i
     return answer;
 }
 
-void FakeDesktop::messageBeep(int sound) { beeps.append(sound); }
-void FakeDesktop::playSound(const QString &name) { sounds.append(name); }
+void FakeDesktop::messageBeep(int sound)
+{
+    beeps.append(sound);
+}
+void FakeDesktop::playSound(const QString &name)
+{
+    sounds.append(name);
+}
 
 bool FakeDesktop::notifyIcon(int message, const TrayRecord &record)
 {

@@ -5,7 +5,10 @@
 
 namespace orvane::test {
 
-UdpReceiver::UdpReceiver(const QHostAddress &address, quint16 port) { m_socket.bind(address, port); }
+UdpReceiver::UdpReceiver(const QHostAddress &address, quint16 port)
+{
+    m_socket.bind(address, port);
+}
 
 QList<UdpReceiver::Datagram> UdpReceiver::receive(int count, int timeoutMs)
 {

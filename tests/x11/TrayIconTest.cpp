@@ -1,8 +1,8 @@
 // The tray adapter with a real tray host: icons appear, change, go, and report their presses.
 #include "XSession.h"
-#include "common/QzCmn14.h"
-#include "common/TrayParts.h"
-#include "common/platform/linux/LinuxTray.h"
+#include "platform/QzCmn14.h"
+#include "platform/TrayParts.h"
+#include "platform/linux/LinuxTray.h"
 
 #include <gtest/gtest.h>
 

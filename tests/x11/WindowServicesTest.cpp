@@ -1,7 +1,7 @@
 // Finding, closing, raising and pinning windows over X11: other programs' windows are made on a
 // connection of the test's own, as another program would make them.
 #include "XSession.h"
-#include "common/QzCmn14.h"
+#include "platform/QzCmn14.h"
 
 #include <gtest/gtest.h>
 

@@ -189,7 +189,6 @@ private:
     XErrorHandler m_previous = nullptr;
 };
 
-
 } // namespace
 
 std::string titleOf(Display *d, Window w)

@@ -1,14 +1,11 @@
 #include "ui/main/AboutF.h"
 
-#include "app/Forms.h"
 #include "core/Text.h"
-#include "ui/main/Looks.h"
+#include "ui/Looks.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 
 namespace orvane {
 
@@ -21,7 +18,7 @@ QLabel *centredLabel(QWidget *parent, const char *name, int left, int top, int w
 {
     auto *l = new QLabel(parent);
     l->setObjectName(QLatin1String(name));
-    l->setGeometry(twips(left), twips(top), twips(width), twips(height));
+    l->setGeometry(twips(left, top, width, height));
     l->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     return l;
 }
@@ -53,14 +50,14 @@ AboutF::AboutF(QWidget *parent)
 
     m_cmdOK = new QPushButton(QStringLiteral("OK"), this);
     m_cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    m_cmdOK->setGeometry(twips(1200), twips(2040), twips(1380), twips(345));
+    m_cmdOK->setGeometry(twips(1200, 2040, 1380, 345));
     m_cmdOK->setDefault(true);
     connect(m_cmdOK, &QPushButton::clicked, this, &AboutF::cmdOK_Click);
 
     // The picture sized to its 32-pixel icon with a sunken border of two pixels.
     m_picIcon = new QLabel(this);
     m_picIcon->setObjectName(QStringLiteral("picIcon"));
-    m_picIcon->setGeometry(twips(480), twips(480), twips(540), twips(540));
+    m_picIcon->setGeometry(twips(480, 480, 540, 540));
     m_picIcon->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_picIcon->setLineWidth(2);
     m_picIcon->setAlignment(Qt::AlignCenter);
@@ -84,24 +81,12 @@ void AboutF::Form_Load()
 {
     m_Ver_lvl->setText(QStringLiteral("Version ") + m_common.AppVersion);
     m_Info_lvl->setText(MakerLines);
-    // Centred by its outer size, as far as the window system tells it before the box is shown.
-    winId();
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect whole = screen->geometry();
-        const QSize outer = frameGeometry().size();
-        move(whole.left() + qRound(whole.width() / 2.0 - outer.width() / 2.0),
-             whole.top() + qRound(whole.height() / 2.0 - outer.height() / 2.0));
-    }
+    centreOnScreen(this);
 }
 
 void AboutF::cmdOK_Click()
 {
-    if (forms().loadedAboutF() == this) {
-        forms().unloadAboutF();
-    } else {
-        hide();
-        deleteLater();
-    }
+    emit unloadRequested();
 }
 
 void AboutF::reject()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/QzCmn14.h"
+#include "platform/QzCmn14.h"
 
 #include <QDialog>
 
@@ -23,6 +23,9 @@ public:
     static const QString MakerLines;
 
     void reject() override;
+
+signals:
+    void unloadRequested();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

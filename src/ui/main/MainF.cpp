@@ -1,17 +1,13 @@
 #include "ui/main/MainF.h"
 
-#include "app/Forms.h"
-#include "app/SettingsModule.h"
-#include "common/TrayParts.h"
+#include "core/SettingsStore.h"
 #include "core/Text.h"
 #include "core/WakeSchedule.h"
-#include "ui/main/AboutF.h"
-#include "ui/main/Looks.h"
+#include "platform/TrayParts.h"
+#include "ui/Looks.h"
 #include "ui/main/TrayDispatch.h"
-#include "ui/settings/Settings.h"
-
-#include "wake/PcStart.h"
-#include "wake/TimedWake.h"
+#include "ui/wake/PcStart.h"
+#include "ui/wake/TimedWake.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,7 +18,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
 
 namespace orvane {
@@ -38,7 +33,7 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, int left, 
 {
     auto *l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
-    l->setGeometry(twips(left), twips(top), twips(width), twips(height));
+    l->setGeometry(twips(left, top, width, height));
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return l;
 }
@@ -47,7 +42,7 @@ QPushButton *button(QWidget *parent, const QString &name, const QString &text, i
 {
     auto *b = new QPushButton(text, parent);
     b->setObjectName(name);
-    b->setGeometry(twips(left), twips(top), twips(width), twips(height));
+    b->setGeometry(twips(left, top, width, height));
     b->setAutoDefault(false);
     b->setDefault(false);
     return b;
@@ -87,7 +82,7 @@ void MainF::buildControls()
 {
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("client"));
-    m_client->setGeometry(0, 0, twips(ClientWidth), twips(ClientHeight));
+    m_client->setGeometry(twips(0, 0, ClientWidth, ClientHeight));
     QWidget *c = m_client;
 
     m_Label1 = label(c, "Label1", QStringLiteral("現在の時刻"), 240, 120, 975, 195);
@@ -180,32 +175,17 @@ void MainF::Form_Load()
     m_timedWake = new TimedWake(m_common, this);
     connect(m_timedWake, &TimedWake::timeShown, m_time_lvl, &QLabel::setText);
     m_timedWake->start();
-    LoadSettings();
-    centreOnScreen();
+    settingsStore().LoadSettings();
+    centreOnScreen(this);
     const bool inTray = m_common.TrayAddIcon(hWnd(), iconHandle(windowIcon()), TrayTip);
     hide();
     // Without a tray host nobody could reach a hidden window: show it, with the menus on a menu bar.
     // An icon that waits for a tray shows up there as soon as one appears.
     if (!inTray) {
         showMenuBar();
-        centreOnScreen(); // taller by the bar now
+        centreOnScreen(this); // taller by the bar now
         MainDisp_Click();
     }
-}
-
-void MainF::centreOnScreen()
-{
-    QScreen *screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    // The whole screen, not its work area; the window's outer size as far as it is known before the
-    // window manager has framed it.
-    winId();
-    const QRect whole = screen->geometry();
-    const QSize outer = frameGeometry().size();
-    const double top = whole.height() / 2.0 - outer.height() / 2.0;
-    const double left = whole.width() / 2.0 - outer.width() / 2.0;
-    move(whole.left() + qRound(left), whole.top() + qRound(top));
 }
 
 void MainF::showMenuBar()
@@ -272,7 +252,7 @@ void MainF::Close_bt_Click()
 
 void MainF::CloseF_Click()
 {
-    UnloadAllForms();
+    emit exitRequested();
 }
 
 void MainF::QuitApli_Click()
@@ -282,10 +262,7 @@ void MainF::QuitApli_Click()
 
 void MainF::Settings_bt_Click()
 {
-    Settings *settings = forms().settings();
-    settings->show();
-    settings->raise();
-    settings->activateWindow();
+    emit settingsRequested();
 }
 
 void MainF::Setting_Click()
@@ -295,10 +272,7 @@ void MainF::Setting_Click()
 
 void MainF::About_Click()
 {
-    AboutF *about = forms().aboutF();
-    about->show();
-    about->raise();
-    about->activateWindow();
+    emit aboutRequested();
 }
 
 void MainF::PC_start_Click(qint16 Index)

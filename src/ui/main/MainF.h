@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/QzCmn14.h"
 #include "core/FixedField.h"
+#include "platform/QzCmn14.h"
 
 #include <QWidget>
 
@@ -62,6 +62,13 @@ public:
     // Tray notifications arrive as a mouse move to the point whose x in pixels is the event code.
     void Form_MouseMove(int Button, int Shift, float X, float Y);
 
+signals:
+    // The commands that reach beyond this window: show the settings dialog or the about box (loading
+    // it first, bringing it forward when it is open), unload every window.
+    void settingsRequested();
+    void aboutRequested();
+    void exitRequested();
+
 protected:
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -70,7 +77,6 @@ protected:
 private:
     void buildControls();
     void buildMenus();
-    void centreOnScreen();
     void showMenuBar();
     void popUpAtPointer(QMenu *menu);
     void openHelpAt(int context);

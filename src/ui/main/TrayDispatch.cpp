@@ -1,6 +1,6 @@
 #include "ui/main/TrayDispatch.h"
 
-#include "common/QzCmn14.h"
+#include "platform/QzCmn14.h"
 
 #include <array>
 #include <cmath>

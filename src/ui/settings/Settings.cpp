@@ -1,23 +1,18 @@
 #include "ui/settings/Settings.h"
 
-#include "app/Forms.h"
-#include "app/SettingsModule.h"
-#include "ui/main/Looks.h"
+#include "core/SettingsStore.h"
+#include "ui/Looks.h"
 #include "ui/main/MainF.h"
-#include "ui/settings/SettingsIcon.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
 #include <QWindow>
 
@@ -29,12 +24,6 @@ constexpr int PcCount = 5;
 constexpr int MacPerPc = 6;
 // The key code the key handlers act on (Enter, from the main keyboard or the keypad).
 constexpr int vbKeyReturn = 13;
-
-// Layout is kept in twips, 15 to a pixel.
-constexpr QRect twips(int left, int top, int width, int height)
-{
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
 
 constexpr int rowTop(int n)
 {
@@ -106,11 +95,8 @@ Settings::Settings(QWidget *parent) : QWidget(parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("設定"));
-    QIcon icon;
-    icon.addPixmap(QPixmap(settingsIcon32));
-    icon.addPixmap(QPixmap(settingsIcon16));
-    setWindowIcon(icon);
-    setFixedSize(7860 / 15, 3165 / 15);
+    setWindowIcon(settingsIcon());
+    setFixedSize(twips(7860), twips(3165));
     // The windows' font one pixel smaller: at 12 pixels the timer heading runs past the dialog's edge
     // and the host heading's second line past its label.
     setFont(uiFont(11, false));
@@ -194,7 +180,7 @@ void Settings::Form_Load()
         send_qty_cmb->addItem(QString::number(count));
     // Adding to an empty list selects its first item; no item is chosen by loading.
     send_qty_cmb->setCurrentIndex(-1);
-    LoadSettings();
+    settingsStore().LoadSettings();
 }
 
 void Settings::showSettings(const SettingsGrid &table)
@@ -225,7 +211,8 @@ void Settings::showSettings(const SettingsGrid &table)
 
 void Settings::update_bt_Click()
 {
-    SettingsGrid &edit = SettingsEditTable;
+    SettingsStore &store = settingsStore();
+    SettingsGrid &edit = store.SettingsEditTable;
     edit.set(0, 0, port_txt->text());
     edit.set(0, 1, send_qty_cmb->currentText());
     for (int c = 2; c <= 9; ++c)
@@ -242,14 +229,14 @@ void Settings::update_bt_Click()
         edit.set(n, 8, QLatin1String(state == Qt::Checked ? "1" : state == Qt::PartiallyChecked ? "2" : "0"));
         edit.set(n, 9, time_txt[k]->text());
     }
-    if (!SaveSettings()) {
+    if (!store.SaveSettings()) {
         const QPointer<Settings> self(this);
         m_common.Msg_Box(m_common.KindErr, QStringLiteral("ファイル書込に失敗しました！"));
         // The box runs events of its own: the program may have been ended meanwhile, and this dialog with it.
         if (!self)
             return;
     }
-    LoadSettings();
+    store.LoadSettings();
     unload();
 }
 
@@ -260,12 +247,7 @@ void Settings::cancel_bt_Click()
 
 void Settings::unload()
 {
-    if (forms().loadedSettings() == this) {
-        forms().unloadSettings();
-    } else {
-        hide();
-        deleteLater();
-    }
+    emit unloadRequested();
 }
 
 bool Settings::eventFilter(QObject *watched, QEvent *event)
@@ -355,13 +337,7 @@ void Settings::showEvent(QShowEvent *event)
         return;
     if (!m_placed) {
         m_placed = true;
-        // Centred on the whole screen, the frame included.
-        if (QScreen *s = screen()) {
-            const QRect area = s->geometry();
-            const QSize outer = frameGeometry().size();
-            move(area.x() + qRound(area.width() / 2.0 - outer.width() / 2.0),
-                 area.y() + qRound(area.height() / 2.0 - outer.height() / 2.0));
-        }
+        centreOnScreen(this);
     }
     port_txt->setFocus(Qt::OtherFocusReason);
 }

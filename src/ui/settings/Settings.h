@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/QzCmn14.h"
 #include "core/FixedField.h"
+#include "platform/QzCmn14.h"
 
 #include <QList>
 #include <QWidget>
@@ -27,6 +27,10 @@ public:
 
     void update_bt_Click();
     void cancel_bt_Click();
+
+signals:
+    // Update and cancel close the dialog for good.
+    void unloadRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

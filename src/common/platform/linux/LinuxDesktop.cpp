@@ -1,8 +1,0 @@
-#include "common/platform/linux/LinuxDesktop.h"
-
-namespace orvane {
-
-LinuxDesktop::LinuxDesktop() = default;
-LinuxDesktop::~LinuxDesktop() = default;
-
-} // namespace orvane

@@ -1,0 +1,24 @@
+#include "core/SettingsStore.h"
+
+#include "core/SettingsFile.h"
+
+namespace orvane {
+
+SettingsStore &settingsStore()
+{
+    static SettingsStore store;
+    return store;
+}
+
+bool SettingsStore::SaveSettings()
+{
+    return writeSettingsFile(QString::fromLatin1(SettingsFileName), SettingsEditTable);
+}
+
+void SettingsStore::LoadSettings()
+{
+    readSettingsFile(QString::fromLatin1(SettingsFileName), SettingsTable);
+    emit loaded();
+}
+
+} // namespace orvane

@@ -1,0 +1,159 @@
+#include "platform/QzCmn14.h"
+
+#include "core/Cp932.h"
+#include "core/ProfileFile.h"
+#include "core/SafeFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace orvane {
+
+namespace {
+
+// The profile reader's buffer: at most 254 bytes of value.
+constexpr int ProfileBufferBytes = 255;
+// The folder buffer offers 99 characters; a longer path doesn't fit.
+constexpr int FolderBufferChars = 99;
+
+// The runtime's "invalid procedure call or argument".
+constexpr qint32 InvalidArgumentError = 5;
+const char InvalidArgumentText[] = "プロシージャの呼び出し、または引数が不正です。";
+
+QString withoutTrailingBlanks(QString text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    text.truncate(end);
+    return text;
+}
+
+QString folderResult(const QString &folder)
+{
+    if (toCp932(folder).size() >= FolderBufferChars) {
+        raisePendingError(InvalidArgumentError, QString::fromUtf8(InvalidArgumentText));
+        return QString();
+    }
+    return folder;
+}
+
+// Copies through a temporary file beside the target, so a failed copy leaves the old target whole.
+bool copyFile(const QString &from, const QString &to)
+{
+    const QFileInfo source(from);
+    const QFileInfo target(to);
+    if (!source.isFile())
+        return false;
+    if (target.exists() || target.isSymLink()) {
+        if (!target.isFile())
+            return false;
+        // Copying a file onto itself would empty it.
+        if (source.canonicalFilePath() == target.canonicalFilePath())
+            return false;
+        if (!replaceRefusal(to).isEmpty())
+            return false;
+    }
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    QSaveFile out(to);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray chunk;
+    while (!(chunk = in.read(1 << 16)).isEmpty()) {
+        if (out.write(chunk) != chunk.size()) {
+            out.cancelWriting();
+            return false;
+        }
+    }
+    if (in.error() != QFileDevice::NoError) {
+        out.cancelWriting();
+        return false;
+    }
+    if (!out.commit())
+        return false;
+    // The copy keeps the source's permissions and modification time, as the platform's copy did.
+    QFile copied(to);
+    if (copied.open(QIODevice::ReadWrite)) {
+        copied.setFileTime(source.lastModified(), QFileDevice::FileModificationTime);
+        copied.close();
+    }
+    copied.setPermissions(source.permissions());
+    return true;
+}
+
+} // namespace
+
+bool QzCmn14::IniWrite(const QString &sectionName, const QString &keyName, const QString &keyStr,
+                       const QString &fileName)
+{
+    return writeProfileString(fileName, sectionName, keyName, keyStr);
+}
+
+QString QzCmn14::IniRead(const QString &sectionName, const QString &keyName, const QString &fileName)
+{
+    const QString value = readProfileString(fileName, sectionName, keyName, ProfileBufferBytes);
+    if (value.isEmpty())
+        return QStringLiteral("error");
+    return withoutTrailingBlanks(value);
+}
+
+bool QzCmn14::Shell_Excute(qint32 hWnd, const QString &fileName)
+{
+    if (desktop().shellOpen(hWnd, fileName))
+        return true;
+    Msg_Box(KindErr, fileName + QString::fromUtf8("が見つからないか、拡張子に") + QLatin1Char('\r') +
+                         QString::fromUtf8("関連付けられたアプリケーションが有りません！"));
+    return false;
+}
+
+qint32 QzCmn14::FileCopy(const QString &OldFile, const QString &NewFile)
+{
+    return copyFile(OldFile, NewFile) ? 1 : 0;
+}
+
+bool QzCmn14::Search_path(const QString &FPath)
+{
+    // "/" separates folders here; a backslash is an ordinary character of a Linux file name.
+    if (FPath.size() == 3) {
+        // A name (or pattern) in the current folder, or a folder's listing ("ab/"); errors mean false.
+        const qsizetype slash = FPath.lastIndexOf(QLatin1Char('/'));
+        const QString folder = slash < 0 ? QStringLiteral(".") : (slash == 0 ? QStringLiteral("/") : FPath.left(slash));
+        const QString name = FPath.mid(slash + 1);
+        if (name.isEmpty())
+            return QFileInfo(folder).isDir();
+        if (name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?')))
+            return !QDir(folder).entryList({name}, QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty();
+        const QFileInfo entry(QDir(folder).filePath(name));
+        return entry.exists();
+    }
+    const qsizetype slash = FPath.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0) {
+        // No handler may throw across the event loop: the caller's Err_Msg finds it pending.
+        raisePendingError(InvalidArgumentError, QString::fromUtf8(InvalidArgumentText));
+        return false;
+    }
+    const QString folder = slash == 0 ? QStringLiteral("/") : FPath.left(slash);
+    const QString name = FPath.mid(slash + 1);
+    // The search looks for base + extension in that one folder: the name as given.
+    if (name.isEmpty() || !QFileInfo(folder).isDir())
+        return false;
+    return QFileInfo(QDir(folder).filePath(name)).exists();
+}
+
+// The system's installation prefix stands for the Windows folder.
+QString QzCmn14::WinDir()
+{
+    return folderResult(QStringLiteral("/usr"));
+}
+
+// The system's shared libraries stand for the system folder.
+QString QzCmn14::SysDir()
+{
+    return folderResult(QStringLiteral("/usr/lib"));
+}
+
+} // namespace orvane

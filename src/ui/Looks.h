@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QFont>
+#include <QIcon>
+#include <QRect>
+
+class QWidget;
+
+namespace orvane {
+
+// The windows' font: a Japanese proportional Gothic at 12 pixels, the size of the classic dialog font,
+// with which every caption fits the windows' fixed geometry (15 twips to the pixel).
+QFont uiFont();
+// The same families at another pixel size and weight.
+QFont uiFont(int pixelSize, bool bold);
+
+// The program's icon (16, 32 and 48 pixels): a small computer showing the power mark.
+QIcon programIcon();
+// The about box's and the settings dialog's own window icons.
+QIcon aboutIcon();
+QIcon settingsIcon();
+
+// Twips to pixels, 15 to one, to the nearest pixel.
+constexpr int twips(int value)
+{
+    return (value + 7) / 15;
+}
+
+// A control's place given in twips: left, top, width, height.
+constexpr QRect twips(int left, int top, int width, int height)
+{
+    return QRect(twips(left), twips(top), twips(width), twips(height));
+}
+
+// Places a window at the centre of its whole screen (not the work area) by its outer size, as far
+// as the window system knows it before the window is shown.
+void centreOnScreen(QWidget *window);
+
+} // namespace orvane

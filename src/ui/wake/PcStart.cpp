@@ -1,0 +1,38 @@
+#include "ui/wake/PcStart.h"
+
+#include "core/MagicPacket.h"
+#include "core/SettingsStore.h"
+#include "core/WakeSender.h"
+#include "core/WakeTable.h"
+#include "platform/QzCmn14.h"
+
+namespace orvane {
+
+QByteArray MagicPacket(MagicPacketBytes, '\0');
+QString StartedPcName;
+
+WakeEvents &wakeEvents()
+{
+    static WakeEvents events;
+    return events;
+}
+
+void PC_start_Click(QzCmn14 &common, qint16 Index)
+{
+    if (Index < FirstPc || Index > LastPc)
+        return;
+    const SettingsGrid &table = settingsStore().SettingsTable;
+    std::string packet;
+    const WakeResult result = wake(wakeSettingsOf(table, Index), &packet);
+    if (!packet.empty())
+        MagicPacket = QByteArray::fromStdString(packet);
+    if (!result.ok) {
+        common.Msg_Box(common.KindErr, wakeText(result.error));
+        return;
+    }
+    common.PlayWaveSound(common.MB_Info.toString());
+    StartedPcName = table.value(Index, 0);
+    emit wakeEvents().started(Index);
+}
+
+} // namespace orvane
