@@ -1,9 +1,10 @@
-// The common services' texts: number and hexadecimal conversions, and the time text.
+// The common services' texts: number and hexadecimal conversions, the time text, the system version.
 
 #include "core/Conversions.h"
+#include "core/OsDescription.h"
 #include "core/TimeText.h"
 
-#include <QStringList>
+#include <QSysInfo>
 #include <QVariant>
 
 #include <gtest/gtest.h>
@@ -18,12 +19,6 @@ template <typename T> QString shown(const Converted<T> &c)
     return QVariant::fromValue(c.value).toString() + (c.ok() ? "" : "|" + c.report);
 }
 
-// What a conversion shows for each argument, separated by blanks.
-template <typename F, typename... A> QString each(F convert, A... arguments)
-{
-    return QStringList{shown(convert(arguments))...}.join(' ');
-}
-
 QString failed(const char *result, const char *function, const char *value, const char *message = "数値が異常です！")
 {
     return QString(result) + "|" + message + "\r\n" + function + "\r\nValue = " + value;
@@ -33,13 +28,15 @@ QString failed(const char *result, const char *function, const char *value, cons
 
 TEST(Conversions, ResultsOrReports)
 {
-    EXPECT_EQ(each(longTo16bit, 5, 65535), "0000000000000101 1111111111111111");
+    EXPECT_EQ(shown(longTo16bit(5)) + ' ' + shown(longTo16bit(65535)), "0000000000000101 1111111111111111");
     EXPECT_EQ(longToHex(255) + ' ' + longToHex(70000) + ' ' + longToHex(-1), "00FF 11170 FFFFFFFF");
     EXPECT_EQ(intToHex(5) + ' ' + intToHex(-32768), "0005 8000");
     // Hexadecimal texts are read at the result's width; leading zeros don't widen them, blanks around
     // the digits are accepted.
-    EXPECT_EQ(each(hexToInt, "FFFF", "0000000000FF", "  1A "), "-1 255 26");
-    EXPECT_EQ(each(hexToLong, "FFFF", "FFFFFFFF", "80000000"), "65535 -1 -2147483648");
+    EXPECT_EQ(shown(hexToInt("FFFF")) + ' ' + shown(hexToInt("0000000000FF")) + ' ' + shown(hexToInt("  1A ")),
+              "-1 255 26");
+    EXPECT_EQ(shown(hexToLong("FFFF")) + ' ' + shown(hexToLong("FFFFFFFF")) + ' ' + shown(hexToLong("80000000")),
+              "65535 -1 -2147483648");
     const char *badData = "変換するデータが異常です！";
     EXPECT_EQ(shown(longTo16bit(65536)), failed("", "LongTo16bit", " 65536", badData));
     EXPECT_EQ(shown(longTo16bit(-1)), failed("", "LongTo16bit", "-1", badData));
@@ -68,4 +65,12 @@ TEST(TimeText, TwoDigitsEachAndRoundingHalfwayToEven)
                                                  {101.5, 102}, {0.5, 0},     {86399.5, 86400}};
     for (const auto &[seconds, whole] : rounded)
         EXPECT_EQ(roundHalfEven(seconds), whole) << seconds;
+}
+
+// This system is the kernel's version on a platform number of no Windows family, so no family's name.
+TEST(OsDescription, ThisLinuxSystem)
+{
+    const QStringList kernel = QSysInfo::kernelVersion().split('.');
+    const OsDescription d = describeThisSystem();
+    EXPECT_EQ(d.verName + d.platformName + d.verId + d.platformId, ' ' + kernel[0] + ". " + kernel[1] + " 4");
 }

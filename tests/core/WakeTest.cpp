@@ -12,18 +12,11 @@ using namespace orvane::test;
 
 namespace {
 
-const QByteArray Mac = QByteArray::fromHex("001122334455");
-
 // PC3 with port, count, the fourth MAC field and host as given, the rest valid.
 WakeSettings pc3(const std::string &port = "9", const std::string &count = "3", const std::string &mac4 = "33",
                  const std::string &host = "127.0.0.1")
 {
     return {3, "書斎", host, {"00", "11", "22", mac4, "44", "55"}, port, count};
-}
-
-std::string refusal(const WakeSettings &s)
-{
-    return checkWake(s).error;
 }
 
 } // namespace
@@ -47,28 +40,28 @@ TEST(WakeRequest, AcceptedValues)
 
 TEST(WakeRequest, RefusalsNameThePcTheValueAndTheRule)
 {
-    EXPECT_EQ(refusal(pc3("9", "3", "", "")), "Host or IPアドレスが設定されていません！");
+    EXPECT_EQ(checkWake(pc3("9", "3", "", "")).error, "Host or IPアドレスが設定されていません！");
     for (size_t i = 0; i < 6; ++i) {
         WakeSettings s = pc3();
         s.mac[i].clear();
-        EXPECT_EQ(refusal(s), "MACアドレスが正しく設定されていません！") << i;
+        EXPECT_EQ(checkWake(s).error, "MACアドレスが正しく設定されていません！") << i;
     }
     const std::string portRule = "\r\nポート番号は 1 から 65534 までの数字で設定してください。";
-    EXPECT_EQ(refusal(pc3("")), "PC3「書斎」のポート番号が設定されていません！" + portRule);
+    EXPECT_EQ(checkWake(pc3("")).error, "PC3「書斎」のポート番号が設定されていません！" + portRule);
     for (const std::string port : {"0", "65535", "99999999999999999999", "9a", "+9", " 9", "-9", "９"})
-        EXPECT_EQ(refusal(pc3(port)), "PC3「書斎」のポート番号「" + port + "」が正しくありません！" + portRule);
+        EXPECT_EQ(checkWake(pc3(port)).error, "PC3「書斎」のポート番号「" + port + "」が正しくありません！" + portRule);
     const std::string countRule = "\r\n送信回数は 32767 以下の整数で設定してください。";
-    EXPECT_EQ(refusal(pc3("9", "")), "PC3「書斎」のマジックパケット送信回数が設定されていません！" + countRule);
+    EXPECT_EQ(checkWake(pc3("9", "")).error, "PC3「書斎」のマジックパケット送信回数が設定されていません！" + countRule);
     for (const std::string count : {"32768", "three", "1.5", "3 ", "-", "--1", "1e3"})
-        EXPECT_EQ(refusal(pc3("9", count)),
+        EXPECT_EQ(checkWake(pc3("9", count)).error,
                   "PC3「書斎」のマジックパケット送信回数「" + count + "」が正しくありません！" + countRule);
     const std::string macRule = "\r\nMACアドレスは 1 桁か 2 桁の16進数（0～9、A～F）で設定してください。";
     for (const std::string mac : {"G0", "123", "0x", "-1", " A", "Ａ"})
-        EXPECT_EQ(refusal(pc3("9", "3", mac)),
+        EXPECT_EQ(checkWake(pc3("9", "3", mac)).error,
                   "PC3「書斎」のMACアドレス 4 番目の値「" + mac + "」が正しくありません！" + macRule);
     // The first failing check is the one reported: port, then count, then MAC digits.
-    EXPECT_NE(refusal(pc3("0", "x", "zz")).find("ポート番号"), std::string::npos);
-    EXPECT_NE(refusal(pc3("9", "x", "zz")).find("送信回数"), std::string::npos);
+    EXPECT_NE(checkWake(pc3("0", "x", "zz")).error.find("ポート番号"), std::string::npos);
+    EXPECT_NE(checkWake(pc3("9", "x", "zz")).error.find("送信回数"), std::string::npos);
     EXPECT_EQ(wakeSubject({3, {}, {}, {}, {}, {}}), "PC3");
     EXPECT_EQ(wakeSubject({}), "指定したPC");
 }
@@ -90,7 +83,7 @@ TEST(WakeSender, DatagramsReachLoopbackFromPortPlusOneOrTheHostIsReported)
     const auto got = target.rx().receive(6, QuietMs);
     EXPECT_EQ(got.size() + v6.receive(1, QuietMs).size(), 5);
     for (const auto &d : got) {
-        EXPECT_EQ(d.data, expectedPacket(Mac));
+        EXPECT_EQ(d.data, expectedPacket(QByteArray::fromHex("001122334455")));
         EXPECT_TRUE(d.destinationPort == target.port() && d.senderPort == target.port() + 1);
     }
     // The reason that follows depends on the name server where the tests run.
