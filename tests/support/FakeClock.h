@@ -2,34 +2,28 @@
 
 #include "core/Clock.h"
 
+#include <cmath>
+
 namespace orvane::test {
 
 // A clock that stands still until a test moves it; installed while the object lives.
 class FakeClock : public Clock {
 public:
-    explicit FakeClock(double secondsSinceMidnight = 0) : m_seconds(secondsSinceMidnight), m_previous(&clock())
-    {
-        setClock(this);
-    }
-    ~FakeClock() override { setClock(m_previous); }
-
+    explicit FakeClock(double secondsSinceMidnight = 0) : m_seconds(secondsSinceMidnight) { setClock(this); }
+    ~FakeClock() override { setClock(nullptr); } // back to the system's
     double secondsSinceMidnight() const override { return m_seconds; }
     qint64 monotonicMs() const override { return m_monotonicMs; }
-
     void set(double secondsSinceMidnight) { m_seconds = secondsSinceMidnight; }
     // Moves both clocks forward; the time of day wraps at midnight.
     void advance(double seconds)
     {
-        m_seconds += seconds;
-        while (m_seconds >= 86400.0)
-            m_seconds -= 86400.0;
+        m_seconds = std::fmod(m_seconds + seconds, 86400.0);
         m_monotonicMs += static_cast<qint64>(seconds * 1000.0);
     }
 
 private:
     double m_seconds;
     qint64 m_monotonicMs = 0;
-    Clock *m_previous;
 };
 
 } // namespace orvane::test

@@ -2,28 +2,19 @@
 
 #include "core/FixedField.h"
 
-#include <QByteArray>
 #include <QStringList>
-
-#include <initializer_list>
-#include <tuple>
-#include <utility>
 
 namespace orvane::test {
 
 // Record number (1-based) of field (row, column) in "System.ini".
-constexpr int rec(int row, int column)
-{
-    return 10 * row + column + 1;
-}
+inline constexpr auto rec = [](int row, int column) { return 10 * row + column + 1; };
 
 // A table whose fields are all blank, as loading an empty file leaves it, with the cells given.
 inline SettingsGrid grid(std::initializer_list<std::tuple<int, int, QString>> cells = {})
 {
     SettingsGrid g;
-    for (int r = 0; r < SettingsRows; ++r)
-        for (int c = 0; c < SettingsColumns; ++c)
-            g.set(r, c, QString());
+    for (int k = 0; k < RecordCount; ++k)
+        g.set(k / 10, k % 10, QString());
     for (const auto &[r, c, text] : cells)
         g.set(r, c, text);
     return g;
@@ -35,12 +26,9 @@ inline const QStringList ServerMac{"00", "11", "22", "33", "44", "55"};
 inline void setPc(SettingsGrid &g, int n, const QString &name, const QString &host, const QStringList &mac = {},
                   const QString &flag = {}, const QString &time = {})
 {
-    g.set(n, 0, name);
-    g.set(n, 1, host);
-    for (int j = 0; j < 6; ++j)
-        g.set(n, 2 + j, mac.value(j));
-    g.set(n, 8, flag);
-    g.set(n, 9, time);
+    const QStringList row = QStringList{name, host} + (mac + QStringList(6)).mid(0, 6) + QStringList{flag, time};
+    for (int c = 0; c < 10; ++c)
+        g.set(n, c, row[c]);
 }
 
 // The 1,200-byte record area built from the record rules, never by our writer: the text of record k

@@ -1,17 +1,42 @@
 #pragma once
 
-#include "support/UdpReceiver.h"
-
-#include <QByteArray>
-#include <QHostAddress>
+#include <QDeadlineTimer>
+#include <QNetworkDatagram>
+#include <QUdpSocket>
 
 #include <memory>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace orvane::test {
+
+// Receives real datagrams on a loopback address and port (0 picks a free one).
+class UdpReceiver {
+public:
+    struct Datagram {
+        QByteArray data;
+        QHostAddress sender;
+        quint16 senderPort, destinationPort;
+    };
+
+    explicit UdpReceiver(const QHostAddress &address, quint16 port = 0) { m_socket.bind(address, port); }
+    bool isBound() const { return m_socket.state() == QAbstractSocket::BoundState; }
+    quint16 port() const { return m_socket.localPort(); }
+
+    // Waits up to timeoutMs until `count` datagrams have arrived in all; returns all received so far.
+    QList<Datagram> receive(int count, int timeoutMs = 2000)
+    {
+        const QDeadlineTimer deadline(timeoutMs);
+        while (m_received.size() < count &&
+               (m_socket.hasPendingDatagrams() || m_socket.waitForReadyRead(int(deadline.remainingTime())))) {
+            const QNetworkDatagram d = m_socket.receiveDatagram();
+            m_received.append({d.data(), d.senderAddress(), quint16(d.senderPort()), quint16(d.destinationPort())});
+        }
+        return m_received;
+    }
+
+private:
+    QUdpSocket m_socket;
+    QList<Datagram> m_received;
+};
 
 // A receiver on a loopback address at a free port whose port + 1 is free as well, so that a wake
 // sent to it can bind its local port.
@@ -19,59 +44,26 @@ class LoopbackTarget {
 public:
     explicit LoopbackTarget(const QHostAddress &address = QHostAddress::LocalHost)
     {
-        for (int attempt = 0; attempt < 50; ++attempt) {
-            auto rx = std::make_unique<UdpReceiver>(address, 0);
-            if (!rx->isBound())
-                return;
-            const quint16 p = rx->port();
-            if (p < 65534 && localPortFree(address.protocol() == QAbstractSocket::IPv6Protocol, p + 1)) {
+        for (int attempt = 0; attempt < 50 && !m_rx; ++attempt) {
+            auto rx = std::make_unique<UdpReceiver>(address);
+            // Bound as a wake binds it, unshared; on both families, which covers either.
+            QUdpSocket local;
+            if (rx->isBound() && local.bind(rx->port() + 1, QAbstractSocket::DontShareAddress))
                 m_rx = std::move(rx);
-                m_port = p;
-                return;
-            }
         }
     }
     bool ok() const { return m_rx != nullptr; }
-    quint16 port() const { return m_port; }
+    quint16 port() const { return m_rx->port(); }
     UdpReceiver &rx() { return *m_rx; }
-
-    static bool localPortFree(bool v6, quint16 port)
-    {
-        const int fd = ::socket(v6 ? AF_INET6 : AF_INET, SOCK_DGRAM, 0);
-        if (fd < 0)
-            return false;
-        int rc;
-        if (v6) {
-            const int on = 1;
-            ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof on);
-            sockaddr_in6 a{};
-            a.sin6_family = AF_INET6;
-            a.sin6_addr = in6addr_any;
-            a.sin6_port = htons(port);
-            rc = ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
-        } else {
-            sockaddr_in a{};
-            a.sin_family = AF_INET;
-            a.sin_addr.s_addr = htonl(INADDR_ANY);
-            a.sin_port = htons(port);
-            rc = ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
-        }
-        ::close(fd);
-        return rc == 0;
-    }
 
 private:
     std::unique_ptr<UdpReceiver> m_rx;
-    quint16 m_port = 0;
 };
 
 // The packet for a MAC address, built from the rule: six 0xFF, then the address sixteen times.
 inline QByteArray expectedPacket(const QByteArray &mac)
 {
-    QByteArray p(6, '\xFF');
-    for (int i = 0; i < 16; ++i)
-        p += mac;
-    return p;
+    return QByteArray(6, '\xFF') + mac.repeated(16);
 }
 
 // How long to listen when nothing should arrive: loopback delivers within microseconds.
