@@ -3,89 +3,83 @@
 #include "platform/Desktop.h"
 
 #include <QList>
-#include <QString>
+#include <QStringList>
 
-#include <deque>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <tuple>
+#include <utility>
+
+// Readable failures: QString as text.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace orvane::test {
 
-// A desktop that records every request and answers from a script. Installing it (constructor)
-// makes it the program's desktop until it is destroyed.
+// A desktop that records what the program asks of it and answers from a script; it is the program's
+// desktop while it lives. Boxes answer OK (1) unless scripted; duringBox runs while the next box is
+// up, as events do under a real modal box.
 class FakeDesktop : public Desktop {
 public:
-    struct Box {
-        QString text;
-        QString title;
-        int style;
-        QString helpFile = {};
-        qint32 helpContext = 0;
-    };
-    struct TrayCall {
-        int message;
-        TrayRecord record;
-    };
+    using Box = std::tuple<QString, QString, int, QString, qint32>; // text, title, style, help file, context
+    using Help = std::tuple<qint32, QString, int, qint32>;          // window, file, command, context
 
-    FakeDesktop();
-    ~FakeDesktop() override;
+    FakeDesktop() : m_previous(&desktop()) { setDesktop(this); }
+    ~FakeDesktop() override { setDesktop(m_previous); }
 
-    // Scripted answers; an empty script answers the box's first button (OK 1, Yes 6, Retry 4).
-    std::deque<int> boxAnswers;
-    bool trayAnswer = true;
+    QList<int> boxAnswers;
+    std::function<void()> duringBox;
     bool trayHost = true;
-    qint32 foundWindow = 0;
     qint32 helpAnswer = 1;
-    bool shellAnswer = true;
-    QString folderAnswer;
-    QString fileAnswer;
-    bool sessionAnswer = true;
 
-    // What was asked.
     QList<Box> boxes;
     QList<int> beeps;
-    QList<QString> sounds;
-    QList<TrayCall> trayCalls;
-    QList<QString> foundTitles;
+    QStringList sounds;
+    QList<std::pair<int, TrayRecord>> trayCalls;
     QList<qint32> foregrounded;
-    QList<QPair<qint32, bool>> topMost;
-    QList<qint32> closed;
-    struct HelpCall {
-        qint32 hWnd;
-        QString file;
-        int command;
-        qint32 data;
-    };
-    QList<HelpCall> helpCalls;
-    QList<QString> opened;
-    QList<QString> folderTitles;
-    QList<FileDialogRequest> fileDialogs;
-    QList<int> sessionEnds;
+    QList<Help> helpCalls;
 
-    int messageBox(const QString &text, const QString &title, int style) override;
-    int messageBoxWithHelp(const QString &text, const QString &title, int style, const QString &helpFile,
-                           qint32 helpContext) override;
-    void messageBeep(int sound) override;
-    void playSound(const QString &name) override;
-    bool notifyIcon(int message, const TrayRecord &record) override;
+    int messageBox(const QString &t, const QString &c, int s) override { return messageBoxWithHelp(t, c, s, {}, 0); }
+    int messageBoxWithHelp(const QString &text, const QString &title, int style, const QString &file,
+                           qint32 context) override
+    {
+        boxes.append({text, title, style, file, context});
+        if (duringBox)
+            std::exchange(duringBox, nullptr)();
+        return boxAnswers.isEmpty() ? 1 : boxAnswers.takeFirst();
+    }
+    void messageBeep(int sound) override { beeps.append(sound); }
+    void playSound(const QString &name) override { sounds.append(name); }
+    bool notifyIcon(int message, const TrayRecord &record) override
+    {
+        return trayCalls.append({message, record}), trayHost;
+    }
     bool trayAvailable() override { return trayHost; }
-    qint32 findWindow(const QString &title) override;
-    bool setForegroundWindow(qint32 hWnd) override;
-    bool setTopMost(qint32 hWnd, bool on) override;
-    bool closeWindow(qint32 hWnd) override;
-    qint32 htmlHelp(qint32 hWnd, const QString &helpFile, int command, qint32 data) override;
-    bool shellOpen(qint32 hWnd, const QString &file) override;
-    QString browseForFolder(qint32 owner, const QString &title) override;
-    QString fileDialog(const FileDialogRequest &request) override;
-    bool exitSession(int flags) override;
+    qint32 findWindow(const QString &) override { return 0; }
+    bool setForegroundWindow(qint32 hWnd) override { return foregrounded.append(hWnd), true; }
+    bool setTopMost(qint32, bool) override { return true; }
+    bool closeWindow(qint32) override { return true; }
+    qint32 htmlHelp(qint32 w, const QString &f, int c, qint32 d) override
+    {
+        return helpCalls.append({w, f, c, d}), helpAnswer;
+    }
+    bool shellOpen(qint32, const QString &) override { return false; }
+    QString browseForFolder(qint32, const QString &) override { return {}; }
+    QString fileDialog(const FileDialogRequest &) override { return {}; }
+    bool exitSession(int) override { return true; }
 
 private:
-    Desktop *m_previous = nullptr;
+    Desktop *m_previous;
 };
 
-} // namespace orvane::test
-
-namespace orvane::test {
-
-// Exactly one box was shown, of the error kind ("Error", critical icon, OK) with the warning beep.
-void expectErrorBox(const FakeDesktop &desk, const QString &text);
+// Exactly one box, of the error kind ("Error", stop icon, OK), with the exclamation beep.
+inline void expectErrorBox(const FakeDesktop &desk, const QString &text)
+{
+    EXPECT_EQ(desk.boxes, QList<FakeDesktop::Box>({{text, QStringLiteral("Error"), 16, QString(), 0}}));
+    EXPECT_EQ(desk.beeps, QList<int>{48});
+}
 
 } // namespace orvane::test

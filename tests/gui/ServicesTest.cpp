@@ -1,0 +1,149 @@
+// The common services' message boxes and conversion reports, and this system's desktop adapters: the
+// message box, its sounds, the help viewer and Qt's own texts.
+#include "app/Main.h"
+#include "platform/QzCmn14.h"
+#include "platform/linux/HelpViewer.h"
+#include "platform/linux/LinuxDesktop.h"
+#include "platform/linux/LinuxSound.h"
+#include "support/FakeDesktop.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QTranslator>
+
+using namespace orvane;
+using namespace orvane::test;
+
+namespace {
+
+TEST(Services, MessageBoxKindsBeepShowAndAnswer)
+{
+    const QString text = QStringLiteral("一行目\r\n二行目");
+    const std::tuple<QString, int, int, QString, int> rows[] = {
+        {"err", 48, 16, "Error", 1}, {"chk", 32, 32, "確認", 1}, {"info", 64, 64, "情報", 1},
+        {"okc", 32, 33, "確認", 2},  {"yn", 32, 36, "確認", 7},  {"ync", 32, 35, "確認", 6},
+        {"rc", 32, 37, "再試行", 4}, {"ERR", 0, 0, "", 0},       {"err ", 0, 0, "", 0}};
+    for (const auto &[kind, beep, style, title, answer] : rows) {
+        FakeDesktop fake;
+        fake.boxAnswers = {answer};
+        EXPECT_EQ(QzCmn14().Msg_Box(kind, text), answer) << kind.toStdString();
+        EXPECT_EQ(fake.beeps, beep ? QList<int>{beep} : QList<int>()) << kind.toStdString();
+        EXPECT_EQ(fake.boxes,
+                  (beep ? QList<FakeDesktop::Box>{{text, title, style, {}, 0}} : QList<FakeDesktop::Box>()));
+    }
+}
+
+TEST(Services, AFailedConversionShowsItsReportWhateverClosesTheBoxAndGivesTheEmptyResult)
+{
+    for (const auto &[call, report] : std::initializer_list<std::pair<std::function<QVariant(QzCmn14 &)>, QString>>{
+             {[](QzCmn14 &c) { return c.LongTo16bit(65536); },
+              "変換するデータが異常です！\r\nLongTo16bit\r\nValue =  65536"},
+             {[](QzCmn14 &c) { return c.LongToInt(70000); }, "数値が異常です！\r\nLongToInt\r\nValue =  70000"},
+             {[](QzCmn14 &c) { return c.HexToInt(*std::make_unique<QString>("xyz")); },
+              "数値が異常です！\r\nHexToInt\r\nValue = \"XYZ\""},
+             {[](QzCmn14 &c) { return c.HexToLong(*std::make_unique<QString>()); },
+              "数値が異常です！\r\nHexToLong\r\nValue = \"\""}}) {
+        FakeDesktop fake;
+        fake.boxAnswers = {2};
+        QzCmn14 c;
+        EXPECT_FALSE(call(c).toBool()) << "\"\" or 0";
+        expectErrorBox(fake, report);
+    }
+}
+
+TEST(LinuxDesktop, MessageBoxesShowTheStylesIconAndButtonsAndAnswerWithTheirNumbers)
+{
+    using B = QMessageBox;
+    const std::tuple<int, QList<int>, int, B::Icon, QList<B::StandardButton>> cases[] = {
+        {16, {Qt::Key_Return}, 1, B::Critical, {B::Ok}},
+        {64, {Qt::Key_Escape}, 1, B::Information, {B::Ok}},
+        {33, {Qt::Key_Escape}, 2, B::Question, {B::Ok, B::Cancel}},
+        {36, {B::Yes}, 6, B::Question, {B::Yes, B::No}},
+        {36, {Qt::Key_Escape}, 7, B::Question, {B::Yes, B::No}},
+        {36 | 0x100, {Qt::Key_Return}, 7, B::Question, {B::Yes, B::No}},
+        {35, {B::No}, 7, B::Question, {B::Yes, B::No, B::Cancel}},
+        {35, {Qt::Key_Escape}, 2, B::Question, {B::Yes, B::No, B::Cancel}},
+        {37, {B::Retry}, 4, B::Question, {B::Retry, B::Cancel}},
+        {37, {Qt::Key_Escape}, 2, B::Question, {B::Retry, B::Cancel}},
+        {0x1010, {Qt::Key_F1, Qt::Key_Return}, 1, B::Critical, {B::Ok}}};
+    FakeDesktop fake; // catches the help that F1 opens
+    LinuxDesktop desktop;
+    for (const auto &[style, keys, answer, icon, buttons] : cases) {
+        QTimer poll; // answers the box as a user does, once it is the active window
+        QList<B::StandardButton> offered;
+        poll.callOnTimeout([&, keys = keys] {
+            auto *box = qobject_cast<B *>(QApplication::activeModalWidget());
+            if (!box || !offered.isEmpty())
+                return;
+            if (!box->isActiveWindow())
+                return box->activateWindow();
+            for (QAbstractButton *b : box->buttons())
+                offered.append(box->standardButton(b));
+            EXPECT_EQ(std::tuple(box->windowTitle(), box->text(), box->textFormat(), box->icon(),
+                                 box->windowFlags().testFlag(Qt::WindowStaysOnTopHint)),
+                      std::tuple(QStringLiteral("題"), QStringLiteral("<b>PC1</b>\n二行目\n三行目"), Qt::PlainText,
+                                 icon, style == 0x1010));
+            for (int key : keys) // a button's value clicks it, a key's value presses the key
+                box->button(B::StandardButton(key)) ? box->button(B::StandardButton(key))->click()
+                                                    : QTest::keyClick(box, Qt::Key(key));
+        });
+        poll.start(10);
+        EXPECT_EQ(desktop.messageBoxWithHelp(QStringLiteral("<b>PC1</b>\r\n二行目\r三行目"), QStringLiteral("題"),
+                                             style, QStringLiteral("/opt/errors.chm"), 1013),
+                  answer)
+            << style;
+        std::sort(offered.begin(), offered.end());
+        EXPECT_EQ(offered, buttons) << style;
+    }
+    EXPECT_EQ(fake.helpCalls, (QList<FakeDesktop::Help>{{0, "/opt/errors.chm", 15, 1013}}));
+}
+
+TEST(LinuxDesktop, SoundsAreTheFreedesktopThemesDialogSoundsOrAFileThenTheBell)
+{
+    using A = linuxsound::Attempt;
+    auto theme = [](const char *name) { return A{A::ThemeSound, QString::fromUtf8(name)}; };
+    const A bell = theme("bell");
+    EXPECT_EQ((QList<QList<A>>{linuxsound::beepAttempts(16), linuxsound::beepAttempts(32), linuxsound::beepAttempts(48),
+                               linuxsound::beepAttempts(64), linuxsound::beepAttempts(0)}),
+              (QList<QList<A>>{{theme("dialog-error"), bell},
+                               {theme("dialog-question"), theme("window-question"), bell},
+                               {theme("dialog-warning"), bell},
+                               {theme("dialog-information"), bell},
+                               {bell}}));
+    EXPECT_EQ((QList<QList<A>>{linuxsound::playAttempts("64"), linuxsound::playAttempts("systemhand"),
+                               linuxsound::playAttempts("/bin/sh")}),
+              (QList<QList<A>>{{theme("64"), bell}, {theme("dialog-error"), bell}, {{A::File, "/bin/sh"}, bell}}));
+}
+
+TEST(LinuxDesktop, HelpOpensTheBuiltCollectionAtTheContentsOrTheTopicOfAContext)
+{
+    LinuxDesktop desktop;
+    const QString built = QStringLiteral(ORVANE_TEST_HELP_FILE);
+    const qint32 handle = desktop.htmlHelp(0, built, 1, 0);
+    ASSERT_NE(handle, 0);
+    for (const auto &[command, context, page] :
+         {std::tuple{1, 0, "index.html"}, {15, 1, "main.html"}, {15, 2, "settings.html"}, {15, 99, "index.html"}}) {
+        EXPECT_EQ(desktop.htmlHelp(0, built, command, context), handle);
+        EXPECT_EQ(HelpViewer::current()->page()->source().fileName(), QLatin1String(page)) << context;
+    }
+    EXPECT_EQ(desktop.htmlHelp(0, QStringLiteral("/nonexistent/Orvane.chm"), 1, 0), 0);
+    HelpViewer::current()->close();
+}
+
+TEST(QtTranslations, QtsOwnButtonsReadInJapanese)
+{
+    std::unique_ptr<QTranslator> translator(installQtTranslations());
+    ASSERT_NE(translator, nullptr) << "Qt's Japanese translations (qt6-translations-l10n) are missing";
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text() + box.button(QMessageBox::No)->text(),
+              QStringLiteral("はい(&Y)いいえ(&N)"));
+}
+
+} // namespace
