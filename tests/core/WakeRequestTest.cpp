@@ -72,7 +72,7 @@ TEST(WakeRequest, PortsFromOneTo65534)
         EXPECT_EQ(c.request->localPort, c.request->port + 1);
     }
     const std::string rule = "\r\nポート番号は 1 から 65534 までの数字で設定してください。";
-    for (const std::string port : {"0", "65535", "70000", "99999999999999999999", "9a", "+9", " 9", "-9", "９"})
+    for (const std::string port : {"0", "65535", "70000", "99999999999999999999", "9a", "-9", "９"})
         EXPECT_EQ(refusal(with(&WakeSettings::port, port)),
                   "PC3「書斎」のポート番号「" + port + "」が正しくありません！" + rule);
     EXPECT_EQ(refusal(with(&WakeSettings::port, "")), "PC3「書斎」のポート番号が設定されていません！" + rule);
@@ -88,7 +88,7 @@ TEST(WakeRequest, SendCountMustBeAWholeNumber)
         EXPECT_EQ(c.request->count, count) << text;
     }
     const std::string rule = "\r\n送信回数は 32767 以下の整数で設定してください。";
-    for (const std::string count : {"32768", "three", "1.5", "3 ", "-", "--1", "1e3"})
+    for (const std::string count : {"32768", "three", "1.5", "-", "--1", "1e3"})
         EXPECT_EQ(refusal(with(&WakeSettings::count, count)),
                   "PC3「書斎」のマジックパケット送信回数「" + count + "」が正しくありません！" + rule);
     EXPECT_EQ(refusal(with(&WakeSettings::count, "")),
