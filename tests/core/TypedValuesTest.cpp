@@ -20,18 +20,14 @@ using namespace orvane::test;
 
 TEST(TypedValues, PortAndCountTakeBlanksAndAPlusSignMacFieldsLeadingZeros)
 {
-    WakeSettings s{1, "PC", "127.0.0.1", {"0FF", "000A", "0", "00", "1", "ff"}, " 9", "+3"};
     for (const auto &[port, count] : {std::pair{" 9", "+3"}, {"+9", " 3 "}}) {
-        s.port = port;
-        s.count = count;
-        const WakeCheck c = checkWake(s);
+        const WakeCheck c = checkWake({1, "PC", "127.0.0.1", {"0FF", "000A", "0", "00", "1", "ff"}, port, count});
         ASSERT_TRUE(c.request) << c.error;
         EXPECT_EQ(c.request->port, 9);
         EXPECT_EQ(c.request->count, 3);
         EXPECT_EQ(c.request->packet.substr(6, 6), std::string("\xFF\x0A\x00\x00\x01\xFF", 6));
     }
-    s.mac[0] = "0100";
-    EXPECT_FALSE(checkWake(s).request) << "above FF";
+    EXPECT_FALSE(checkWake({1, "PC", "127.0.0.1", {"0100", "0", "0", "0", "0", "0"}, "9", "3"}).request) << "above FF";
 }
 
 TEST(TypedValues, AWakeTimeIsTheTimeItPlainlyMeans)
