@@ -5,9 +5,10 @@
 #include <netdb.h>
 #include <netinet/in.h>
 
+#include <charconv>
 #include <chrono>
+#include <clocale>
 #include <condition_variable>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -66,9 +67,13 @@ bool numericAddress(const std::string &text, HostAddress &out)
         return false;
     in6.sin6_family = AF_INET6;
     if (!scope.empty()) {
-        char *end = nullptr;
-        const unsigned long index = std::strtoul(scope.c_str(), &end, 10);
-        in6.sin6_scope_id = (end && *end == '\0') ? static_cast<uint32_t>(index) : if_nametoindex(scope.c_str());
+        // An interface number beyond 32 bits is no interface: it must not wrap onto another one.
+        const char *end = scope.data() + scope.size();
+        const bool number = scope.find_first_not_of("0123456789") == std::string::npos;
+        if (!number)
+            in6.sin6_scope_id = if_nametoindex(scope.c_str());
+        else if (std::from_chars(scope.data(), end, in6.sin6_scope_id).ptr != end)
+            return false;
         if (in6.sin6_scope_id == 0)
             return false;
     }
@@ -113,20 +118,32 @@ void resolve(const std::shared_ptr<Pending> &pending, const std::string &name)
     for (unsigned char c : name)
         if (c >= 0x80)
             hints.ai_flags |= AI_IDN;
+    // The names are UTF-8 whatever the process's locale (a program that never set one has ASCII):
+    // the resolver converts them in this thread's character type.
+    const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr));
+    if (utf8)
+        uselocale(utf8);
     addrinfo *list = nullptr;
     int rc = getaddrinfo(name.c_str(), nullptr, &hints, &list);
     HostAddress found;
     if (rc == 0) {
         rc = EAI_NONAME;
-        for (const addrinfo *ai = list; ai; ai = ai->ai_next) {
-            if ((ai->ai_family == AF_INET || ai->ai_family == AF_INET6) && ai->ai_addrlen <= sizeof(sockaddr_storage)) {
-                std::memcpy(&found.address, ai->ai_addr, ai->ai_addrlen);
-                found.length = ai->ai_addrlen;
-                rc = 0;
-                break;
+        // IPv4 first, as the original used it and what a sleeping PC's subnet reaches; IPv6 only for
+        // names without one.
+        for (const int family : {AF_INET, AF_INET6}) {
+            for (const addrinfo *ai = list; ai && rc != 0; ai = ai->ai_next) {
+                if (ai->ai_family == family && ai->ai_addrlen <= sizeof(sockaddr_storage)) {
+                    std::memcpy(&found.address, ai->ai_addr, ai->ai_addrlen);
+                    found.length = ai->ai_addrlen;
+                    rc = 0;
+                }
             }
         }
         freeaddrinfo(list);
+    }
+    if (utf8) {
+        uselocale(LC_GLOBAL_LOCALE);
+        freelocale(utf8);
     }
     std::lock_guard lock(pending->mutex);
     pending->rc = rc;

@@ -21,8 +21,9 @@ struct HostLookup {
     std::string reason; // why it failed, one line for the user (UTF-8)
 };
 
-// An IPv4 or IPv6 address (brackets and a %scope allowed) or a name (UTF-8). Names are resolved by
-// the system resolver in a thread of their own, and the caller waits at most timeoutMs for it.
+// An IPv4 or IPv6 address (brackets and a %scope allowed) or a name (UTF-8, international names
+// too). Names are resolved by the system resolver in a thread of their own, and the caller waits at
+// most timeoutMs for it; a name with an IPv4 address gets that one.
 HostLookup lookupHost(const std::string &host, int timeoutMs = HostLookupTimeoutMs);
 
 } // namespace orvane

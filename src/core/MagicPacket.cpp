@@ -19,7 +19,7 @@ int hexDigit(char c)
 
 std::optional<std::uint8_t> macFieldByte(std::string_view field)
 {
-    if (field.empty() || field.size() > 2)
+    if (field.empty())
         return std::nullopt;
     int value = 0;
     for (char c : field) {
@@ -27,6 +27,8 @@ std::optional<std::uint8_t> macFieldByte(std::string_view field)
         if (d < 0)
             return std::nullopt;
         value = value * 16 + d;
+        if (value > 0xFF)
+            return std::nullopt;
     }
     return static_cast<std::uint8_t>(value);
 }

@@ -13,7 +13,8 @@ inline constexpr int MacBytes = 6;
 
 using MacAddress = std::array<std::uint8_t, MacBytes>;
 
-// A MAC field as the settings hold it: one or two hexadecimal digits, either case ("A", "0a", "FF").
+// A MAC field as the settings hold it: a hexadecimal number from 0 to FF, digits of either case,
+// leading zeros allowed ("A", "0a", "FF", "00FF").
 std::optional<std::uint8_t> macFieldByte(std::string_view field);
 
 // Six bytes 0xFF, then the MAC address sixteen times: 102 bytes.

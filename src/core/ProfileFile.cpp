@@ -285,8 +285,7 @@ bool writeProfileString(const QString &path, const QString &section, const QStri
         return fail(why);
     if (exists && *updated == content)
         return true;
-    // A writable file in a folder we may not create files in is still written, in place.
-    return writeWholeFile(path, *updated, error, true);
+    return writeWholeFile(path, *updated, error);
 }
 
 } // namespace orvane

@@ -34,9 +34,10 @@ std::optional<QByteArray> setProfileValue(const QByteArray &content, const QStri
 // (no file, section or key, or an empty value).
 QString readProfileString(const QString &path, const QString &section, const QString &key, int bufferSize);
 
-// WritePrivateProfileString: creates the file or the section when missing and replaces the file
-// only once the new one is complete. A read-only file, a missing folder or anything that isn't a
-// regular file is left untouched and gives false with a reason in `error`.
+// WritePrivateProfileString: creates the file or the section when missing and writes the file by
+// SafeFile.h's rule, so a failure leaves it as it was. A read-only file, a missing folder, a link
+// of another user and anything that isn't a regular file are left untouched and give false with a
+// reason in `error`.
 bool writeProfileString(const QString &path, const QString &section, const QString &key, const QString &value,
                         QString *error = nullptr);
 

@@ -5,15 +5,24 @@
 
 namespace orvane {
 
-// Why an existing path must not be replaced: not a regular file, marked read-only by its mode bits
-// (honoured even where the process could override them, as root can), or not writable. Empty when
-// it may be replaced or doesn't exist.
+// One rule for every file the program rewrites (the settings file, profile files, copies):
+// - a symbolic link is written through only when every link on the way and the file it leads to
+//   belong to the user running the program: a link planted by someone else, or one that leads to
+//   somebody else's file, is refused, as is anything that isn't a regular file or is read-only;
+// - a file that is the user's alone is replaced: the new content is written beside it and renamed
+//   over it once complete;
+// - it is written in place when its folder refuses a new file, when it belongs to another user (so
+//   it stays theirs) and when it has several names in a folder of the user's (so they stay one file);
+// - whichever way, a failure leaves the old file byte for byte as it was.
+
+// Why path must not be written; empty when it may be or doesn't exist.
 QString replaceRefusal(const QString &path);
 
-// Writes bytes as the file's whole new content: written beside the old file and renamed over it only
-// when complete, so a failure leaves the old file as it was. directWriteFallback lets a writable file
-// in a folder without create rights be written in place. False with a reason on failure.
-bool writeWholeFile(const QString &path, const QByteArray &bytes, QString *error = nullptr,
-                    bool directWriteFallback = false);
+// Writes bytes as the file's whole new content by the rule above. False with a reason on failure.
+bool writeWholeFile(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+
+// Copies the regular file `from` onto `to` by the same rule; `to` gets the source's permissions and
+// modification time. False with a reason on failure.
+bool copyWholeFile(const QString &from, const QString &to, QString *error = nullptr);
 
 } // namespace orvane

@@ -17,9 +17,9 @@ QByteArray encodeSettings(const SettingsGrid &grid);
 // accepted: a broken sequence reads as U+FFFD per bad byte, a bad trailer is ignored.
 void decodeSettings(const QByteArray &bytes, SettingsGrid &grid);
 
-// Writes the file whole and replaces the old one only when the new one is complete; a missing
-// folder, a read-only file or anything that isn't a regular file leaves the old file untouched.
-// On failure returns false with a reason in `error` (if given).
+// Writes the file whole by SafeFile.h's rule: a failure leaves the old file as it was; a missing
+// folder, a read-only file, a link of another user or anything that isn't a regular file is left
+// untouched. On failure returns false with a reason in `error` (if given).
 bool writeSettingsFile(const QString &path, const SettingsGrid &grid, QString *error = nullptr);
 
 // Reads the file into grid. A missing file is created empty, so every field reads as 20 blanks.

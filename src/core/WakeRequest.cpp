@@ -16,16 +16,28 @@ bool allDigits(std::string_view text)
     return true;
 }
 
-// Decimal digits only; leading zeros allowed. Values that don't fit come back as `cap`.
-long digitsValue(std::string_view digits, long cap)
+// A decimal number as the original's conversion read it: blanks around it and one sign allowed,
+// nothing else. Magnitudes beyond `cap` come back as `cap`.
+std::optional<long> decimalValue(std::string_view text, long cap)
 {
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    const bool negative = !text.empty() && text.front() == '-';
+    if (!text.empty() && (text.front() == '-' || text.front() == '+'))
+        text.remove_prefix(1);
+    if (!allDigits(text))
+        return std::nullopt;
     long value = 0;
-    for (char c : digits) {
+    for (char c : text) {
         value = value * 10 + (c - '0');
-        if (value > cap)
-            return cap;
+        if (value >= cap) {
+            value = cap;
+            break;
+        }
     }
-    return value;
+    return negative ? -value : value;
 }
 
 std::string quoted(const std::string &value)
@@ -82,18 +94,14 @@ WakeCheck checkWake(const WakeSettings &s)
     const std::string subject = wakeSubject(s);
 
     // Every value is checked before the socket is touched: a PC gets its packet whole or not at all.
-    const long port = allDigits(s.port) ? digitsValue(s.port, MaxPort + 1) : -1;
-    if (port < MinPort || port > MaxPort) {
+    const std::optional<long> port = decimalValue(s.port, MaxPort + 1);
+    if (!port || *port < MinPort || *port > MaxPort) {
         result.error = portError(subject, s.port);
         return result;
     }
 
-    std::string_view count(s.count);
-    const bool negative = !count.empty() && count.front() == '-';
-    if (negative)
-        count.remove_prefix(1);
-    const long magnitude = allDigits(count) ? digitsValue(count, MaxSendCount + 1) : -1;
-    if (magnitude < 0 || (!negative && magnitude > MaxSendCount)) {
+    const std::optional<long> count = decimalValue(s.count, MaxSendCount + 1);
+    if (!count || *count > MaxSendCount) {
         result.error = countError(subject, s.count);
         return result;
     }
@@ -111,9 +119,9 @@ WakeCheck checkWake(const WakeSettings &s)
     WakeRequest r;
     r.subject = subject;
     r.host = s.host;
-    r.port = static_cast<std::uint16_t>(port);
-    r.localPort = static_cast<std::uint16_t>(port + 1);
-    r.count = negative ? 0 : static_cast<int>(magnitude);
+    r.port = static_cast<std::uint16_t>(*port);
+    r.localPort = static_cast<std::uint16_t>(*port + 1);
+    r.count = *count < 0 ? 0 : static_cast<int>(*count);
     r.packet = buildMagicPacket(mac);
     result.request = std::move(r);
     return result;

@@ -5,6 +5,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 namespace orvane {
 
 namespace {
@@ -61,6 +63,33 @@ QStringList WakeSchedule::timesToCheck(const QString &now, qint64 monotonicMs)
     }
     m_last = pos;
     return {now};
+}
+
+QString wakeTimeOf(const QString &stored)
+{
+    if (timeTextPosition(stored) >= 0)
+        return stored;
+    QString text = stored;
+    for (QChar &c : text) {
+        if (c >= u'\uFF10' && c <= u'\uFF1A') // full-width 0 to 9 and ':'
+            c = QChar(c.unicode() - 0xFF10 + u'0');
+    }
+    const QStringList parts = text.trimmed().split(u':');
+    if (parts.size() < 2 || parts.size() > 3)
+        return QString();
+    int values[3] = {0, 0, 0};
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QString &part = parts[i];
+        if (part.isEmpty() || part.size() > 2 ||
+            !std::all_of(part.begin(), part.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+            return QString();
+        values[i] = part.toInt();
+    }
+    const QString meant = QStringLiteral("%1:%2:%3")
+                              .arg(values[0], 2, 10, QLatin1Char('0'))
+                              .arg(values[1], 2, 10, QLatin1Char('0'))
+                              .arg(values[2], 2, 10, QLatin1Char('0'));
+    return timeTextPosition(meant) >= 0 ? meant : QString();
 }
 
 bool timerFlagOn(const QString &flag)

@@ -28,6 +28,12 @@ private:
 // -1 for anything else.
 int timeTextPosition(const QString &text);
 
+// The time text a stored wake time stands for: an exact "hh:mm:ss" as it is; else, with the blanks
+// around it dropped and full-width digits and colons read as plain ones, hours and minutes with or
+// without seconds, one or two digits each ("7:05" is "07:05:00"). Empty for a text that names no
+// time of the day: such a wake time never comes.
+QString wakeTimeOf(const QString &stored);
+
 // A timer flag counts as on when it is the number 1; anything that isn't a number is off.
 bool timerFlagOn(const QString &flag);
 

@@ -5,9 +5,7 @@
 #include "core/SafeFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace orvane {
 
@@ -40,51 +38,6 @@ QString folderResult(const QString &folder)
     return folder;
 }
 
-// Copies through a temporary file beside the target, so a failed copy leaves the old target whole.
-bool copyFile(const QString &from, const QString &to)
-{
-    const QFileInfo source(from);
-    const QFileInfo target(to);
-    if (!source.isFile())
-        return false;
-    if (target.exists() || target.isSymLink()) {
-        if (!target.isFile())
-            return false;
-        // Copying a file onto itself would empty it.
-        if (source.canonicalFilePath() == target.canonicalFilePath())
-            return false;
-        if (!replaceRefusal(to).isEmpty())
-            return false;
-    }
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
-        return false;
-    QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    QByteArray chunk;
-    while (!(chunk = in.read(1 << 16)).isEmpty()) {
-        if (out.write(chunk) != chunk.size()) {
-            out.cancelWriting();
-            return false;
-        }
-    }
-    if (in.error() != QFileDevice::NoError) {
-        out.cancelWriting();
-        return false;
-    }
-    if (!out.commit())
-        return false;
-    // The copy keeps the source's permissions and modification time, as the platform's copy did.
-    QFile copied(to);
-    if (copied.open(QIODevice::ReadWrite)) {
-        copied.setFileTime(source.lastModified(), QFileDevice::FileModificationTime);
-        copied.close();
-    }
-    copied.setPermissions(source.permissions());
-    return true;
-}
-
 } // namespace
 
 bool QzCmn14::IniWrite(const QString &sectionName, const QString &keyName, const QString &keyStr,
@@ -112,7 +65,7 @@ bool QzCmn14::Shell_Excute(qint32 hWnd, const QString &fileName)
 
 qint32 QzCmn14::FileCopy(const QString &OldFile, const QString &NewFile)
 {
-    return copyFile(OldFile, NewFile) ? 1 : 0;
+    return copyWholeFile(OldFile, NewFile) ? 1 : 0;
 }
 
 bool QzCmn14::Search_path(const QString &FPath)

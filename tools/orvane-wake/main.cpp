@@ -5,9 +5,11 @@
 #include "core/PlainSettings.h"
 #include "core/WakeSender.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using namespace orvane;
@@ -32,27 +34,74 @@ const char HelpText[] = "\n"
                         "  --port   UDP ポート番号 (省略時 9)。送信元ポートはポート番号 + 1 です。\n"
                         "  --count  送信回数 (省略時 3)\n"
                         "\n"
-                        "終了コード: 0 送信した、1 設定の誤りか送信の失敗、2 使い方の誤り\n";
+                        "終了コード: 0 送信した、1 設定の誤り・送信の失敗・送信回数 0 以下、2 使い方の誤り\n";
 
-void print(FILE *stream, std::string text)
+// Length of the UTF-8 sequence at text[i]; 0 when none starts there.
+size_t sequenceLength(std::string_view text, size_t i)
 {
-    // Messages break lines with CR LF for message boxes; a terminal wants plain LF.
-    for (size_t at; (at = text.find("\r\n")) != std::string::npos;)
-        text.erase(at, 1);
+    const auto b = static_cast<unsigned char>(text[i]);
+    const size_t length = b < 0x80                 ? 1
+                          : b >= 0xC2 && b <= 0xDF ? 2
+                          : b >= 0xE0 && b <= 0xEF ? 3
+                          : b >= 0xF0 && b <= 0xF4 ? 4
+                                                   : 0;
+    if (length == 0 || i + length > text.size())
+        return 0;
+    for (size_t k = 1; k < length; ++k)
+        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+            return 0;
+    return length;
+}
+
+// Text from the arguments or System.ini never reaches the terminal raw: control characters (C0,
+// DEL, C1) and bytes that aren't UTF-8 are written as \xNN, byte by byte.
+std::string escaped(std::string_view text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        const size_t length = sequenceLength(text, i);
+        const auto b = static_cast<unsigned char>(text[i]);
+        const bool control =
+            b < 0x20 || b == 0x7F || (b == 0xC2 && length == 2 && static_cast<unsigned char>(text[i + 1]) < 0xA0);
+        if (length > 0 && !control) {
+            out.append(text.substr(i, length));
+            i += length;
+            continue;
+        }
+        for (const size_t end = i + std::max<size_t>(length, 1); i < end; ++i) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(text[i]));
+            out += hex;
+        }
+    }
+    return out;
+}
+
+// A message's lines (CR LF, for message boxes) as lines of the terminal.
+void print(FILE *stream, const std::string &message)
+{
+    std::string text;
+    for (size_t from = 0;;) {
+        const size_t at = message.find("\r\n", from);
+        text += escaped(std::string_view(message).substr(from, at == std::string::npos ? at : at - from)) + "\n";
+        if (at == std::string::npos)
+            break;
+        from = at + 2;
+    }
     std::fwrite(text.data(), 1, text.size(), stream);
 }
 
 int usage(const std::string &problem = std::string())
 {
     if (!problem.empty())
-        print(stderr, "orvane-wake: " + problem + "\n");
+        print(stderr, "orvane-wake: " + problem);
     std::fputs(UsageText, stderr);
     return Usage;
 }
 
 int refused(const std::string &message)
 {
-    print(stderr, message + "\n");
+    print(stderr, message);
     return Refused;
 }
 
@@ -78,7 +127,13 @@ bool readSettings(SettingsValues &values, std::string &error)
 int wakeAndReport(const WakeSettings &settings)
 {
     const WakeResult result = wake(settings);
-    return result.ok ? Sent : refused(result.error);
+    if (!result.ok)
+        return refused(result.error);
+    // Exit status 0 says that packets went out.
+    if (result.sent == 0)
+        return refused(wakeSubject(settings) + "へは何も送信しませんでした！" + MessageLineBreak +
+                       "マジックパケット送信回数が「" + settings.count + "」です。1 以上にしてください。");
+    return Sent;
 }
 
 int list()
@@ -87,15 +142,16 @@ int list()
     std::string error;
     if (!readSettings(values, error))
         return refused(error);
-    std::string out = values[0][0] + "\n" + values[0][1] + "\n";
+    std::string out = escaped(values[0][0]) + "\n" + escaped(values[0][1]) + "\n";
     for (int pc = FirstPc; pc <= LastPc; ++pc) {
         const auto &row = values[static_cast<size_t>(pc)];
-        std::string mac = row[2];
+        std::string mac = escaped(row[2]);
         for (size_t c = 3; c <= 7; ++c)
-            mac += ":" + row[c];
-        out += std::to_string(pc) + "\t" + row[0] + "\t" + row[1] + "\t" + mac + "\t" + row[8] + "\t" + row[9] + "\n";
+            mac += ":" + escaped(row[c]);
+        out += std::to_string(pc) + "\t" + escaped(row[0]) + "\t" + escaped(row[1]) + "\t" + mac + "\t" +
+               escaped(row[8]) + "\t" + escaped(row[9]) + "\n";
     }
-    print(stdout, out);
+    std::fwrite(out.data(), 1, out.size(), stdout);
     return Sent;
 }
 

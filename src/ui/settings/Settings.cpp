@@ -1,6 +1,7 @@
 #include "ui/settings/Settings.h"
 
 #include "core/SettingsStore.h"
+#include "core/WakeSchedule.h"
 #include "ui/Looks.h"
 #include "ui/main/MainF.h"
 
@@ -86,6 +87,17 @@ void fill(QLineEdit *box, const QString &text)
     box->setCursorPosition(0);
 }
 
+// A wake time that names no time is stored as typed, but its box says that it will never come.
+void markWakeTime(QLineEdit *box)
+{
+    const QString text = box->text();
+    const bool noTime = !text.trimmed().isEmpty() && wakeTimeOf(text).isEmpty();
+    box->setStyleSheet(noTime ? QStringLiteral("QLineEdit { border: 1px solid red; }") : QString());
+    box->setToolTip(noTime ? QStringLiteral("時刻として読めないため、この時刻にタイマーで起動することはありません。"
+                                            "hh:mm:ss の形で入力してください。")
+                           : QString());
+}
+
 } // namespace
 
 Settings::Settings(QWidget *parent) : QWidget(parent)
@@ -143,6 +155,8 @@ Settings::Settings(QWidget *parent) : QWidget(parent)
         check->setGeometry(twips(6120, top, 255, 375));
         timer_chk.append(check);
         time_txt.append(textBox(this, indexed("time_txt", k), twips(6480, top, 1215, 270)));
+        QLineEdit *time = time_txt.last();
+        connect(time, &QLineEdit::textChanged, this, [time] { markWakeTime(time); });
     }
 
     // Focus order 0, 1, then 10n ... 10n + 9 for row n, then 60, 61.

@@ -55,7 +55,7 @@ void TimedWake::Timer1_Timer()
         // message box is open.
         for (int pc = FirstPc; pc <= LastPc; ++pc)
             if (timerFlagOn(settingsStore().SettingsTable.value(pc, 8)) &&
-                settingsStore().SettingsTable.value(pc, 9) == time)
+                wakeTimeOf(settingsStore().SettingsTable.value(pc, 9)) == time)
                 m_wake(static_cast<qint16>(pc));
     }
 }
