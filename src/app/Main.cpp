@@ -33,9 +33,33 @@ QTranslator *installQtTranslations()
     return translator;
 }
 
+namespace {
+// On a Wayland session Orvane runs through XWayland when there is an X server: there its menus open
+// at the icon, its windows centre and the window services work. With no X server (or one that doesn't
+// answer), on Wayland itself. The user's own choice of platform stands. True when chosen here.
+bool chooseWindowSystem()
+{
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return false;
+    QByteArray platforms;
+    if (!qEnvironmentVariableIsEmpty("DISPLAY"))
+        platforms = "xcb";
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        platforms += platforms.isEmpty() ? "wayland" : ";wayland";
+    if (platforms.isEmpty())
+        return false;
+    qputenv("QT_QPA_PLATFORM", platforms);
+    return true;
+}
+} // namespace
+
 int Main(int argc, char **argv)
 {
+    const bool chosen = chooseWindowSystem();
     QApplication app(argc, argv);
+    // Programs started from here (a browser, a file manager) choose for themselves.
+    if (chosen)
+        qunsetenv("QT_QPA_PLATFORM");
     QApplication::setApplicationName(QStringLiteral("Orvane"));
     QApplication::setDesktopFileName(QStringLiteral("orvane"));
 

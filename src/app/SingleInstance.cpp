@@ -1,17 +1,22 @@
 #include "app/SingleInstance.h"
 
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QThread>
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace orvane {
@@ -22,15 +27,66 @@ constexpr char ActivateRequest[] = "activate\n";
 constexpr int HandOverTimeoutMs = 10000;
 constexpr int RetryMs = 100;
 
-// Whether the socket's other end runs as this user: a socket of that name that someone else made
-// (in a shared temporary folder) must not send this start away.
+// Whether the socket's other end runs as this user.
 bool peerIsThisUser(const QLocalSocket &socket)
 {
     ucred peer{};
     socklen_t size = sizeof peer;
     if (::getsockopt(static_cast<int>(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0)
         return false;
-    return peer.uid == ::getuid();
+    return peer.uid == ::geteuid();
+}
+
+// Owned by this user and closed to everyone else; a link doesn't count, whatever it points to.
+// Anything another user can reach would let them hold the lock (Orvane never starts) or make it
+// unopenable (two run and every timed wake goes out twice).
+bool isPrivateFolder(const QString &path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+           (st.st_mode & 077) == 0;
+}
+
+// Made by this user if it isn't there; someone else's of that name is no use.
+bool ownFolder(const QString &path)
+{
+    ::mkdir(QFile::encodeName(path).constData(), 0700);
+    return isPrivateFolder(path);
+}
+
+// The session's runtime folder; else one of the user's own in the temporary folder; else, when
+// another user took that name first, one in the user's cache folder.
+QStringList privateFolders()
+{
+    QStringList folders;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && isPrivateFolder(runtime))
+        folders << runtime;
+    const QString temp = QDir(QDir::tempPath()).filePath(QStringLiteral("orvane-%1").arg(::geteuid()));
+    if (ownFolder(temp))
+        folders << temp;
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (!cache.isEmpty() && QDir().mkpath(cache) && ownFolder(cache + QStringLiteral("/orvane")))
+        folders << cache + QStringLiteral("/orvane");
+    return folders;
+}
+
+// What tells two Orvanes apart: the folder of their "System.ini" and their display.
+QString instanceKey()
+{
+    QString display = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (display.isEmpty()) {
+        display = qEnvironmentVariable("DISPLAY");
+        // ":0" and ":0.0" are the same session.
+        display.remove(QRegularExpression(QStringLiteral("\\.[0-9]+$")));
+    }
+    QString folder = QDir::current().canonicalPath();
+    if (folder.isEmpty())
+        folder = QDir::currentPath();
+    // Hashed: a folder's path may be long, and a socket's path must stay short.
+    const QByteArray hash =
+        QCryptographicHash::hash((display + QLatin1Char('\n') + folder).toUtf8(), QCryptographicHash::Sha256);
+    return QStringLiteral("orvane-") + QString::fromLatin1(hash.toHex().left(16));
 }
 } // namespace
 
@@ -47,24 +103,22 @@ SingleInstance::~SingleInstance()
 
 QString SingleInstance::serverName()
 {
-    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (runtime.isEmpty() || !QDir(runtime).exists())
-        runtime = QDir::tempPath();
-    QString display = qEnvironmentVariable("WAYLAND_DISPLAY");
-    if (display.isEmpty()) {
-        display = qEnvironmentVariable("DISPLAY");
-        // ":0" and ":0.0" are the same session.
-        display.remove(QRegularExpression(QStringLiteral("\\.[0-9]+$")));
+    const QString key = instanceKey();
+    for (const QString &folder : privateFolders()) {
+        // A runtime folder deep down leaves no room for the name in a socket address: the next one.
+        const QString name = QDir(folder).filePath(key);
+        if (static_cast<size_t>(QFile::encodeName(name).size()) < sizeof(sockaddr_un::sun_path))
+            return name;
     }
-    if (display.isEmpty())
-        display = QStringLiteral("none");
-    display.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("_"));
-    return QDir(runtime).filePath(QStringLiteral("orvane-%1-%2").arg(::getuid()).arg(display));
+    return QString();
 }
 
 bool SingleInstance::claim()
 {
-    const QByteArray lockPath = QFile::encodeName(serverName() + QStringLiteral(".lock"));
+    m_name = serverName();
+    if (m_name.isEmpty())
+        return true;
+    const QByteArray lockPath = QFile::encodeName(m_name + QStringLiteral(".lock"));
     m_lockFd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (m_lockFd < 0)
         return true;
@@ -74,16 +128,20 @@ bool SingleInstance::claim()
         m_lockFd = -1;
         return !held;
     }
-    listen();
+    // Without a socket this one still runs alone here; later starts just can't bring it forward.
+    if (!listen())
+        std::fputs("Orvane: 後からの起動を受け付けられません（ソケットを開けませんでした）。\n", stderr);
     return true;
 }
 
 bool SingleInstance::handOverToRunning()
 {
+    if (m_name.isEmpty())
+        return false;
     const QDeadlineTimer deadline(HandOverTimeoutMs);
     while (!deadline.hasExpired()) {
         QLocalSocket socket;
-        socket.connectToServer(serverName());
+        socket.connectToServer(m_name);
         if (socket.waitForConnected(RetryMs * 10) && peerIsThisUser(socket)) {
             socket.write(ActivateRequest);
             if (socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) {
@@ -104,9 +162,12 @@ bool SingleInstance::listen()
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     // This process holds the lock, so a socket file left there is from an instance that crashed.
-    QLocalServer::removeServer(serverName());
-    if (!m_server->listen(serverName()))
+    QLocalServer::removeServer(m_name);
+    if (!m_server->listen(m_name)) {
+        delete m_server;
+        m_server = nullptr;
         return false;
+    }
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *client = m_server->nextPendingConnection()) {
             connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);

@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QSystemTrayIcon>
+#include <QTextDocument>
 #include <QWidget>
 
 #include <X11/Xatom.h>
@@ -98,8 +99,11 @@ void applyRecord(QSystemTrayIcon *icon, const TrayRecord &record)
 {
     if (record.uFlags & NifIcon)
         icon->setIcon(trayIconImage(record.hIcon));
-    if (record.uFlags & NifTip)
-        icon->setToolTip(trayTipShown(record.szTip));
+    if (record.uFlags & NifTip) {
+        // Tips are shown as rich text when they look like it; a tip is text, as the shell shows it.
+        const QString tip = trayTipShown(record.szTip);
+        icon->setToolTip(Qt::mightBeRichText(tip) ? Qt::convertFromPlainText(tip, Qt::WhiteSpaceNoWrap) : tip);
+    }
 }
 
 // ---- X11: another connection of our own, so that nothing here disturbs Qt's ----

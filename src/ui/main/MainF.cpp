@@ -35,6 +35,8 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, int left, 
     l->setObjectName(QLatin1String(name));
     l->setGeometry(twips(left, top, width, height));
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Hosts and MAC fields land here as typed: "<b>x</b>" is a host, not markup.
+    l->setTextFormat(Qt::PlainText);
     return l;
 }
 
@@ -43,9 +45,16 @@ QPushButton *button(QWidget *parent, const QString &name, const QString &text, i
     auto *b = new QPushButton(text, parent);
     b->setObjectName(name);
     b->setGeometry(twips(left, top, width, height));
-    b->setAutoDefault(false);
+    // Enter presses the focused button, as Space does; no button is pressed by Enter from elsewhere.
+    b->setAutoDefault(true);
     b->setDefault(false);
     return b;
+}
+
+// A name on a button or a menu entry shows as typed: "A&B" has no access key.
+QString asCaption(const QString &text)
+{
+    return QString(text).replace(QLatin1Char('&'), QLatin1String("&&"));
 }
 
 } // namespace
@@ -218,7 +227,7 @@ void MainF::showSettings(const SettingsGrid &table)
             mac += field(n, c) + QLatin1Char(' ');
         // An empty name keeps the caption the button has: its default or a name shown earlier.
         if (!field(n, 0).isEmpty())
-            m_PC_start[n]->setText(field(n, 0) + start);
+            m_PC_start[n]->setText(asCaption(field(n, 0)) + start);
         // ON exactly when the timed wake would wake the PC: "0", "2" and what isn't a number read OFF.
         const QString timer = timerFlagOn(field(n, 8)) ? QStringLiteral("ON") : QStringLiteral("OFF");
         m_Info_lvl[n - 1]->setText(QStringLiteral("IP = ") + field(n, 1) + CrLf + QStringLiteral("MAC = ") + mac +
@@ -226,7 +235,7 @@ void MainF::showSettings(const SettingsGrid &table)
     }
     for (int n = 1; n <= 5; ++n) {
         if (!field(n, 0).isEmpty())
-            m_PCn_start[n]->setText(field(n, 0) + start);
+            m_PCn_start[n]->setText(asCaption(field(n, 0)) + start);
     }
 }
 

@@ -131,9 +131,10 @@ Settings::Settings(QWidget *parent) : QWidget(parent)
     cancel_bt = new QPushButton(QStringLiteral("キャンセル(&C)"), this);
     cancel_bt->setObjectName(QStringLiteral("cancel_bt"));
     cancel_bt->setGeometry(twips(6480, 600, 1215, 375));
-    // Neither is a default button: Enter is for moving on, Esc does nothing.
-    update_bt->setAutoDefault(false);
-    cancel_bt->setAutoDefault(false);
+    // Enter presses the focused button, but neither is a default button that Enter in a text box
+    // would press: there Enter moves on. Esc does nothing.
+    update_bt->setAutoDefault(true);
+    cancel_bt->setAutoDefault(true);
 
     label(this, "Label3", QStringLiteral("PC名"), twips(600, 1080, 615, 255), Qt::AlignHCenter);
     QLabel *hostHeading = label(this, "Label4", QStringLiteral("Host or IPアドレス"), twips(1920, 960, 855, 375));

@@ -23,6 +23,8 @@ Dialog::Dialog(QWidget *parent) : QDialog(parent), m_start_lvl(new QLabel(this))
     m_start_lvl->setObjectName(QStringLiteral("start_lvl"));
     m_start_lvl->setGeometry(twips(240, 360, 2415, 255));
     m_start_lvl->setAlignment(Qt::AlignCenter);
+    // It names the PC as typed, markup or not.
+    m_start_lvl->setTextFormat(Qt::PlainText);
     m_start_lvl->setText(QStringLiteral("Start"));
 
     m_Timer1->setObjectName(QStringLiteral("Timer1"));

@@ -1,0 +1,68 @@
+// One Orvane per settings folder and display, met in a folder that no other user can reach.
+#include "app/SingleInstance.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <future>
+#include <unistd.h>
+
+using namespace orvane;
+using namespace orvane::test;
+
+namespace {
+
+// A later start in the current folder, on a thread of its own while this one serves the first.
+bool laterStartHandsOver(SingleInstance &first)
+{
+    QSignalSpy asked(&first, &SingleInstance::activationRequested);
+    auto later = std::async(std::launch::async, [] {
+        SingleInstance second;
+        return !second.claim() && second.handOverToRunning();
+    });
+    return QTest::qWaitFor([&] { return later.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+                           30000) &&
+           later.get() && asked.count() == 1;
+}
+
+TEST(SingleInstance, HandsOverInTheSameFolderRunsAloneInAnotherAndNoOtherUserCanBlockIt)
+{
+    const struct {
+        const char *what;
+        QString runtime;
+        bool othersFolderInTmp; // and no XDG_RUNTIME_DIR
+    } cases[] = {
+        {"the session's runtime folder", QStringLiteral("run"), false},
+        {"a runtime folder too deep for a socket's path", QString(110, QLatin1Char('r')), false},
+        {"another user's folder of Orvane's name in the temporary folder", QStringLiteral("run"), true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir base;
+        const QByteArray runtime = QFile::encodeName(base.filePath(c.runtime)), tmp = QFile::encodeName(base.path());
+        ASSERT_EQ(::mkdir(runtime.constData(), 0700), 0);
+        EnvGuard r("XDG_RUNTIME_DIR", c.othersFolderInTmp ? QByteArray() : runtime), t("TMPDIR", tmp),
+            k("XDG_CACHE_HOME", tmp + "/cache");
+        TempCwd here;
+        if (c.othersFolderInTmp) {
+            // Where Orvane's folder would be: another user's (as root: nobody's; else one that everybody
+            // may write into), with a lock in it that can't be opened.
+            const QByteArray lock = QFile::encodeName(SingleInstance::serverName() + QStringLiteral(".lock"));
+            const QByteArray folder = tmp + "/orvane-" + QByteArray::number(::geteuid());
+            ASSERT_TRUE(lock.startsWith(folder) && ::mkdir(lock.constData(), 0700) == 0);
+            ASSERT_EQ(::geteuid() ? ::chmod(folder.constData(), 0777) : ::chown(folder.constData(), 65534, 65534), 0);
+        }
+        SingleInstance first;
+        ASSERT_TRUE(first.claim());
+        EXPECT_TRUE(laterStartHandsOver(first));
+        TempCwd elsewhere;
+        SingleInstance other;
+        EXPECT_TRUE(other.claim()) << "another folder's Orvane runs on its own";
+    }
+}
+
+} // namespace
