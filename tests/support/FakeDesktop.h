@@ -67,6 +67,8 @@ public:
     void playSound(const QString &name) override;
     bool notifyIcon(int message, const TrayRecord &record) override;
     bool trayAvailable() override { return trayHost; }
+    QList<QPair<QString, QString>> notifications; // title, text
+    void showNotification(const QString &title, const QString &text) override { notifications.append({title, text}); }
     qint32 findWindow(const QString &title) override;
     bool setForegroundWindow(qint32 hWnd) override;
     bool setTopMost(qint32 hWnd, bool on) override;
