@@ -104,7 +104,8 @@ std::vector<std::optional<HostAddress>> resolveAll(const std::vector<std::string
     const Steady::time_point deadline = Steady::now() + milliseconds(timeoutMs);
     std::unique_lock lock(shared->mutex);
     while (shared->pending > 0 && !cancelled(cancel) && Steady::now() < deadline)
-        shared->done.wait_for(lock, milliseconds(cancel ? std::min(CancelSliceMs, msUntil(deadline)) : msUntil(deadline)));
+        shared->done.wait_for(lock,
+                              milliseconds(cancel ? std::min(CancelSliceMs, msUntil(deadline)) : msUntil(deadline)));
     return shared->found;
 }
 

@@ -60,14 +60,15 @@ protected:
         m_created << a;
         ASSERT_EQ(run("ip netns add " + b).status, 0);
         m_created << b;
-        for (const QString &cmd : {"ip link add os" + id + "a netns " + a + " type veth peer name os" + id + "b netns " + b,
-                                   "ip -n " + a + " addr add 10.200.8.1/24 brd + dev os" + id + "a",
-                                   "ip -n " + b + " addr add 10.200.8.2/24 brd + dev os" + id + "b",
-                                   "ip -n " + a + " addr add fd00:200:8::1/64 dev os" + id + "a nodad",
-                                   "ip -n " + b + " addr add fd00:200:8::2/64 dev os" + id + "b nodad",
-                                   "ip -n " + a + " link set os" + id + "a up", "ip -n " + b + " link set os" + id + "b up",
-                                   // As Debian desktops have it: echoes without privileges.
-                                   "ip netns exec " + a + " sysctl -q -w net.ipv4.ping_group_range='0 2147483647'"}) {
+        for (const QString &cmd :
+             {"ip link add os" + id + "a netns " + a + " type veth peer name os" + id + "b netns " + b,
+              "ip -n " + a + " addr add 10.200.8.1/24 brd + dev os" + id + "a",
+              "ip -n " + b + " addr add 10.200.8.2/24 brd + dev os" + id + "b",
+              "ip -n " + a + " addr add fd00:200:8::1/64 dev os" + id + "a nodad",
+              "ip -n " + b + " addr add fd00:200:8::2/64 dev os" + id + "b nodad",
+              "ip -n " + a + " link set os" + id + "a up", "ip -n " + b + " link set os" + id + "b up",
+              // As Debian desktops have it: echoes without privileges.
+              "ip netns exec " + a + " sysctl -q -w net.ipv4.ping_group_range='0 2147483647'"}) {
             const Result r = run(cmd);
             ASSERT_EQ(r.status, 0) << cmd.toStdString() << ": " << r.output.toStdString();
         }
@@ -95,10 +96,7 @@ protected:
         return ok;
     }
 
-    Result wake(const QString &options)
-    {
-        return run("ip netns exec " + a + " " + ORVANE_WAKE_PATH + " " + options);
-    }
+    Result wake(const QString &options) { return run("ip netns exec " + a + " " + ORVANE_WAKE_PATH + " " + options); }
 
     QString a, b;
     QStringList m_created;

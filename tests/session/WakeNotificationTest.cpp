@@ -59,9 +59,7 @@ TEST(WakeNotification, AnAnsweringPcIsAnnouncedOnTheSessionBus)
                  {"-m", "dbusmock", "--template", "notification_daemon"}); // on the session bus by default
     ASSERT_TRUE(daemon.waitForStarted(10000));
     ASSERT_TRUE(QTest::qWaitFor(
-        [] {
-            return QDBusConnection::sessionBus().interface()->isServiceRegistered("org.freedesktop.Notifications");
-        },
+        [] { return QDBusConnection::sessionBus().interface()->isServiceRegistered("org.freedesktop.Notifications"); },
         60000))
         << "the notification daemon didn't come up: " << daemon.readAllStandardError().toStdString();
 
@@ -85,10 +83,11 @@ TEST(WakeNotification, AnAnsweringPcIsAnnouncedOnTheSessionBus)
         },
         30000));
     // app name, replaces id, icon, summary, body, actions, hints, expiry
-    EXPECT_TRUE(QRegularExpression(
-                    "Notify \"Orvane\" 0 \"orvane\" \"Server が応答しました（起動から \\d+ 秒）\" \"\" \\[\\] \\{\\} -1")
-                    .match(QString::fromUtf8(log))
-                    .hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression(
+            "Notify \"Orvane\" 0 \"orvane\" \"Server が応答しました（起動から \\d+ 秒）\" \"\" \\[\\] \\{\\} -1")
+            .match(QString::fromUtf8(log))
+            .hasMatch())
         << log.toStdString();
     EXPECT_FALSE(forms.loadedPcStatus()->watching(1)) << "the watch ends with the answer";
     stop(daemon);

@@ -25,31 +25,33 @@ int g_waitSeconds = 0;
 constexpr int DefaultWaitSeconds = 180;
 constexpr int WaitCheckMs = 2000;
 
-const char UsageText[] =
-    "使い方: orvane-wake [--wait[=SECONDS]] N\n"
-    "        orvane-wake [--wait[=SECONDS]] --mac XX:XX:XX:XX:XX:XX --host HOST [--port PORT] [--count COUNT]\n"
-    "        orvane-wake --list | --status\n"
-    "        orvane-wake --help | --version\n";
+const char UsageText[] = "使い方: orvane-wake N\n"
+                         "        orvane-wake --list\n"
+                         "        orvane-wake --mac XX:XX:XX:XX:XX:XX --host HOST [--port PORT] [--count COUNT]\n"
+                         "        orvane-wake --wait[=SECONDS] N | --wait[=SECONDS] --mac ... --host ...\n"
+                         "        orvane-wake --status\n"
+                         "        orvane-wake --help | --version\n";
 
-const char HelpText[] = "\n"
-                        "Wake-on-LAN のマジックパケットを Orvane と同じ確認、同じデータグラムで送ります。\n"
-                        "\n"
-                        "  N        カレントディレクトリの System.ini の PC N (1～5) を起動します。\n"
-                        "  --list   System.ini の設定を表示します: ポート番号、送信回数、続いて PC ごとに\n"
-                        "           番号・名前・Host・MACアドレス・タイマー・起動時刻をタブ区切りで 1 行ずつ。\n"
-                        "  --mac    MACアドレス (16進数 6 個を \":\" か \"-\" で区切る)\n"
-                        "  --host   ホスト名、IPv4/IPv6 アドレス、またはブロードキャストアドレス\n"
-                        "  --port   UDP ポート番号 (省略時 9)。送信元ポートはポート番号 + 1 です。\n"
-                        "  --count  送信回数 (省略時 3)\n"
-                        "           同じネットワークの IPv4 アドレスには、そのネットワークのブロードキャストにも送ります\n"
-                        "           (IPv6 では ff02::1)。眠っている PC はアドレスに応答しないためです。\n"
-                        "  --wait   送ったあと、PC が応答するまで待ちます (省略時 180 秒、--wait=秒数 で指定)。\n"
-                        "           2 秒ごとに確かめ、応答までの秒数を表示します。\n"
-                        "  --status System.ini の PC ごとに 番号・名前・Host・状態 (応答あり / 応答なし / 未確認) を\n"
-                        "           タブ区切りで 1 行ずつ表示します。Host のない PC には何も送りません。\n"
-                        "\n"
-                        "終了コード: 0 送信した (--wait では応答があった)、1 設定の誤りか送信の失敗、\n"
-                        "            2 使い方の誤り、3 --wait の時間内に応答がなかった\n";
+const char HelpText[] =
+    "\n"
+    "Wake-on-LAN のマジックパケットを Orvane と同じ確認、同じデータグラムで送ります。\n"
+    "\n"
+    "  N        カレントディレクトリの System.ini の PC N (1～5) を起動します。\n"
+    "  --list   System.ini の設定を表示します: ポート番号、送信回数、続いて PC ごとに\n"
+    "           番号・名前・Host・MACアドレス・タイマー・起動時刻をタブ区切りで 1 行ずつ。\n"
+    "  --mac    MACアドレス (16進数 6 個を \":\" か \"-\" で区切る)\n"
+    "  --host   ホスト名、IPv4/IPv6 アドレス、またはブロードキャストアドレス\n"
+    "  --port   UDP ポート番号 (省略時 9)。送信元ポートはポート番号 + 1 です。\n"
+    "  --count  送信回数 (省略時 3)\n"
+    "           同じネットワークの IPv4 アドレスには、そのネットワークのブロードキャストにも送ります\n"
+    "           (IPv6 では ff02::1)。眠っている PC はアドレスに応答しないためです。\n"
+    "  --wait   送ったあと、PC が応答するまで待ちます (省略時 180 秒、--wait=秒数 で指定)。\n"
+    "           2 秒ごとに確かめ、応答までの秒数を表示します。\n"
+    "  --status System.ini の PC ごとに 番号・名前・Host・状態 (応答あり / 応答なし / 未確認) を\n"
+    "           タブ区切りで 1 行ずつ表示します。Host のない PC には何も送りません。\n"
+    "\n"
+    "終了コード: 0 送信した (--wait では応答があった)、1 設定の誤りか送信の失敗、\n"
+    "            2 使い方の誤り、3 --wait の時間内に応答がなかった\n";
 
 void print(FILE *stream, std::string text)
 {
@@ -96,8 +98,9 @@ bool readSettings(SettingsValues &values, std::string &error)
 int waitForAnswer(const WakeSettings &settings)
 {
     using Steady = std::chrono::steady_clock;
-    const std::string name =
-        !settings.name.empty() ? settings.name : settings.pc ? "PC" + std::to_string(settings.pc) : settings.host;
+    const std::string name = !settings.name.empty() ? settings.name
+                             : settings.pc          ? "PC" + std::to_string(settings.pc)
+                                                    : settings.host;
     const Steady::time_point start = Steady::now();
     const Steady::time_point deadline = start + std::chrono::seconds(g_waitSeconds);
     for (Steady::time_point check = start; check < deadline; check = Steady::now()) {

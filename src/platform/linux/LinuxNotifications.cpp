@@ -34,8 +34,8 @@ void LinuxDesktop::showNotification(const QString &title, const QString &text)
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
     // The body may be read as markup: a PC's name is text.
-    notify << QStringLiteral("Orvane") << quint32(0) << QStringLiteral("orvane") << title
-           << text.toHtmlEscaped() << QStringList() << QVariantMap() << qint32(-1);
+    notify << QStringLiteral("Orvane") << quint32(0) << QStringLiteral("orvane") << title << text.toHtmlEscaped()
+           << QStringList() << QVariantMap() << qint32(-1);
     // Asynchronous: the answer, or the lack of a server, comes back through the event loop.
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(notify, NotifyReplyMs), QCoreApplication::instance());
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [title, text](QDBusPendingCallWatcher *w) {
