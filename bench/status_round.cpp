@@ -60,7 +60,7 @@ int main(int argc, char **argv)
     QElapsedTimer round;
 
     QObject::connect(&clockLabel, &TimedWake::timeShown, [&] {
-        const double now = clock().secondsSinceMidnight();
+        const double now = orvane::clock().secondsSinceMidnight();
         const double late = (now - std::round(now)) * 1000.0;
         (inRound ? lateInRound : lateBetween).push_back(late);
     });

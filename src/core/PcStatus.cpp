@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <utility>
 
 namespace orvane {
 
@@ -76,10 +77,12 @@ void PcStatus::roundDone(const Hosts &hosts, const std::vector<Reach> &reach)
             setMark(pc, reach[i], hosts[i]);
     }
     emit roundFinished();
-    if (m_roundAgain) {
-        m_roundAgain = false;
+    // Asked again while this round ran: only a changed host needs another one now.
+    bool changed = false;
+    for (int pc = FirstPc; pc <= LastPc; ++pc)
+        changed = changed || pcSettings(pc).host != hosts[static_cast<size_t>(pc - FirstPc)];
+    if (std::exchange(m_roundAgain, false) && changed)
         startRound();
-    }
 }
 
 void PcStatus::watch(int pc)

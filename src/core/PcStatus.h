@@ -35,7 +35,7 @@ public:
     explicit PcStatus(QObject *parent = nullptr);
     ~PcStatus() override;
 
-    // A round now; a round asked for while one runs follows it, so the latest settings get checked.
+    // A round now; asked for while one runs, another follows it if a host changed meanwhile.
     void checkAll();
     // Starts (or starts again) the watch of PC pc after its wake.
     void watch(int pc);

@@ -13,6 +13,8 @@
 #include <thread>
 
 #include <cerrno>
+#include <ifaddrs.h>
+#include <net/if.h>
 #include <netinet/icmp6.h>
 #include <netinet/in.h>
 #include <netinet/ip_icmp.h>
@@ -107,6 +109,25 @@ std::vector<std::optional<HostAddress>> resolveAll(const std::vector<std::string
         shared->done.wait_for(lock,
                               milliseconds(cancel ? std::min(CancelSliceMs, msUntil(deadline)) : msUntil(deadline)));
     return shared->found;
+}
+
+// A broadcast or multicast address stands for many machines, none of which speaks for the PC.
+bool manyMachines(const sockaddr_storage &a)
+{
+    if (a.ss_family == AF_INET6)
+        return IN6_IS_ADDR_MULTICAST(&reinterpret_cast<const sockaddr_in6 *>(&a)->sin6_addr);
+    const in_addr_t v4 = reinterpret_cast<const sockaddr_in *>(&a)->sin_addr.s_addr;
+    if (v4 == htonl(INADDR_BROADCAST) || IN_MULTICAST(ntohl(v4)))
+        return true;
+    ifaddrs *list = nullptr;
+    if (::getifaddrs(&list) != 0)
+        return false;
+    bool broadcast = false;
+    for (const ifaddrs *i = list; i && !broadcast; i = i->ifa_next)
+        broadcast = (i->ifa_flags & IFF_BROADCAST) && i->ifa_broadaddr && i->ifa_broadaddr->sa_family == AF_INET &&
+                    reinterpret_cast<const sockaddr_in *>(i->ifa_broadaddr)->sin_addr.s_addr == v4;
+    ::freeifaddrs(list);
+    return broadcast;
 }
 
 sockaddr_storage withPort(const HostAddress &host, std::uint16_t port)
@@ -226,6 +247,8 @@ std::vector<Reach> probeHosts(const std::vector<std::string> &hosts, int timeout
     for (size_t i = 0; i < targets.size(); ++i) {
         Target &t = targets[i];
         t.address = addresses[i];
+        if (t.address && manyMachines(t.address->address))
+            t.address.reset();
         if (!t.address)
             continue;
         const int protocol = t.family() == AF_INET6 ? int{IPPROTO_ICMPV6} : int{IPPROTO_ICMP};

@@ -13,7 +13,8 @@ enum class Reach { NotChecked, Answered, NoAnswer };
 inline constexpr int ProbeTimeoutMs = 1500;
 
 // Checks every host at once and says for each whether it answered within timeoutMs. An empty host,
-// or a name that doesn't resolve in that time, is not checked: nothing is sent for it. A host answers
+// a name that doesn't resolve in that time, and a broadcast or multicast address are not checked:
+// nothing is sent for them. A host answers
 // an ICMP echo (through the unprivileged ICMP socket, where the system allows one) or a TCP
 // connection attempt to a port PCs commonly have, where a refusal is an answer too; the attempts
 // start at once without ICMP, and halfway through for a host that ignores echoes. A set `cancel`

@@ -168,11 +168,12 @@ TEST_F(NetnsStatus, StatusAndTheMainWindowTellWhoAnswers)
     setPc(g, 1, "Here", "10.200.8.2", ServerMac);
     setPc(g, 2, "Gone", "10.200.8.77", ServerMac);
     setPc(g, 4, "Nameless", "no-such-host.invalid", ServerMac);
+    setPc(g, 5, "All", "10.200.8.255", ServerMac); // many machines, none of them the PC
     ASSERT_TRUE(writeSettingsFile(QStringLiteral("System.ini"), g));
     const Result r = run("ip netns exec " + a + " " + ORVANE_WAKE_PATH + " --status");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.output, "1\tHere\t10.200.8.2\t応答あり\n2\tGone\t10.200.8.77\t応答なし\n3\t\t\t未確認\n"
-                        "4\tNameless\tno-such-host.invalid\t未確認\n5\t\t\t未確認\n");
+                        "4\tNameless\tno-such-host.invalid\t未確認\n5\tAll\t10.200.8.255\t未確認\n");
 
     ASSERT_TRUE(enter(a));
     FakeDesktop desktop;
