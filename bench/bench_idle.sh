@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The idle program: resident memory, wake-ups and processor time over a minute, with the main window
-# hidden in a real tray (Xvfb + trayer). Targets: under 40 MiB resident, about one wake-up a second,
-# under 0.1 % of one processor.
+# hidden in a real tray (Xvfb + trayer) and five PCs to check, three answering on loopback and two
+# absent on a link of the program's own network. Targets: under 40 MiB resident, about one wake-up a
+# second, under 0.1 % of one processor.
 # Usage: bench_idle.sh <build folder> [seconds]
 set -euo pipefail
 build=${1:?build folder}
@@ -10,11 +11,13 @@ exe="$(cd "$build" && pwd)/src/orvane"
 [ -x "$exe" ] || { echo "no program at $exe"; exit 1; }
 
 source "$(dirname "$0")/desktop.sh"
+source "$(dirname "$0")/testnet.sh"
 for _ in $(seq 600); do xwininfo -root -tree 2>/dev/null | grep -q '"panel"' && break; sleep 0.1; done
 
-write_sample_settings "$work/System.ini"
+write_sample_settings "$work/System.ini" absent
 
-(cd "$work" && DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent QT_QPA_PLATFORM=xcb exec "$exe") >"$work/orvane.log" 2>&1 &
+(cd "$work" && export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent QT_QPA_PLATFORM=xcb && in_test_net "$exe") \
+    >"$work/orvane.log" 2>&1 &
 pid=$!
 pids+=($pid)
 for _ in $(seq 600); do xwininfo -root -tree 2>/dev/null | grep -A4 '"panel"' | grep -q '"orvane"' && break; sleep 0.1; done

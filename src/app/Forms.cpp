@@ -1,6 +1,8 @@
 #include "app/Forms.h"
 
+#include "core/PcStatus.h"
 #include "core/SettingsStore.h"
+#include "platform/Desktop.h"
 #include "ui/main/AboutF.h"
 #include "ui/main/MainF.h"
 #include "ui/settings/Settings.h"
@@ -37,6 +39,7 @@ Forms::Forms()
 
 Forms::~Forms()
 {
+    delete m_pcStatus;
     unload(m_mainF, true);
     unload(m_settings, true);
     unload(m_aboutF, true);
@@ -63,6 +66,11 @@ template <class F> F *Forms::load(QPointer<F> &slot)
             });
         }
         form->Form_Load();
+        if constexpr (std::is_same_v<F, MainF>) {
+            if (m_pcStatus)
+                for (int pc = 1; pc <= 5; ++pc)
+                    form->showStatus(pc, m_pcStatus->mark(pc).reach, PcStatus::markText(m_pcStatus->mark(pc)));
+        }
     }
     return slot.data();
 }
@@ -123,6 +131,24 @@ void Forms::showSettings()
         dialog->showSettings(table);
     if (MainF *main = mainF())
         main->showSettings(table);
+}
+
+PcStatus &Forms::pcStatus()
+{
+    if (m_pcStatus)
+        return *m_pcStatus;
+    m_pcStatus = new PcStatus;
+    PcStatus *status = m_pcStatus;
+    connect(&settingsStore(), &SettingsStore::loaded, status, &PcStatus::checkAll);
+    connect(&wakeEvents(), &WakeEvents::started, status, [status](qint16 Index) { status->watch(Index); });
+    connect(status, &PcStatus::markChanged, this, [this, status](int pc) {
+        if (MainF *main = loadedMainF())
+            main->showStatus(pc, status->mark(pc).reach, PcStatus::markText(status->mark(pc)));
+    });
+    connect(status, &PcStatus::watchEnded, this,
+            [](int, const QString &title, const QString &text) { desktop().showNotification(title, text); });
+    status->checkAll();
+    return *status;
 }
 
 void Forms::UnloadAllForms()

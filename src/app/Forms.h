@@ -9,6 +9,7 @@ class MainF;
 class Settings;
 class AboutF;
 class Dialog;
+class PcStatus;
 
 // The program's single-instance windows and the wiring between them and the settings store. Touching
 // a form that isn't loaded loads it: the object is created, its requests are connected and its
@@ -30,6 +31,12 @@ public:
     AboutF *loadedAboutF() const;
     Dialog *loadedDialog() const;
 
+    // Starts checking whether the PCs answer, at once and from then on: their marks on the main window,
+    // and a notification at the end of each watch after a wake. Main starts it; tests that check the
+    // network ask for it.
+    PcStatus &pcStatus();
+    PcStatus *loadedPcStatus() const { return m_pcStatus; }
+
     // Unloads the main window, the settings dialog, the about box and the notice, in that order; the
     // program ends when no window is left.
     void UnloadAllForms();
@@ -44,6 +51,7 @@ private:
     QPointer<Settings> m_settings;
     QPointer<AboutF> m_aboutF;
     QPointer<Dialog> m_dialog;
+    PcStatus *m_pcStatus = nullptr;
 };
 
 // The registry that Main (or a test) created.

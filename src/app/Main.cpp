@@ -86,6 +86,7 @@ int Main(int argc, char **argv)
             main->MainDisp_Click();
     });
     forms.mainF();
+    forms.pcStatus();
     return app.exec();
 }
 

@@ -4,7 +4,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
+#include <ifaddrs.h>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -73,6 +76,150 @@ std::string sendFailureReason(const WakeRequest &r, const std::string &address, 
     }
 }
 
+// A second destination on the target's own link: a PC asleep for long answers no ARP or neighbour
+// solicitation, and a datagram to its address then never leaves this machine, while a broadcast
+// (IPv4) or the all-nodes group (IPv6) on that link reaches its card without either.
+struct LinkCopy {
+    sockaddr_storage to{};
+    socklen_t length = 0;
+    unsigned interface = 0;
+    // This machine's address on that link, so that both copies come from the same sender.
+    in_addr source4{};
+    in6_addr source6{};
+};
+
+std::optional<LinkCopy> linkCopyV4(const sockaddr_in &target, std::uint16_t port)
+{
+    const std::uint32_t t = ntohl(target.sin_addr.s_addr);
+    if ((t >> 24) == 127 || (t >> 28) == 0xE || t == 0xFFFFFFFFu)
+        return std::nullopt;
+    ifaddrs *list = nullptr;
+    if (::getifaddrs(&list) != 0)
+        return std::nullopt;
+    std::optional<LinkCopy> best;
+    std::uint32_t bestMask = 0;
+    for (const ifaddrs *i = list; i; i = i->ifa_next) {
+        if (!i->ifa_addr || !i->ifa_netmask || i->ifa_addr->sa_family != AF_INET)
+            continue;
+        if (!(i->ifa_flags & IFF_UP) || !(i->ifa_flags & IFF_BROADCAST) || (i->ifa_flags & IFF_LOOPBACK))
+            continue;
+        const std::uint32_t addr = ntohl(reinterpret_cast<const sockaddr_in *>(i->ifa_addr)->sin_addr.s_addr);
+        const std::uint32_t mask = ntohl(reinterpret_cast<const sockaddr_in *>(i->ifa_netmask)->sin_addr.s_addr);
+        const std::uint32_t broadcast = (addr & mask) | ~mask;
+        // A /31 or /32 has no broadcast; a subnet's broadcast or network address is sent as it is.
+        if (~mask < 3 || (addr & mask) != (t & mask) || t == broadcast || t == (addr & mask))
+            continue;
+        if (best && mask <= bestMask)
+            continue;
+        LinkCopy copy;
+        auto *to = reinterpret_cast<sockaddr_in *>(&copy.to);
+        to->sin_family = AF_INET;
+        to->sin_addr.s_addr = htonl(broadcast);
+        to->sin_port = htons(port);
+        copy.length = sizeof(sockaddr_in);
+        copy.source4.s_addr = htonl(addr);
+        copy.interface = ::if_nametoindex(i->ifa_name);
+        if (copy.interface == 0)
+            continue;
+        best = copy;
+        bestMask = mask;
+    }
+    ::freeifaddrs(list);
+    return best;
+}
+
+std::optional<LinkCopy> linkCopyV6(const sockaddr_in6 &target, std::uint16_t port)
+{
+    const in6_addr &t = target.sin6_addr;
+    if (IN6_IS_ADDR_MULTICAST(&t) || IN6_IS_ADDR_LOOPBACK(&t) || IN6_IS_ADDR_UNSPECIFIED(&t))
+        return std::nullopt;
+    unsigned interface = 0;
+    in6_addr source = in6addr_any;
+    if (IN6_IS_ADDR_LINKLOCAL(&t)) {
+        interface = target.sin6_scope_id;
+    } else {
+        ifaddrs *list = nullptr;
+        if (::getifaddrs(&list) != 0)
+            return std::nullopt;
+        for (const ifaddrs *i = list; i && !interface; i = i->ifa_next) {
+            if (!i->ifa_addr || !i->ifa_netmask || i->ifa_addr->sa_family != AF_INET6)
+                continue;
+            if (!(i->ifa_flags & IFF_UP) || !(i->ifa_flags & IFF_MULTICAST) || (i->ifa_flags & IFF_LOOPBACK))
+                continue;
+            const auto &a = reinterpret_cast<const sockaddr_in6 *>(i->ifa_addr)->sin6_addr;
+            const auto &m = reinterpret_cast<const sockaddr_in6 *>(i->ifa_netmask)->sin6_addr;
+            if (IN6_IS_ADDR_LINKLOCAL(&a))
+                continue;
+            bool same = true;
+            for (int b = 0; b < 16; ++b)
+                same = same && (a.s6_addr[b] & m.s6_addr[b]) == (t.s6_addr[b] & m.s6_addr[b]);
+            if (same) {
+                interface = ::if_nametoindex(i->ifa_name);
+                source = a;
+            }
+        }
+        ::freeifaddrs(list);
+    }
+    if (interface == 0)
+        return std::nullopt;
+    LinkCopy copy;
+    auto *to = reinterpret_cast<sockaddr_in6 *>(&copy.to);
+    to->sin6_family = AF_INET6;
+    to->sin6_addr.s6_addr[0] = 0xFF; // ff02::1, all nodes on the link
+    to->sin6_addr.s6_addr[1] = 0x02;
+    to->sin6_addr.s6_addr[15] = 0x01;
+    to->sin6_port = htons(port);
+    to->sin6_scope_id = interface;
+    copy.length = sizeof(sockaddr_in6);
+    copy.interface = interface;
+    copy.source6 = source;
+    return copy;
+}
+
+std::optional<LinkCopy> linkCopy(const sockaddr_storage &target, std::uint16_t port)
+{
+    if (target.ss_family == AF_INET6)
+        return linkCopyV6(*reinterpret_cast<const sockaddr_in6 *>(&target), port);
+    return linkCopyV4(*reinterpret_cast<const sockaddr_in *>(&target), port);
+}
+
+// The copy leaves through the target's interface, whatever the routes say about the broadcast.
+void sendLinkCopy(int fd, const LinkCopy &copy, const std::string &packet)
+{
+    iovec data{const_cast<char *>(packet.data()), packet.size()};
+    msghdr message{};
+    message.msg_name = const_cast<sockaddr_storage *>(&copy.to);
+    message.msg_namelen = copy.length;
+    message.msg_iov = &data;
+    message.msg_iovlen = 1;
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in6_pktinfo))] = {};
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    cmsghdr *c = CMSG_FIRSTHDR(&message);
+    if (copy.to.ss_family == AF_INET) {
+        in_pktinfo info{};
+        info.ipi_ifindex = static_cast<int>(copy.interface);
+        info.ipi_spec_dst = copy.source4;
+        c->cmsg_level = IPPROTO_IP;
+        c->cmsg_type = IP_PKTINFO;
+        c->cmsg_len = CMSG_LEN(sizeof info);
+        std::memcpy(CMSG_DATA(c), &info, sizeof info);
+        message.msg_controllen = CMSG_SPACE(sizeof info);
+    } else {
+        in6_pktinfo info{};
+        info.ipi6_ifindex = copy.interface;
+        info.ipi6_addr = copy.source6;
+        c->cmsg_level = IPPROTO_IPV6;
+        c->cmsg_type = IPV6_PKTINFO;
+        c->cmsg_len = CMSG_LEN(sizeof info);
+        std::memcpy(CMSG_DATA(c), &info, sizeof info);
+        message.msg_controllen = CMSG_SPACE(sizeof info);
+    }
+    // The datagram to the address is what the command answers for; this one only adds a way in.
+    while (::sendmsg(fd, &message, 0) < 0 && errno == EINTR) {
+    }
+}
+
 } // namespace
 
 WakeResult sendWake(const WakeRequest &r, int lookupTimeoutMs)
@@ -124,6 +271,12 @@ WakeResult sendWake(const WakeRequest &r, int lookupTimeoutMs)
         }
     }
 
+    const std::optional<LinkCopy> copy = linkCopy(to, r.port);
+    if (copy && family == AF_INET6) {
+        // Our own copy of the all-nodes datagram isn't wanted back.
+        const int off = 0;
+        ::setsockopt(socket.fd(), IPPROTO_IPV6, IPV6_MULTICAST_LOOP, &off, sizeof off);
+    }
     const auto *dest = reinterpret_cast<const sockaddr *>(&to);
     for (int i = 0; i < r.count; ++i) {
         ssize_t n;
@@ -138,6 +291,8 @@ WakeResult sendWake(const WakeRequest &r, int lookupTimeoutMs)
             return result;
         }
         ++result.sent;
+        if (copy)
+            sendLinkCopy(socket.fd(), *copy, r.packet);
     }
     result.ok = true;
     return result;

@@ -75,6 +75,9 @@ public:
     virtual bool notifyIcon(int message, const TrayRecord &record) = 0;
     // Whether a tray host shows icons right now; without one the program keeps its window in reach.
     virtual bool trayAvailable() = 0;
+    // A desktop notification that goes away by itself; the tray icon's balloon where no notification
+    // server answers. Returns at once.
+    virtual void showNotification(const QString &title, const QString &text) = 0;
     // The first top-level window titled exactly so, 0 when none.
     virtual qint32 findWindow(const QString &title) = 0;
     // Asks the window manager to activate the window; a hidden window stays hidden.

@@ -1,6 +1,8 @@
 #include "ui/Looks.h"
 
 #include <QGuiApplication>
+#include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 #include <QStringList>
 #include <QWidget>
@@ -56,6 +58,34 @@ QIcon settingsIcon()
 {
     static const QIcon icon = iconFrom(QStringLiteral("settings"), {32, 16});
     return icon;
+}
+
+QIcon statusIcon(Reach reach)
+{
+    auto dot = [](const QColor &fill, const QColor &rim) {
+        QPixmap pixmap(16, 16);
+        pixmap.fill(Qt::transparent);
+        if (fill.isValid()) {
+            QPainter p(&pixmap);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(QPen(rim, 1));
+            p.setBrush(fill);
+            p.drawEllipse(QRectF(3.5, 3.5, 9, 9));
+        }
+        return QIcon(pixmap);
+    };
+    static const QIcon answered = dot(QColor(0x2E, 0xB8, 0x4B), QColor(0x1B, 0x7A, 0x30));
+    static const QIcon noAnswer = dot(QColor(0xA8, 0xA8, 0xA8), QColor(0x70, 0x70, 0x70));
+    static const QIcon notChecked = dot(QColor(), QColor());
+    switch (reach) {
+    case Reach::Answered:
+        return answered;
+    case Reach::NoAnswer:
+        return noAnswer;
+    case Reach::NotChecked:
+        break;
+    }
+    return notChecked;
 }
 
 void centreOnScreen(QWidget *window)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Reachability.h"
+
 #include <QFont>
 #include <QIcon>
 #include <QRect>
@@ -19,6 +21,10 @@ QIcon programIcon();
 // The about box's and the settings dialog's own window icons.
 QIcon aboutIcon();
 QIcon settingsIcon();
+
+// A PC's mark (16 pixels): a green dot when it answered, a grey one when it didn't, nothing when it
+// wasn't checked; the same size in every state, so the caption beside it never moves.
+QIcon statusIcon(Reach reach);
 
 // Twips to pixels, 15 to one, to the nearest pixel.
 constexpr int twips(int value)

@@ -132,6 +132,10 @@ protected:
             const Result r = run(cmd);
             ASSERT_EQ(r.status, 0) << cmd << ": " << r.output;
         }
+        // A new link carries broadcasts and multicasts once it is fully up: its link-local address no
+        // longer tentative.
+        for (int i = 0; i < 100 && !run("ip -n " + a + " -6 addr show tentative").output.empty(); ++i)
+            ::usleep(50000);
         vethA = va;
         char dir[] = "/tmp/orvane-netns-XXXXXX";
         ASSERT_NE(::mkdtemp(dir), nullptr);
@@ -166,9 +170,9 @@ protected:
         std::string packet(6, '\xff');
         for (int i = 0; i < 16; ++i)
             packet += std::string("\x00\x11\x22\x33\x44\x55", 6);
-        const std::vector<Datagram> got = rx.datagrams(2, 10000);
-        ASSERT_EQ(got.size(), 2u);
-        EXPECT_TRUE(rx.datagrams(1, 300).empty()) << "no third datagram";
+        const std::vector<Datagram> got = rx.datagrams(m_datagrams, 10000);
+        ASSERT_EQ(got.size(), m_datagrams);
+        EXPECT_TRUE(rx.datagrams(1, 300).empty()) << "no further datagram";
         for (const Datagram &d : got) {
             EXPECT_EQ(d.data, packet);
             EXPECT_EQ(d.source, source);
@@ -176,6 +180,7 @@ protected:
         }
     }
 
+    size_t m_datagrams = 2;
     std::string a, b, vethA, m_dir;
     std::vector<std::string> m_created;
     static inline int s_counter = 0;
@@ -206,6 +211,7 @@ TEST_F(Netns, LimitedBroadcastNeedsARoute)
 
 TEST_F(Netns, IPv6Host)
 {
+    m_datagrams = 4; // each also to all nodes of the link
     expectWoken("fd00:200:7::2", true, "fd00:200:7::1", 10);
 }
 
@@ -219,5 +225,6 @@ TEST_F(Netns, UnprivilegedUserSendsFromAPortTheSystemChooses)
     ::chmod(m_dir.c_str(), 0755);
     ::chmod(tool.c_str(), 0755);
     // Local port 10 is below the system's unprivileged port start (1024).
+    m_datagrams = 4; // each also to the subnet's broadcast
     expectWoken("10.200.7.2", false, "10.200.7.1", 0, "setpriv --reuid=65534 --regid=65534 --clear-groups ", tool);
 }

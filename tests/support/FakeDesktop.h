@@ -58,6 +58,8 @@ public:
         return trayCalls.append({message, record}), trayHost;
     }
     bool trayAvailable() override { return trayHost; }
+    QList<QPair<QString, QString>> notifications; // title, text
+    void showNotification(const QString &title, const QString &text) override { notifications.append({title, text}); }
     qint32 findWindow(const QString &) override { return 0; }
     bool setForegroundWindow(qint32 hWnd) override { return foregrounded.append(hWnd), true; }
     bool setTopMost(qint32, bool) override { return true; }

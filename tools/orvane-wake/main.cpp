@@ -3,38 +3,56 @@
 
 #include "Version.h"
 #include "core/PlainSettings.h"
+#include "core/Reachability.h"
 #include "core/WakeSender.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 using namespace orvane;
 
 namespace {
 
-enum Exit { Sent = 0, Refused = 1, Usage = 2 };
+enum Exit { Sent = 0, Refused = 1, Usage = 2, NoAnswer = 3 };
+
+// --wait: how long to wait for the woken PC's answer; 0 doesn't wait.
+int g_waitSeconds = 0;
+constexpr int DefaultWaitSeconds = 180;
+constexpr int WaitCheckMs = 2000;
 
 const char UsageText[] = "使い方: orvane-wake N\n"
                          "        orvane-wake --list\n"
                          "        orvane-wake --mac XX:XX:XX:XX:XX:XX --host HOST [--port PORT] [--count COUNT]\n"
+                         "        orvane-wake --wait[=SECONDS] N | --wait[=SECONDS] --mac ... --host ...\n"
+                         "        orvane-wake --status\n"
                          "        orvane-wake --help | --version\n";
 
-const char HelpText[] = "\n"
-                        "Wake-on-LAN のマジックパケットを Orvane と同じ確認、同じデータグラムで送ります。\n"
-                        "\n"
-                        "  N        カレントディレクトリの System.ini の PC N (1～5) を起動します。\n"
-                        "  --list   System.ini の設定を表示します: ポート番号、送信回数、続いて PC ごとに\n"
-                        "           番号・名前・Host・MACアドレス・タイマー・起動時刻をタブ区切りで 1 行ずつ。\n"
-                        "  --mac    MACアドレス (16進数 6 個を \":\" か \"-\" で区切る)\n"
-                        "  --host   ホスト名、IPv4/IPv6 アドレス、またはブロードキャストアドレス\n"
-                        "  --port   UDP ポート番号 (省略時 9)。送信元ポートはポート番号 + 1 です。\n"
-                        "  --count  送信回数 (省略時 3)\n"
-                        "\n"
-                        "終了コード: 0 送信した、1 設定の誤り・送信の失敗・送信回数 0 以下、2 使い方の誤り\n";
+const char HelpText[] =
+    "\n"
+    "Wake-on-LAN のマジックパケットを Orvane と同じ確認、同じデータグラムで送ります。\n"
+    "\n"
+    "  N        カレントディレクトリの System.ini の PC N (1～5) を起動します。\n"
+    "  --list   System.ini の設定を表示します: ポート番号、送信回数、続いて PC ごとに\n"
+    "           番号・名前・Host・MACアドレス・タイマー・起動時刻をタブ区切りで 1 行ずつ。\n"
+    "  --mac    MACアドレス (16進数 6 個を \":\" か \"-\" で区切る)\n"
+    "  --host   ホスト名、IPv4/IPv6 アドレス、またはブロードキャストアドレス\n"
+    "  --port   UDP ポート番号 (省略時 9)。送信元ポートはポート番号 + 1 です。\n"
+    "  --count  送信回数 (省略時 3)\n"
+    "           同じネットワークの IPv4 アドレスには、そのネットワークのブロードキャストにも送ります\n"
+    "           (IPv6 では ff02::1)。眠っている PC はアドレスに応答しないためです。\n"
+    "  --wait   送ったあと、PC が応答するまで待ちます (省略時 180 秒、--wait=秒数 で指定)。\n"
+    "           2 秒ごとに確かめ、応答までの秒数を表示します。\n"
+    "  --status System.ini の PC ごとに 番号・名前・Host・状態 (応答あり / 応答なし / 未確認) を\n"
+    "           タブ区切りで 1 行ずつ表示します。Host のない PC には何も送りません。\n"
+    "\n"
+    "終了コード: 0 送信した (--wait では応答があった)、1 設定の誤り・送信の失敗・送信回数 0 以下、\n"
+    "            2 使い方の誤り、3 --wait の時間内に応答がなかった\n";
 
 // Length of the UTF-8 sequence at text[i]; 0 when none starts there.
 size_t sequenceLength(std::string_view text, size_t i)
@@ -124,6 +142,28 @@ bool readSettings(SettingsValues &values, std::string &error)
     return true;
 }
 
+// Checks every 2 s until the PC answers or the time is up.
+int waitForAnswer(const WakeSettings &settings)
+{
+    using Steady = std::chrono::steady_clock;
+    const std::string name = !settings.name.empty() ? settings.name
+                             : settings.pc          ? "PC" + std::to_string(settings.pc)
+                                                    : settings.host;
+    const Steady::time_point start = Steady::now();
+    const Steady::time_point deadline = start + std::chrono::seconds(g_waitSeconds);
+    for (Steady::time_point check = start; check < deadline; check = Steady::now()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - check).count();
+        if (probeHost(settings.host, static_cast<int>(std::min<long long>(ProbeTimeoutMs, left))) == Reach::Answered) {
+            const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start).count();
+            print(stdout, answeredText(name, static_cast<int>((took + 500) / 1000)));
+            return Sent;
+        }
+        std::this_thread::sleep_until(std::min(check + std::chrono::milliseconds(WaitCheckMs), deadline));
+    }
+    print(stdout, noAnswerText(name, g_waitSeconds) + MessageLineBreak + NoAnswerAdvice);
+    return NoAnswer;
+}
+
 int wakeAndReport(const WakeSettings &settings)
 {
     const WakeResult result = wake(settings);
@@ -133,7 +173,52 @@ int wakeAndReport(const WakeSettings &settings)
     if (result.sent == 0)
         return refused(wakeSubject(settings) + "へは何も送信しませんでした！" + MessageLineBreak +
                        "マジックパケット送信回数が「" + settings.count + "」です。1 以上にしてください。");
+    return g_waitSeconds > 0 ? waitForAnswer(settings) : Sent;
+}
+
+// One line per PC: number, name, host and whether it answers now, all checked at once.
+int status()
+{
+    SettingsValues values;
+    std::string error;
+    if (!readSettings(values, error))
+        return refused(error);
+    std::vector<std::string> hosts;
+    for (int pc = FirstPc; pc <= LastPc; ++pc)
+        hosts.push_back(values[static_cast<size_t>(pc)][1]);
+    const std::vector<Reach> reach = probeHosts(hosts);
+    std::string out;
+    for (int pc = FirstPc; pc <= LastPc; ++pc) {
+        const auto &row = values[static_cast<size_t>(pc)];
+        out += std::to_string(pc) + "\t" + escaped(row[0]) + "\t" + escaped(row[1]) + "\t" +
+               reachWord(reach[static_cast<size_t>(pc - FirstPc)]) + "\n";
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
     return Sent;
+}
+
+// Takes --wait and --wait=SECONDS out of the arguments; false for a wrong number of seconds.
+bool takeWait(std::vector<std::string> &args, std::string &problem)
+{
+    for (auto a = args.begin(); a != args.end();) {
+        if (*a != "--wait" && a->rfind("--wait=", 0) != 0) {
+            ++a;
+            continue;
+        }
+        g_waitSeconds = DefaultWaitSeconds;
+        if (*a != "--wait") {
+            const std::string value = a->substr(7);
+            const bool digits = !value.empty() && value.size() <= 5 &&
+                                std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+            g_waitSeconds = digits ? std::stoi(value) : 0;
+            if (g_waitSeconds < 1 || g_waitSeconds > 86400) {
+                problem = "--wait の秒数は 1 から 86400 までです: " + value;
+                return false;
+            }
+        }
+        a = args.erase(a);
+    }
+    return true;
 }
 
 int list()
@@ -191,6 +276,10 @@ int wakeAdHoc(const std::string &macText, const std::string &host, const std::st
 int main(int argc, char **argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && args.front() == "--status")
+        return status();
+    if (std::string problem; !takeWait(args, problem))
+        return usage(problem);
     if (args.empty())
         return usage();
 

@@ -26,6 +26,8 @@ public:
     // LinuxWindows.cpp
     bool notifyIcon(int message, const TrayRecord &record) override;
     bool trayAvailable() override;
+    // LinuxNotifications.cpp
+    void showNotification(const QString &title, const QString &text) override;
     qint32 findWindow(const QString &title) override;
     bool setForegroundWindow(qint32 hWnd) override;
     bool setTopMost(qint32 hWnd, bool topMost) override;

@@ -269,6 +269,14 @@ QSystemTrayIcon *trayIconOf(qint32 hWnd, quint32 uID)
     return found == trayEntries().constEnd() ? nullptr : found->icon.data();
 }
 
+QSystemTrayIcon *shownTrayIcon()
+{
+    for (const TrayEntry &entry : trayEntries())
+        if (entry.icon && entry.icon->isVisible())
+            return entry.icon.data();
+    return nullptr;
+}
+
 bool LinuxDesktop::notifyIcon(int message, const TrayRecord &record)
 {
     if (record.cbSize != TrayRecordSize || record.hWnd == 0)

@@ -79,6 +79,8 @@ MainF::MainF(QWidget *parent) : QWidget(parent)
     buildControls();
     buildMenus();
     setFixedSize(m_client->size());
+    for (int n = 1; n <= 5; ++n)
+        showStatus(n, Reach::NotChecked, QString::fromUtf8(reachWord(Reach::NotChecked)));
 
     auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::WindowShortcut);
@@ -154,6 +156,7 @@ void MainF::buildMenus()
     m_HelpTopic = entry(m_Help, "HelpTopic", QStringLiteral("ﾍﾙﾌﾟ(&H)"), 0);
     m_About = entry(m_Help, "About", QStringLiteral("About(&A)"), 0);
 
+    m_MainMenu->setToolTipsVisible(true); // the PC entries' state
     for (QMenu *menu : {m_MainMenu, m_Help}) {
         menu->setFont(uiFont());
         // Named so that accessibility tools and the tray tests can tell the two pop-ups apart.
@@ -237,6 +240,19 @@ void MainF::showSettings(const SettingsGrid &table)
         if (!field(n, 0).isEmpty())
             m_PCn_start[n]->setText(asCaption(field(n, 0)) + start);
     }
+}
+
+void MainF::showStatus(int n, Reach reach, const QString &text)
+{
+    if (n < 1 || n > 5)
+        return;
+    const QIcon mark = statusIcon(reach);
+    m_PC_start[n]->setIcon(mark);
+    m_PC_start[n]->setToolTip(text);
+    m_PC_start[n]->setAccessibleDescription(text);
+    m_PCn_start[n]->setIcon(mark);
+    m_PCn_start[n]->setToolTip(text);
+    m_PCn_start[n]->setStatusTip(text);
 }
 
 void MainF::MainDisp_Click()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/FixedField.h"
+#include "core/Reachability.h"
 #include "platform/QzCmn14.h"
 
 #include <QWidget>
@@ -35,6 +36,9 @@ public:
     void Form_Load();
     // The main window's half of LoadSettings' display.
     void showSettings(const SettingsGrid &table);
+    // Whether PC n answers, on its button and its menu entry: the mark as their icon, the text
+    // ("応答あり 12:03:10") as their tip and the button's accessible description. Captions stay.
+    void showStatus(int n, Reach reach, const QString &text);
 
     QzCmn14 &common() { return m_common; }
     // The window's handle as the common services take it.

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "core/Reachability.h"
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QThreadPool>
+
+#include <array>
+#include <atomic>
+#include <string>
+#include <vector>
+
+class QTimer;
+
+namespace orvane {
+
+// Whether each PC answers: a round over every PC with a host about once a minute and whenever asked
+// (after each settings load), and after a wake a watch of that PC every 2 s for up to 3 minutes. The
+// checks run on threads of their own and report back to this object's thread, so neither the windows
+// nor the clock ever wait for the network.
+class PcStatus : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int RoundIntervalMs = 60000;
+    static constexpr int WatchIntervalMs = 2000;
+    static constexpr int WatchLimitMs = 180000;
+
+    struct Mark {
+        Reach reach = Reach::NotChecked;
+        QString time; // "hh:mm:ss" of the check that found it
+    };
+
+    explicit PcStatus(QObject *parent = nullptr);
+    ~PcStatus() override;
+
+    // A round now; asked for while one runs, another follows it if a host changed meanwhile.
+    void checkAll();
+    // Starts (or starts again) the watch of PC pc after its wake.
+    void watch(int pc);
+    Mark mark(int pc) const { return m_marks[static_cast<size_t>(pc)]; }
+    bool watching(int pc) const { return m_watches.contains(pc); }
+
+    // "応答あり 12:03:10", "応答なし 12:03:10", "未確認".
+    static QString markText(const Mark &mark);
+
+signals:
+    void markChanged(int pc);
+    void roundFinished();
+    // The end of a watch: the PC answered, or the 3 minutes are over. Title and text of a notification.
+    void watchEnded(int pc, const QString &title, const QString &text);
+
+private:
+    struct Watch {
+        std::string host;
+        QString name;
+        qint64 startMs = 0;
+    };
+    using Hosts = std::vector<std::string>; // PC 1 to 5; empty where nothing is to be checked
+
+    void startRound();
+    void watchTick();
+    // Runs the check on the pool; done gets the answers on this object's thread.
+    void probe(const Hosts &hosts, void (PcStatus::*done)(const Hosts &, const std::vector<Reach> &));
+    void roundDone(const Hosts &hosts, const std::vector<Reach> &reach);
+    void watchDone(const Hosts &hosts, const std::vector<Reach> &reach);
+    void setMark(int pc, Reach reach, const std::string &host);
+    void endWatch(int pc, const QString &title, const QString &text);
+
+    std::array<Mark, 6> m_marks{}; // PC 1 to 5
+    QHash<int, Watch> m_watches;
+    QTimer *m_roundTimer;
+    QTimer *m_watchTimer;
+    bool m_roundRunning = false;
+    bool m_roundAgain = false;
+    bool m_watchRunning = false;
+    std::array<std::string, 6> m_markHosts; // the host each mark was found for
+    std::atomic<bool> m_cancel = false;
+    QThreadPool m_pool;
+};
+
+} // namespace orvane
