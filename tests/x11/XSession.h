@@ -1,5 +1,8 @@
 #pragma once
 
+// What the suites that start outside programs share: programs run and ended, X servers of their own,
+// and what a user sees on them (windows shown, tray icons), through xdotool, xprop and xwininfo.
+
 #include <QProcess>
 #include <QRect>
 #include <QRegularExpression>
