@@ -1,308 +1,161 @@
-// Orvane as installed into a prefix: started directly and through its desktop entries' commands, each
-// test under an X server of its own, and started a second time while it runs.
+// Orvane as installed into a prefix, as a user meets it: on an X server of each test's own, with or
+// without a tray host, reached with the pointer and keys; started directly, through its desktop
+// entries' launcher, and again while it runs.
 #include "XSession.h"
+#include "core/SettingsFile.h"
+#include "support/SettingsData.h"
+#include "support/WakeLoopback.h"
 
 #include <gtest/gtest.h>
 
-// Qt before Xlib, whose macros (Status, Bool) clash with Qt's names.
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
 #include <csignal>
-#include <set>
-#include <utility>
+#include <memory>
 
+using namespace orvane;
 using namespace orvane::test;
 
 namespace {
 
-const std::string Prefix = ORVANE_TEST_PREFIX;
-const std::string Program = Prefix + "/bin/orvane";
-const char MainTitle[] = "Orvane!";
-const char HelpTitle[] = "Orvane ヘルプ";
+const QString Prefix = ORVANE_TEST_PREFIX, Program = Prefix + "/bin/orvane";
+// What the menu and autostart entries start.
+const QString Launcher = Prefix + "/libexec/orvane/orvane-launch";
 
-int ignoreErrors(Display *, XErrorEvent *)
-{
-    return 0;
-}
-
-// The sizes of the images in the _NET_WM_ICON of the top-level window with this title.
-std::set<std::pair<long, long>> windowIconSizes(const std::string &display, const std::string &title)
-{
-    std::set<std::pair<long, long>> sizes;
-    Display *d = XOpenDisplay(display.c_str());
-    if (!d)
-        return sizes;
-    auto previous = XSetErrorHandler(&ignoreErrors);
-    for (Window w : childrenOf(d, DefaultRootWindow(d))) {
-        if (titleOf(d, w) != title)
-            continue;
-        Atom type = None;
-        int format = 0;
-        unsigned long count = 0, after = 0;
-        unsigned char *data = nullptr;
-        if (XGetWindowProperty(d, w, XInternAtom(d, "_NET_WM_ICON", False), 0, 1 << 20, False, XA_CARDINAL, &type,
-                               &format, &count, &after, &data) == Success &&
-            data) {
-            // Width, height, then width × height pixels, image after image; Xlib hands 32-bit items as longs.
-            const auto *items = reinterpret_cast<const long *>(data);
-            for (unsigned long i = 0; i + 2 <= count;) {
-                const long width = items[i], height = items[i + 1];
-                if (width <= 0 || height <= 0)
-                    break;
-                sizes.insert({width, height});
-                i += 2 + static_cast<unsigned long>(width * height);
-            }
-            XFree(data);
-        }
-    }
-    XSync(d, False);
-    XSetErrorHandler(previous);
-    XCloseDisplay(d);
-    return sizes;
-}
-
-// How many icons of the program with this WM_CLASS instance the tray host holds.
-int embeddedIconCount(const std::string &display, const std::string &instance)
-{
-    Display *d = XOpenDisplay(display.c_str());
-    if (!d)
-        return -1;
-    auto previous = XSetErrorHandler(&ignoreErrors);
-    int count = 0;
-    std::vector<Window> pending = childrenOf(d, DefaultRootWindow(d));
-    while (!pending.empty()) {
-        const Window w = pending.back();
-        pending.pop_back();
-        XClassHint hint{};
-        XWindowAttributes a{};
-        if (XGetClassHint(d, w, &hint)) {
-            const bool match = hint.res_name && instance == hint.res_name;
-            XFree(hint.res_name);
-            XFree(hint.res_class);
-            // The program's icon window, embedded: its parent is not the root.
-            Window root = 0, parent = 0, *children = nullptr;
-            unsigned int n = 0;
-            if (match && XQueryTree(d, w, &root, &parent, &children, &n) && parent != root &&
-                XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable)
-                ++count;
-            if (children)
-                XFree(children);
-        }
-        for (Window child : childrenOf(d, w))
-            pending.push_back(child);
-    }
-    XSync(d, False);
-    XSetErrorHandler(previous);
-    XCloseDisplay(d);
-    return count;
-}
-
-// The command of a desktop entry's Exec key (no field codes in ours).
-std::string execOf(const std::string &entry)
-{
-    QFile file(QString::fromStdString(entry));
-    if (!file.open(QIODevice::ReadOnly))
-        return std::string();
-    while (!file.atEnd()) {
-        const QByteArray line = file.readLine().trimmed();
-        if (line.startsWith("Exec="))
-            return line.mid(5).toStdString();
-    }
-    return std::string();
-}
-
-std::string procLink(pid_t pid, const char *what)
-{
-    return QFileInfo(QStringLiteral("/proc/%1/%2").arg(pid).arg(QLatin1String(what))).symLinkTarget().toStdString();
-}
-
-class Installed : public ::testing::Test {
+class Installed : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(QFileInfo(QString::fromStdString(Program)).isExecutable()) << "not installed: " << Program;
-        ASSERT_TRUE(m_tmp.isValid());
-        // A runtime folder of the test's own, where the program keeps its single-instance socket.
-        ASSERT_TRUE(QDir().mkpath(path("run")));
-        QFile::setPermissions(path("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        ASSERT_TRUE(QDir().mkpath(path("work")));
-        ASSERT_TRUE(m_server.start());
-    }
-
-    QString path(const QString &relative) const { return m_tmp.filePath(relative); }
-    std::string spath(const QString &relative) const { return path(relative).toStdString(); }
+    void SetUp() override { ASSERT_TRUE(QFileInfo(Program).isExecutable()) << "not installed"; }
+    QString path(const QString &relative) const { return tmp.filePath(relative); }
     bool exists(const QString &relative) const { return QFileInfo::exists(path(relative)); }
-    std::string display() const { return m_server.display(); }
-
-    std::vector<std::pair<std::string, std::string>> environment(const std::string &display) const
+    std::unique_ptr<Started> start(const QString &folder, const QString &on, const QStringList &env = {},
+                                   const QString &command = Program)
     {
-        return {{"DISPLAY", display},
-                {"QT_QPA_PLATFORM", "xcb"},
-                {"XDG_RUNTIME_DIR", spath("run")},
-                {"XDG_CONFIG_HOME", spath("config")},
-                // No StatusNotifier host: the only tray is trayer's, where a test starts one.
-                {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/orvane-install-tests"}};
+        QDir().mkpath(path(folder));
+        // The program keeps its single-instance socket in the runtime folder, here the test's own.
+        const QStringList dirs{"XDG_RUNTIME_DIR=" + tmp.path(), "XDG_CONFIG_HOME=" + path("config")};
+        return std::make_unique<Started>(command, QStringList(), on, dirs + env, path(folder));
     }
-
-    bool start(ChildProcess &process, const std::string &command, const QString &folder,
-               std::vector<std::pair<std::string, std::string>> extra = {})
-    {
-        process.workingDirectory = spath(folder);
-        auto env = environment(display());
-        env.insert(env.end(), extra.begin(), extra.end());
-        return process.start({command}, env);
-    }
-
-    bool mainWindowShown()
-    {
-        return waitUntil([&] { return windowShown(display(), MainTitle); }, 60000);
-    }
-
     // Gives the main window the keyboard (there is no window manager to do it) and types keys.
-    bool typeIntoMainWindow(const std::vector<std::string> &keys)
+    bool typeIntoMainWindow(const QString &keys)
     {
-        std::vector<std::string> argv{"xdotool", "search", "--name",  "^Orvane!$", "windowfocus",
-                                      "--sync",  "key",    "--delay", "100"};
-        argv.insert(argv.end(), keys.begin(), keys.end());
-        ChildProcess xdotool;
-        return xdotool.start(argv, {{"DISPLAY", display()}}) && xdotool.waitForExit(30000) == 0;
+        return run(display, {"xdotool", "search", "--name", "^Orvane!$", "windowfocus", "--sync", "key", keys}) == 0;
+    }
+    // Presses a button on the tray icon until the menu shows: the host moves its icons as it grows,
+    // and a press that comes while the program still sets up a freshly embedded icon is lost.
+    bool openMenu(int button, const QString &menu)
+    {
+        QList<QRect> icons;
+        for (int i = 0; i < 10 && soon([&] { return !(icons = trayIcons(display, "orvane")).isEmpty(); }); ++i) {
+            const QPoint at = icons.first().center();
+            run(display, {"xdotool", "mousemove", QString::number(at.x()), QString::number(at.y()), "click",
+                          QString::number(button)});
+            if (shows(display, menu, true, 3000))
+                return true;
+        }
+        return false;
     }
 
-    QTemporaryDir m_tmp;
-    XvfbServer m_server;
+    QTemporaryDir tmp;
+    Xvfb server;
+    const QString display = server.display;
 };
 
-TEST_F(Installed, StartedInAFolderItKeepsItsSettingsThereShowsItsIconAndFindsItsHelp)
+TEST_F(Installed, InTheTrayItsMenusWakeAPcShowTheAboutBoxAndEndIt)
 {
-    ChildProcess orvane;
-    ASSERT_TRUE(start(orvane, Program, QStringLiteral("work")));
-    // No tray host: the main window shows, with the menus on its menu bar.
-    ASSERT_TRUE(mainWindowShown());
-    EXPECT_TRUE(exists(QStringLiteral("work/System.ini"))) << "the settings live in the current folder";
-    EXPECT_FALSE(exists(QStringLiteral("config/orvane"))) << "started from a shell, the config folder stays alone";
+    // Started as the menu entry starts it: in its config folder, where its settings are.
+    LoopbackTarget target;
+    ASSERT_TRUE(target.ok() && QDir().mkpath(path("config/orvane")));
+    SettingsGrid g = grid({{0, 0, QString::number(target.port())}, {0, 1, "2"}});
+    setPc(g, 1, "Server", "127.0.0.1", ServerMac, "0");
+    ASSERT_TRUE(writeSettingsFile(path("config/orvane/System.ini"), g));
+    Started trayer("trayer", Trayer, display);
+    ASSERT_TRUE(trayReady(display));
+    const auto orvane = start("work", display, {}, Launcher);
+    ASSERT_TRUE(openMenu(1, "MainMenu"));
+    EXPECT_TRUE(shows(display, "Orvane!", false)) << "the main window starts hidden and stays so";
+    // ﾒｲﾝ表示, 設定, then past the separator the entry of PC 1, "Server 起動".
+    ASSERT_TRUE(keys(display, {"Down", "Down", "Down", "Return"}));
+    const QList<UdpReceiver::Datagram> datagrams = target.rx().receive(2, 30000);
+    ASSERT_EQ(datagrams.size(), 2);
+    for (const UdpReceiver::Datagram &d : datagrams) {
+        EXPECT_EQ(d.data, expectedPacket(QByteArray::fromHex("001122334455")));
+        EXPECT_EQ(d.senderPort, target.port() + 1);
+    }
 
-    const auto sizes = windowIconSizes(display(), MainTitle);
-    for (long size : {16L, 32L, 48L})
-        EXPECT_TRUE(sizes.count({size, size})) << "no " << size << " px image in the window's icon";
+    ASSERT_TRUE(openMenu(3, "Help"));
+    ASSERT_TRUE(keys(display, {"Down", "Down", "Return"}));
+    EXPECT_TRUE(shows(display, "ﾊﾞｰｼﾞｮﾝ情報"));
+    ASSERT_TRUE(keys(display, {"Return"}));
+    EXPECT_TRUE(shows(display, "ﾊﾞｰｼﾞｮﾝ情報", false));
 
-    // ﾍﾙﾌﾟ&H on the menu bar, then its entry ﾍﾙﾌﾟ(&H): the help of the data folder of this install.
-    ASSERT_FALSE(windowShown(display(), HelpTitle));
-    ASSERT_TRUE(typeIntoMainWindow({"alt+h"}));
-    ASSERT_TRUE(waitUntil([&] { return windowShown(display(), "Help"); }));
-    ASSERT_TRUE(pressKeys(display(), {"Return"}));
-    EXPECT_TRUE(waitUntil([&] { return windowShown(display(), HelpTitle); }, 60000));
-    EXPECT_TRUE(orvane.running());
+    ASSERT_TRUE(openMenu(1, "MainMenu"));
+    ASSERT_TRUE(keys(display, {"m"}));
+    EXPECT_TRUE(shows(display, "Orvane!"));
+    ASSERT_TRUE(openMenu(1, "MainMenu"));
+    ASSERT_TRUE(keys(display, {"x"}));
+    EXPECT_EQ(orvane->exitedWith(30000), 0);
 }
 
-TEST_F(Installed, TheMenuEntryStartsItInItsConfigFolderWhichItCreates)
+TEST_F(Installed, WithoutATrayItShowsItsWindowAndIconKeepsItsSettingsInItsFolderAndTakesToALateTray)
 {
-    const std::string command = execOf(Prefix + "/share/applications/orvane.desktop");
-    ASSERT_EQ(command, Prefix + "/libexec/orvane/orvane-launch");
-    ChildProcess orvane;
-    ASSERT_TRUE(start(orvane, command, QStringLiteral("work")));
-    ASSERT_TRUE(waitUntil([&] { return exists(QStringLiteral("config/orvane/System.ini")); }, 60000));
-    ASSERT_TRUE(mainWindowShown());
-    EXPECT_FALSE(exists(QStringLiteral("work/System.ini")));
-    // The launcher became the program, which runs in the folder.
-    EXPECT_EQ(procLink(orvane.pid(), "exe"), Program);
-    EXPECT_EQ(procLink(orvane.pid(), "cwd"), spath("config/orvane"));
+    const auto orvane = start("work", display);
+    ASSERT_TRUE(shows(display, "Orvane!")) << "without a tray host the main window shows";
+    EXPECT_TRUE(exists("work/System.ini"));
+    EXPECT_FALSE(exists("config/orvane")) << "started from a shell, the config folder stays alone";
+    QByteArray icon;
+    run(display, {"xprop", "-name", "Orvane!", "_NET_WM_ICON"}, &icon);
+    for (const char *size : {"16 x 16", "32 x 32", "48 x 48"})
+        EXPECT_TRUE(icon.contains(QByteArray("Icon (") + size + ')')) << "no " << size << " image in the window's icon";
+    // ﾍﾙﾌﾟ&H on the menu bar, then its entry ﾍﾙﾌﾟ(&H): the help in the data folder of this install.
+    ASSERT_TRUE(typeIntoMainWindow("alt+h"));
+    ASSERT_TRUE(shows(display, "Help"));
+    ASSERT_TRUE(keys(display, {"Return"}));
+    EXPECT_TRUE(shows(display, "Orvane ヘルプ"));
+
+    Started trayer("trayer", Trayer, display);
+    ASSERT_TRUE(openMenu(3, "Help"));
+    EXPECT_TRUE(shows(display, "Orvane!")) << "the window stays where the user can see it";
 }
 
-TEST_F(Installed, TheAutostartEntryWithoutXdgConfigHomeUsesTheHomeConfigFolder)
+TEST_F(Installed, ALaterStartOnTheSameDisplayHandsOverToTheRunningOne)
 {
-    const std::string command = execOf(Prefix + "/share/orvane/orvane-autostart.desktop");
-    ASSERT_EQ(command, Prefix + "/libexec/orvane/orvane-launch");
-    ASSERT_TRUE(QDir().mkpath(path("home")));
-    ChildProcess orvane;
-    ASSERT_TRUE(start(orvane, command, QStringLiteral("work"), {{"HOME", spath("home")}, {"XDG_CONFIG_HOME", ""}}));
-    ASSERT_TRUE(waitUntil([&] { return exists(QStringLiteral("home/.config/orvane/System.ini")); }, 60000));
-    ASSERT_TRUE(mainWindowShown());
-    EXPECT_EQ(procLink(orvane.pid(), "cwd"), spath("home/.config/orvane"));
-    EXPECT_FALSE(exists(QStringLiteral("work/System.ini")));
-}
+    Started trayer("trayer", Trayer, display);
+    ASSERT_TRUE(trayReady(display));
+    // Without XDG_CONFIG_HOME the launcher takes the config folder in the home folder.
+    const auto first = start("work", display, {"XDG_CONFIG_HOME=", "HOME=" + path("home")}, Launcher);
+    auto icons = [&](int count) { return soon([&] { return trayIcons(display, "orvane").size() == count; }); };
+    ASSERT_TRUE(icons(1));
+    EXPECT_TRUE(exists("home/.config/orvane/System.ini"));
+    const QString exe = QStringLiteral("/proc/%1/exe").arg(first->processId());
+    EXPECT_EQ(QFileInfo(exe).symLinkTarget(), Program) << "the launcher became the program";
+    ASSERT_TRUE(shows(display, "Orvane!", false)) << "in the tray the main window starts hidden";
+    // Twice, in the same settings folder: hidden again, the window comes forward again.
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(start("second", display, {"XDG_CONFIG_HOME=", "HOME=" + path("home")}, Launcher)->exitedWith(30000),
+                  0);
+        EXPECT_TRUE(shows(display, "Orvane!")) << "the first didn't come forward";
+        ASSERT_TRUE(typeIntoMainWindow("alt+c"));
+        ASSERT_TRUE(shows(display, "Orvane!", false));
+    }
+    EXPECT_EQ(trayIcons(display, "orvane").size(), 1);
 
-TEST_F(Installed, ASecondStartBringsTheFirstForwardAndEndsWithoutSettingsOrIcon)
-{
-    ChildProcess trayer;
-    ASSERT_TRUE(startTrayer(trayer, display()));
-    ChildProcess first;
-    ASSERT_TRUE(start(first, Program, QStringLiteral("work")));
-    ASSERT_TRUE(waitUntil([&] { return embeddedIconCount(display(), "orvane") == 1; }, 60000));
-    ASSERT_FALSE(windowShown(display(), MainTitle)) << "with a tray the main window starts hidden";
+    // Two starts at once in one folder (by two names) on another display meet neither this one nor
+    // each other's twin.
+    Xvfb other;
+    ASSERT_TRUE(QDir().mkpath(path("a")) && QFile::link(path("a"), path("b")));
+    const auto a = start("a", other.display), b = start("b", other.display);
+    ASSERT_TRUE(soon([&] { return !a->running() || !b->running(); }));
+    EXPECT_EQ((a->running() ? b : a)->exitedWith(0), 0);
+    EXPECT_TRUE(shows(other.display, "Orvane!"));
 
-    // Started in the same folder: one Orvane per settings folder.
-    ChildProcess second;
-    ASSERT_TRUE(start(second, Program, QStringLiteral("work")));
-    EXPECT_EQ(second.waitForExit(30000), 0);
-    EXPECT_TRUE(mainWindowShown()) << "the first didn't come forward";
-    EXPECT_EQ(embeddedIconCount(display(), "orvane"), 1);
-    EXPECT_TRUE(first.running());
-
-    // Hidden again, it comes forward again.
-    ASSERT_TRUE(typeIntoMainWindow({"alt+c"}));
-    ASSERT_TRUE(waitUntil([&] { return !windowShown(display(), MainTitle); }));
-    ChildProcess third;
-    ASSERT_TRUE(start(third, Program, QStringLiteral("work")));
-    EXPECT_EQ(third.waitForExit(30000), 0);
-    EXPECT_TRUE(mainWindowShown());
-    EXPECT_TRUE(first.running());
-}
-
-TEST_F(Installed, TwoStartsAtOnceLeaveOne)
-{
-    // Two paths to one settings folder.
-    ASSERT_TRUE(QDir().mkpath(path("a")));
-    ASSERT_TRUE(QFile::link(path("a"), path("b")));
-    ChildProcess a, b;
-    ASSERT_TRUE(start(a, Program, QStringLiteral("a")));
-    ASSERT_TRUE(start(b, Program, QStringLiteral("b")));
-    ASSERT_TRUE(waitUntil([&] { return !a.running() || !b.running(); }, 60000));
-    ChildProcess &gone = a.running() ? b : a;
-    ChildProcess &staying = a.running() ? a : b;
-    EXPECT_EQ(gone.waitForExit(1000), 0);
-    EXPECT_TRUE(mainWindowShown());
-    EXPECT_TRUE(staying.running());
-}
-
-TEST_F(Installed, StartsOnAnotherDisplayDontMeet)
-{
-    XvfbServer other;
-    ASSERT_TRUE(other.start());
-    ASSERT_TRUE(QDir().mkpath(path("other")));
-    ChildProcess here, there;
-    ASSERT_TRUE(start(here, Program, QStringLiteral("work")));
-    ASSERT_TRUE(mainWindowShown());
-    there.workingDirectory = spath("other");
-    ASSERT_TRUE(there.start({Program}, environment(other.display())));
-    EXPECT_TRUE(waitUntil([&] { return windowShown(other.display(), MainTitle); }, 60000));
-    EXPECT_TRUE(exists(QStringLiteral("other/System.ini")));
-    EXPECT_TRUE(here.running());
-    EXPECT_TRUE(there.running());
-}
-
-TEST_F(Installed, AStartAfterACrashRuns)
-{
-    ChildProcess first;
-    ASSERT_TRUE(start(first, Program, QStringLiteral("work")));
-    ASSERT_TRUE(mainWindowShown());
-    // Killed, it leaves its socket behind.
-    ::kill(first.pid(), SIGKILL);
-    EXPECT_EQ(first.waitForExit(10000), -1);
-    const QStringList left = QDir(path("run")).entryList({QStringLiteral("orvane-*")}, QDir::System | QDir::Files);
-    EXPECT_FALSE(left.isEmpty());
-    ASSERT_TRUE(waitUntil([&] { return !windowShown(display(), MainTitle); }));
-
-    ChildProcess next;
-    ASSERT_TRUE(start(next, Program, QStringLiteral("work")));
-    EXPECT_TRUE(mainWindowShown());
-    EXPECT_TRUE(next.running());
+    // Killed, the first leaves its socket behind; the next start runs all the same.
+    ::kill(static_cast<pid_t>(first->processId()), SIGKILL);
+    ASSERT_TRUE(icons(0));
+    const auto next = start("work", display);
+    EXPECT_TRUE(icons(1));
+    EXPECT_TRUE(next->running());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# What `cmake --install` put under a prefix: the programs, the help, the menu and autostart entries
-# (valid, and naming this prefix), the icon in the hicolor theme at its sizes, the man pages.
+# What `cmake --install` put under a prefix that the installed program's tests don't see: menu and
+# autostart entries naming this prefix's launcher and the theme's icon, the icon at its sizes, the
+# man pages. (The package test checks the whole file list, the entries' validity and lintian's verdict.)
 # Usage: installed-files.sh PREFIX
 set -uo pipefail
 prefix=$1
@@ -10,29 +11,11 @@ fail() {
   failures=$((failures + 1))
 }
 
-for f in bin/orvane bin/orvane-wake libexec/orvane/orvane-launch; do
-  [ -f "$prefix/$f" ] && [ -x "$prefix/$f" ] || fail "$f is missing or not executable"
-done
-for f in share/orvane/Orvane.qhc share/orvane/Orvane.qch share/applications/orvane.desktop \
-  share/orvane/orvane-autostart.desktop share/man/man1/orvane.1.gz share/man/man1/orvane-wake.1.gz \
-  share/doc/orvane/copyright share/doc/orvane/changelog.gz; do
-  [ -s "$prefix/$f" ] || fail "$f is missing or empty"
-done
-# Only what is meant to be there.
-unexpected=$(cd "$prefix" && find . -type f | sed 's|^\./||' | grep -Ev \
-  '^(bin/orvane|bin/orvane-wake|libexec/orvane/orvane-launch|share/orvane/(Orvane\.(qhc|qch)|orvane-autostart\.desktop)|share/applications/orvane\.desktop|share/icons/hicolor/(scalable/apps/orvane\.svg|(16x16|32x32|48x48)/apps/orvane\.png)|share/man/man1/orvane(-wake)?\.1\.gz|share/doc/orvane/(copyright|changelog\.gz))$')
-[ -z "$unexpected" ] || fail "unexpected files: $unexpected"
-
-# Both entries pass the validator and start the launcher of this install.
 for entry in share/applications/orvane.desktop share/orvane/orvane-autostart.desktop; do
-  out=$(desktop-file-validate "$prefix/$entry" 2>&1) || fail "$entry: $out"
-  [ -z "$out" ] || fail "$entry: $out"
   exec_line=$(grep -m1 '^Exec=' "$prefix/$entry")
   [ "$exec_line" = "Exec=$prefix/libexec/orvane/orvane-launch" ] || fail "$entry: $exec_line"
   grep -qx 'Icon=orvane' "$prefix/$entry" || fail "$entry names another icon"
 done
-grep -qx "exec \"$prefix/bin/orvane\" \"\$@\"" "$prefix/libexec/orvane/orvane-launch" ||
-  fail "the launcher doesn't start this install's program"
 
 # The icon that Icon=orvane finds in the theme: each size really that size, the scalable one an SVG.
 for size in 16 32 48; do
@@ -41,10 +24,10 @@ for size in 16 32 48; do
   [ "$got" = "PNG ${size}x${size}" ] || fail "$png: $got"
 done
 svg=$prefix/share/icons/hicolor/scalable/apps/orvane.svg
-python3 - "$svg" <<'EOF' || fail "$svg is not an SVG"
+python3 - "$svg" <<'PY' || fail "$svg is not an SVG"
 import sys, xml.etree.ElementTree as tree
 sys.exit(tree.parse(sys.argv[1]).getroot().tag != "{http://www.w3.org/2000/svg}svg")
-EOF
+PY
 
 # The man pages format without a warning.
 for page in orvane orvane-wake; do

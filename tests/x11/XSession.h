@@ -1,116 +1,95 @@
 #pragma once
 
-#include <sys/types.h>
+// What the suites that start outside programs share: programs run and ended, X servers of their own,
+// and what a user sees on them (windows shown, tray icons), through xdotool, xprop and xwininfo.
 
-#include <string>
-#include <utility>
-#include <vector>
-
-struct _XDisplay; // Xlib's Display
+#include <QProcess>
+#include <QRect>
+#include <QRegularExpression>
+#include <QTest>
 
 namespace orvane::test {
 
-// A child process started with fork and exec; stopped and reaped when the object goes.
-class ChildProcess {
+// A program started in a folder, on an X display when one is given (without a StatusNotifier host:
+// the tray there is trayer's XEmbed one), with further NAME=value variables. Asked to end when the
+// test is done, so that an X server takes its lock with it.
+class Started : public QProcess {
 public:
-    ChildProcess() = default;
-    ~ChildProcess();
-    ChildProcess(const ChildProcess &) = delete;
-    ChildProcess &operator=(const ChildProcess &) = delete;
-
-    // Starts argv[0] (looked up in PATH) with extra environment entries; keepFd stays open in the
-    // child, every other descriptor but 0, 1 and 2 is closed. Output goes to /dev/null.
-    bool start(const std::vector<std::string> &argv, const std::vector<std::pair<std::string, std::string>> &env = {},
-               int keepFd = -1);
-    // SIGTERM, then SIGKILL if it hasn't gone within a few seconds.
-    void stop();
-    bool running();
-    // The exit status once it has ended (-1 while it runs or when it was killed by a signal).
-    int waitForExit(int timeoutMs);
-    pid_t pid() const { return m_pid; }
-
-    // The folder the child starts in (the current one when empty).
-    std::string workingDirectory;
-
-private:
-    pid_t m_pid = -1;
-    int m_status = -1;
+    Started(const QString &program, const QStringList &args, const QString &display = {}, const QStringList &env = {},
+            const QString &folder = {})
+    {
+        const QStringList x{"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb",
+                            "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent"};
+        setEnvironment(systemEnvironment() + env + (display.isEmpty() ? QStringList() : x));
+        setWorkingDirectory(folder);
+        setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        start(program, args);
+    }
+    ~Started() override
+    {
+        terminate();
+        waitForFinished(5000);
+    }
+    bool running() { return !waitForFinished(0) && state() != NotRunning; }
+    // The exit code once it ended within the time; -1 while it runs or when a signal ended it.
+    int exitedWith(int ms)
+    {
+        waitForFinished(ms);
+        return state() == NotRunning && error() != FailedToStart && exitStatus() == NormalExit ? exitCode() : -1;
+    }
 };
 
-// An X server of its own on a free display number (Xvfb -displayfd), 1024 × 768.
-class XvfbServer {
-public:
-    bool start();
-    // ":N"
-    const std::string &display() const { return m_display; }
-
-private:
-    ChildProcess m_process;
-    std::string m_display;
+// An X server of its own on a free display.
+struct Xvfb : Started {
+    Xvfb() : Started("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"})
+    {
+        // The number comes once the server takes connections; a loaded machine may take a while.
+        while (!canReadLine() && waitForReadyRead(60000)) {
+        }
+        display = ':' + QString::fromLatin1(readLine().trimmed());
+    }
+    QString display;
 };
 
-// Starts trayer on the display and waits until it owns the tray selection.
-bool startTrayer(ChildProcess &trayer, const std::string &display, int timeoutMs = 30000);
+// Waits for a condition; a loaded machine may take its time.
+inline const auto soon = [](auto condition) { return QTest::qWaitFor(condition, 60000); };
 
-// Where a tray icon of the program with this WM_CLASS instance sits embedded in the tray host, in
-// root coordinates; false while no such icon is embedded and shown.
-struct ScreenRect {
-    int x = 0, y = 0, width = 0, height = 0;
-    int centreX() const { return x + width / 2; }
-    int centreY() const { return y + height / 2; }
-};
-bool embeddedTrayIcon(const std::string &display, const std::string &instance, ScreenRect *where = nullptr);
+// Runs a program (an X client when a display is given) to its end; its exit code (and output).
+inline int run(const QString &display, const QStringList &command, QByteArray *output = nullptr)
+{
+    Started p(command.first(), command.mid(1), display);
+    const int code = p.exitedWith(30000);
+    if (output)
+        *output = p.readAllStandardOutput();
+    return code;
+}
+inline bool keys(const QString &display, const QStringList &keys)
+{
+    return run(display, QStringList{"xdotool", "key", "--delay", "60"} + keys) == 0;
+}
+// Whether a window with this title shows (or, with shown false, doesn't) within the time.
+inline bool shows(const QString &display, const QString &title, bool shown = true, int ms = 60000)
+{
+    const QStringList search{"xdotool", "search", "--onlyvisible", "--name", '^' + title + '$'};
+    return QTest::qWaitFor([&] { return (run(display, search) == 0) == shown; }, ms);
+}
 
-// Clicks with the pointer (xdotool): button 1 left, 2 middle, 3 right.
-bool clickAt(const std::string &display, int x, int y, int button);
-// Types keys (xdotool key names) into whatever has the keyboard.
-bool pressKeys(const std::string &display, const std::vector<std::string> &keys);
-
-// A window's title: _NET_WM_NAME (UTF-8), else WM_NAME; empty when it has none.
-std::string titleOf(_XDisplay *d, unsigned long w);
-
-// Whether a top-level window with this title (UTF-8) is shown.
-bool windowShown(const std::string &display, const std::string &title);
-
-// Clicks on the program's tray icon until `seen` (which waits a while by itself) says the program saw
-// it. The icon is looked up before every press, since the host's panel moves its icons as it grows,
-// and a press that comes while the program still sets up a freshly embedded icon is lost.
-template <class Seen>
-bool clickIconUntilSeen(const std::string &display, const std::string &instance, int button, Seen seen,
-                        int attempts = 10);
-
-// The children of an X window (Xlib's Display and Window), bottom to top.
-std::vector<unsigned long> childrenOf(_XDisplay *d, unsigned long w);
-
-// Waits for a condition, polling; true when it held within the time.
-template <class F> bool waitUntil(F condition, int timeoutMs = 20000);
+// A tray host on the display; trayReady waits until it owns the tray, where programs look for it.
+inline const QStringList Trayer{"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24"};
+bool trayReady(const QString &display);
+// Where the windows of this WM_CLASS instance that sit below a top-level window (as a tray host
+// embeds icons) are, in root coordinates.
+inline QList<QRect> trayIcons(const QString &display, const QString &instance)
+{
+    QByteArray tree;
+    run(display, {"xwininfo", "-root", "-tree"}, &tree);
+    // Top-level windows are indented by five blanks; the numbers at the end are size and place on the root.
+    const QRegularExpression embedded(R"(^ {6,}0x.*\(")" + instance + R"(" .* (\d+)x(\d+)\S* +\+(-?\d+)\+(-?\d+)$)",
+                                      QRegularExpression::MultilineOption);
+    QList<QRect> icons;
+    for (const QRegularExpressionMatch &m : embedded.globalMatch(QString::fromUtf8(tree)))
+        icons.append(QRect(m.captured(3).toInt(), m.captured(4).toInt(), m.captured(1).toInt(), m.captured(2).toInt()));
+    return icons;
+}
 
 } // namespace orvane::test
-
-#include <chrono>
-#include <thread>
-
-template <class F> bool orvane::test::waitUntil(F condition, int timeoutMs)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
-
-template <class Seen>
-bool orvane::test::clickIconUntilSeen(const std::string &display, const std::string &instance, int button, Seen seen,
-                                      int attempts)
-{
-    for (int i = 0; i < attempts; ++i) {
-        ScreenRect icon;
-        if (!waitUntil([&] { return embeddedTrayIcon(display, instance, &icon); }, 30000))
-            return false;
-        if (clickAt(display, icon.centreX(), icon.centreY(), button) && seen())
-            return true;
-    }
-    return false;
-}
