@@ -6,9 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QDBusConnection>
-#include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -34,43 +32,28 @@ private:
 
 class Desktops : public ::testing::Test {
 protected:
-    void SetUp() override
+    // Orvane in the test's folder, which is also the runtime folder; the platform is its own choice.
+    std::unique_ptr<Started> startOrvane(const QStringList &env)
     {
-        ASSERT_TRUE(m_tmp.isValid() && QDir(m_tmp.path()).mkdir(QStringLiteral("run")));
-        QFile::setPermissions(runtime(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        ASSERT_TRUE(m_x.start());
-    }
-    QString runtime() const { return m_tmp.filePath(QStringLiteral("run")); }
-
-    void startOrvane(std::vector<std::pair<std::string, std::string>> env)
-    {
-        env.insert(env.end(),
-                   {{"DISPLAY", m_x.display()}, {"XDG_RUNTIME_DIR", runtime().toStdString()}, {"QT_QPA_PLATFORM", ""}});
-        m_orvane.workingDirectory = m_tmp.path().toStdString();
-        ASSERT_TRUE(m_orvane.start({ORVANE_EXECUTABLE}, env));
-    }
-    bool shown(const char *title, bool yes = true)
-    {
-        return QTest::qWaitFor([&] { return windowShown(m_x.display(), title) == yes; }, 30000);
+        return std::make_unique<Started>(
+            ORVANE_EXECUTABLE, QStringList(), QString(),
+            QStringList{"DISPLAY=" + x.display, "XDG_RUNTIME_DIR=" + tmp.path(), "QT_QPA_PLATFORM="} + env, tmp.path());
     }
 
-    QTemporaryDir m_tmp;
-    XvfbServer m_x;
-    ChildProcess m_orvane;
+    QTemporaryDir tmp;
+    Xvfb x;
 };
 
 TEST_F(Desktops, OnAWaylandSessionWithAnXServerTheWindowsAreOnTheXServer)
 {
-    ChildProcess weston;
-    ASSERT_TRUE(weston.start({"weston", "--backend=headless-backend.so", "--socket=orvane-wayland", "--idle-time=0"},
-                             {{"XDG_RUNTIME_DIR", runtime().toStdString()}}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(runtime() + QStringLiteral("/orvane-wayland")); }, 30000));
-    startOrvane({{"WAYLAND_DISPLAY", "orvane-wayland"},
-                 {"XDG_SESSION_TYPE", "wayland"},
-                 {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/orvane-desktop-tests"}});
+    Started weston("weston", {"--backend=headless-backend.so", "--socket=orvane-wayland", "--idle-time=0"}, {},
+                   {"XDG_RUNTIME_DIR=" + tmp.path()});
+    ASSERT_TRUE(soon([&] { return QFile::exists(tmp.filePath("orvane-wayland")); }));
+    const auto orvane = startOrvane({"WAYLAND_DISPLAY=orvane-wayland", "XDG_SESSION_TYPE=wayland",
+                                     "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent"});
     // No tray host: the main window shows.
-    EXPECT_TRUE(shown("Orvane!"));
-    EXPECT_TRUE(m_orvane.running());
+    EXPECT_TRUE(shows(x.display, "Orvane!"));
+    EXPECT_TRUE(orvane->running());
 }
 
 TEST_F(Desktops, AStatusNotifierTrayShowsTheTipAndOpensTheMenus)
@@ -85,8 +68,8 @@ TEST_F(Desktops, AStatusNotifierTrayShowsTheTipAndOpensTheMenus)
     ASSERT_TRUE(dbus.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
                                     QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties));
     ASSERT_TRUE(dbus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
-    startOrvane({{"DBUS_SESSION_BUS_ADDRESS", address.toStdString()}});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !watcher.items().isEmpty(); }, 60000)) << "the icon never registered";
+    const auto orvane = startOrvane({"DBUS_SESSION_BUS_ADDRESS=" + address});
+    ASSERT_TRUE(soon([&] { return !watcher.items().isEmpty(); })) << "the icon never registered";
 
     // What the panel asks of the item; the watcher is served meanwhile.
     const auto ask = [&](QStringList call) {
@@ -96,23 +79,22 @@ TEST_F(Desktops, AStatusNotifierTrayShowsTheTipAndOpensTheMenus)
                                QStringLiteral("--dest=") + watcher.items().constFirst(),
                                QStringLiteral("/StatusNotifierItem")} +
                        call);
-        return QTest::qWaitFor([&] { return send.state() == QProcess::NotRunning; }, 30000) ? send.readAll()
-                                                                                            : QByteArray();
+        return soon([&] { return send.state() == QProcess::NotRunning; }) ? send.readAll() : QByteArray();
     };
     const QByteArray tip = ask({QStringLiteral("org.freedesktop.DBus.Properties.Get"),
                                 QStringLiteral("string:org.kde.StatusNotifierItem"), QStringLiteral("string:ToolTip")});
     EXPECT_TRUE(tip.contains("string \"左-Menu:右-Help\"")) << tip.toStdString();
-    EXPECT_FALSE(windowShown(m_x.display(), "Orvane!")) << "with a tray the main window starts hidden";
+    EXPECT_TRUE(shows(x.display, "Orvane!", false)) << "with a tray the main window starts hidden";
 
     // A click on the icon: the main menu; its other button: the help menu.
     ask({QStringLiteral("org.kde.StatusNotifierItem.Activate"), QStringLiteral("int32:0"), QStringLiteral("int32:0")});
-    EXPECT_TRUE(shown("MainMenu"));
-    ASSERT_TRUE(pressKeys(m_x.display(), {"Escape"}));
-    ASSERT_TRUE(shown("MainMenu", false));
+    EXPECT_TRUE(shows(x.display, "MainMenu"));
+    ASSERT_TRUE(keys(x.display, {"Escape"}));
+    ASSERT_TRUE(shows(x.display, "MainMenu", false));
     ask({QStringLiteral("org.kde.StatusNotifierItem.ContextMenu"), QStringLiteral("int32:0"),
          QStringLiteral("int32:0")});
-    EXPECT_TRUE(shown("Help"));
-    EXPECT_TRUE(m_orvane.running());
+    EXPECT_TRUE(shows(x.display, "Help"));
+    EXPECT_TRUE(orvane->running());
 }
 
 } // namespace
