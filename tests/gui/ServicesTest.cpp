@@ -6,6 +6,7 @@
 #include "platform/linux/LinuxDesktop.h"
 #include "platform/linux/LinuxSound.h"
 #include "support/FakeDesktop.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -55,6 +56,37 @@ TEST(Services, AFailedConversionShowsItsReportWhateverClosesTheBoxAndGivesTheEmp
         EXPECT_FALSE(call(c).toBool()) << "\"\" or 0";
         expectErrorBox(fake, report);
     }
+}
+
+TEST(Services, ByteLengthTheUnexpectedErrorAndFileCopy)
+{
+    FakeDesktop fake;
+    QzCmn14 c;
+    EXPECT_EQ((QList<qint32>{c.LenByte("abc"), c.LenByte("あいう"), c.LenByte("ｱ"), c.LenByte("😀")}),
+              (QList<qint32>{3, 6, 1, 2}));
+    raisePendingError(13, QStringLiteral("型が一致しません。"), QStringLiteral("/opt/vb.chm"), 1013);
+    c.Err_Msg(QStringLiteral("PC_start_Click"));
+    EXPECT_EQ(fake.boxes,
+              (QList<FakeDesktop::Box>{{"エラー番号 13 型が一致しません。\r\n\r\nプロシージャ名 = [PC_start_Click]",
+                                        "予期せぬエラー", 0x1010, "/opt/vb.chm", 1013}}));
+    EXPECT_EQ(fake.beeps, QList<int>{16});
+    EXPECT_EQ(pendingError().number, 0) << "the error is cleared";
+
+    TempCwd cwd;
+    writeAll("a.txt", "kept");
+    EXPECT_EQ(c.FileCopy("a.txt", "b.txt"), 1);
+    EXPECT_EQ(c.FileCopy("a.txt", "./a.txt"), 0) << "a copy onto itself would empty it";
+    EXPECT_EQ(readAll("a.txt") + readAll("b.txt"), "keptkept");
+}
+
+TEST(LinuxDesktop, ShellOpenHandsTheFileToXdgOpenNeverAsAnOption)
+{
+    TempCwd cwd;
+    writeAll("xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > opened\n");
+    QFile::setPermissions("xdg-open", QFile::ReadOwner | QFile::ExeOwner);
+    EnvGuard path("PATH", cwd.path().toUtf8() + ":/usr/bin:/bin");
+    EXPECT_TRUE(LinuxDesktop().shellOpen(0, QStringLiteral("-rf.txt")));
+    EXPECT_EQ(readAll("opened"), "./-rf.txt");
 }
 
 TEST(LinuxDesktop, MessageBoxesShowTheStylesIconAndButtonsAndAnswerWithTheirNumbers)
