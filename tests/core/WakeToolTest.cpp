@@ -93,3 +93,25 @@ TEST(WakeTool, WrongUsagePrintsUsageWithStatusTwo)
     }
     EXPECT_EQ(run({"--version"}), std::tuple(0, "orvane-wake 1.0.0\n", ""));
 }
+
+// Exit status 0 says that packets went out: a count of 0 sends nothing, which is a failure here.
+TEST(WakeTool, ACountOfZeroSendsNothingAndSaysSo)
+{
+    EXPECT_EQ(
+        run({"--mac", "00:11:22:33:44:55", "--host", "127.0.0.1", "--count", "0"}),
+        refused("指定したPCへは何も送信しませんでした！\nマジックパケット送信回数が「0」です。1 以上にしてください。"));
+}
+
+// Text from the arguments or System.ini never reaches the terminal raw.
+TEST(WakeTool, ControlCharactersArePrintedEscaped)
+{
+    TempCwd cwd;
+    SettingsGrid g = grid({{0, 0, "9\x1b[2J"}, {0, 1, "3"}});
+    setPc(g, 1, "Tab\there", QStringLiteral("pc\x07") + QChar(0x9B), ServerMac);
+    ASSERT_TRUE(writeSettingsFile("System.ini", g));
+    EXPECT_EQ(std::get<1>(run({"--list"})), "9\\x1B[2J\n3\n1\tTab\\x09here\tpc\\x07\\xC2\\x9B\t00:11:22:33:44:55\t\t\n"
+                                            "2\t\t\t:::::\t\t\n3\t\t\t:::::\t\t\n4\t\t\t:::::\t\t\n5\t\t\t:::::\t\t\n");
+    EXPECT_EQ(std::get<2>(run({"--mac", "x", "--host", "h", "--bogus\r\x1b]0;t\x07"}))
+                  .rfind("orvane-wake: 不明な引数です: --bogus\\x0D\\x1B]0;t\\x07\n", 0),
+              0u);
+}
