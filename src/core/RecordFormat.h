@@ -21,6 +21,21 @@ inline constexpr int RecordBytes = 20;
 inline constexpr int RecordCount = SettingsRows * SettingsColumns;
 inline constexpr int RecordAreaBytes = RecordBytes * RecordCount; // 1,200
 
+// The cells by name: row 0 holds the two global cells, rows FirstPc to LastPc one PC each. These are
+// the only places the column numbers appear; the record layout depends on them.
+inline constexpr int GlobalRow = 0;
+inline constexpr int FirstPc = 1;
+inline constexpr int LastPc = 5;
+inline constexpr int PortCell = 0;      // global: the UDP port
+inline constexpr int SendCountCell = 1; // global: how many times each packet is sent
+inline constexpr int NameCell = 0;
+inline constexpr int HostCell = 1;
+inline constexpr int MacCell = 2; // the first of six cells, one per MAC byte: MacCell + i
+inline constexpr int MacCells = 6;
+inline constexpr int TimerCell = 8;
+inline constexpr int WakeTimeCell = 9;
+static_assert(MacCell + MacCells == TimerCell && WakeTimeCell + 1 == SettingsColumns);
+
 // Field (row, column) is record 10·row + column + 1.
 constexpr int recordNumber(int row, int column)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/MagicPacket.h"
+#include "core/RecordFormat.h"
 
 #include <array>
 #include <cstdint>
@@ -11,8 +12,6 @@
 // takes several times longer to start than the whole wake.
 namespace orvane {
 
-inline constexpr int FirstPc = 1;
-inline constexpr int LastPc = 5;
 inline constexpr int MinPort = 1;
 // The local port is the port + 1, so this is the highest port that leaves a local one.
 inline constexpr int MaxPort = 65534;

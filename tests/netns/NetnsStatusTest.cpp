@@ -4,6 +4,7 @@
 #include "app/Forms.h"
 #include "core/SettingsFile.h"
 #include "support/FakeDesktop.h"
+#include "support/Netns.h"
 #include "support/SettingsData.h"
 #include "support/TempDir.h"
 #include "ui/main/MainF.h"
@@ -29,78 +30,32 @@ using namespace orvane::test;
 
 namespace {
 
-struct Result {
-    int status = -1;
-    QString output;
-};
+using Result = ShellResult;
 
 Result run(const QString &command)
 {
-    Result r;
-    FILE *p = ::popen((command + " 2>&1").toUtf8().constData(), "r");
-    char buf[512];
-    while (p && std::fgets(buf, sizeof buf, p))
-        r.output += QString::fromUtf8(buf);
-    const int status = p ? ::pclose(p) : -1;
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    return shell(command);
 }
 
 class NetnsStatus : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (::geteuid() != 0)
-            GTEST_SKIP() << "network namespaces need root; skipped";
-        const QString id = QString::number(::getpid());
-        a = "orvst" + id + "a", b = "orvst" + id + "b";
-        const Result add = run("ip netns add " + a);
-        if (add.status != 0)
-            GTEST_SKIP() << "can't create a network namespace here (" << add.output.toStdString() << "); skipped";
-        m_created << a;
-        ASSERT_EQ(run("ip netns add " + b).status, 0);
-        m_created << b;
-        for (const QString &cmd :
-             {"ip link add os" + id + "a netns " + a + " type veth peer name os" + id + "b netns " + b,
-              "ip -n " + a + " addr add 10.200.8.1/24 brd + dev os" + id + "a",
-              "ip -n " + b + " addr add 10.200.8.2/24 brd + dev os" + id + "b",
-              "ip -n " + a + " addr add fd00:200:8::1/64 dev os" + id + "a nodad",
-              "ip -n " + b + " addr add fd00:200:8::2/64 dev os" + id + "b nodad",
-              "ip -n " + a + " link set os" + id + "a up", "ip -n " + b + " link set os" + id + "b up",
-              // As Debian desktops have it: echoes without privileges.
-              "ip netns exec " + a + " sysctl -q -w net.ipv4.ping_group_range='0 2147483647'"}) {
-            const Result r = run(cmd);
-            ASSERT_EQ(r.status, 0) << cmd.toStdString() << ": " << r.output.toStdString();
-        }
-        // A new link carries broadcasts once it is fully up: its link-local address no longer tentative.
-        for (int i = 0; i < 100 && !run("ip -n " + a + " -6 addr show tentative").output.isEmpty(); ++i)
-            ::usleep(50000);
+        if (const QString why = net.unavailable(); !why.isEmpty())
+            GTEST_SKIP() << why.toStdString();
+        a = net.add("a"), b = net.add("b");
+        ASSERT_TRUE(net.link(a, "osa", {"10.200.8.1/24", "fd00:200:8::1/64"}, b, "osb",
+                             {"10.200.8.2/24", "fd00:200:8::2/64"}))
+            << net.lastError().toStdString();
+        ASSERT_TRUE(net.allowUnprivilegedPing(a));
     }
 
-    void TearDown() override
-    {
-        if (m_home >= 0)
-            ::setns(m_home, CLONE_NEWNET);
-        for (const QString &ns : m_created)
-            run("ip netns del " + ns);
-    }
+    bool enter(const QString &ns) { return net.enter(ns); }
 
-    // This thread (and every thread it starts from now on) in namespace ns.
-    bool enter(const QString &ns)
-    {
-        if (m_home < 0)
-            m_home = ::open("/proc/self/ns/net", O_RDONLY | O_CLOEXEC);
-        const int fd = ::open(("/run/netns/" + ns).toUtf8().constData(), O_RDONLY | O_CLOEXEC);
-        const bool ok = fd >= 0 && ::setns(fd, CLONE_NEWNET) == 0;
-        ::close(fd);
-        return ok;
-    }
+    Result wake(const QString &options) { return net.exec(a, QString(ORVANE_WAKE_PATH) + " " + options); }
 
-    Result wake(const QString &options) { return run("ip netns exec " + a + " " + ORVANE_WAKE_PATH + " " + options); }
-
+    TestNet net;
     QString a, b;
-    QStringList m_created;
-    int m_home = -1;
 };
 
 } // namespace
@@ -115,7 +70,7 @@ TEST_F(NetnsStatus, AWakeToAnAddressNobodyAnswersForArrivesThroughItsLink)
         ASSERT_EQ(v6 ? ::bind(rx, reinterpret_cast<sockaddr *>(&any6), sizeof any6)
                      : ::bind(rx, reinterpret_cast<sockaddr *>(&any4), sizeof any4),
                   0);
-        ASSERT_EQ(::setns(m_home, CLONE_NEWNET), 0);
+        net.leave();
         const Result r = wake(QString("--mac 00:11:22:33:44:55 --port 9 --count 2 --host ") +
                               (v6 ? "fd00:200:8::77" : "10.200.8.77"));
         EXPECT_EQ(r.status, 0) << r.output.toStdString();
