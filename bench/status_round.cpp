@@ -47,8 +47,8 @@ int main(int argc, char **argv)
     SettingsGrid &table = settingsStore().SettingsTable;
     const char *hosts[] = {"127.0.0.1", "127.0.0.2", "127.0.0.3", "10.200.9.20", "10.200.9.21"};
     for (int pc = 1; pc <= 5; ++pc) {
-        table.set(pc, 0, QStringLiteral("PC%1").arg(pc));
-        table.set(pc, 1, QString::fromLatin1(hosts[pc - 1]));
+        table.set(pc, NameCell, QStringLiteral("PC%1").arg(pc));
+        table.set(pc, HostCell, QString::fromLatin1(hosts[pc - 1]));
     }
 
     QzCmn14 common;

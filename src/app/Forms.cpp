@@ -68,7 +68,7 @@ template <class F> F *Forms::load(QPointer<F> &slot)
         form->Form_Load();
         if constexpr (std::is_same_v<F, MainF>) {
             if (m_pcStatus)
-                for (int pc = 1; pc <= 5; ++pc)
+                for (int pc = FirstPc; pc <= LastPc; ++pc)
                     form->showStatus(pc, m_pcStatus->mark(pc).reach, PcStatus::markText(m_pcStatus->mark(pc)));
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Reachability.h"
+#include "core/RecordFormat.h"
 
 #include <QHash>
 #include <QObject>
@@ -68,14 +69,14 @@ private:
     void setMark(int pc, Reach reach, const std::string &host);
     void endWatch(int pc, const QString &title, const QString &text);
 
-    std::array<Mark, 6> m_marks{}; // PC 1 to 5
+    std::array<Mark, LastPc + 1> m_marks{}; // PC FirstPc to LastPc
     QHash<int, Watch> m_watches;
     QTimer *m_roundTimer;
     QTimer *m_watchTimer;
     bool m_roundRunning = false;
     bool m_roundAgain = false;
     bool m_watchRunning = false;
-    std::array<std::string, 6> m_markHosts; // the host each mark was found for
+    std::array<std::string, LastPc + 1> m_markHosts; // the host each mark was found for
     std::atomic<bool> m_cancel = false;
     QThreadPool m_pool;
 };

@@ -27,8 +27,7 @@ SettingsValues decodeSettingsValues(std::string_view bytes)
 
 WakeSettings wakeSettingsOf(const SettingsValues &values, int pc)
 {
-    return wakeSettingsFrom(
-        pc, [&](int row, int column) { return values[static_cast<size_t>(row)][static_cast<size_t>(column)]; });
+    return wakeSettingsFrom(pc, [&](int row, int column) { return settingsValue(values, row, column); });
 }
 
 } // namespace orvane

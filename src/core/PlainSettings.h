@@ -15,6 +15,12 @@ using SettingsValues = std::array<std::array<std::string, SettingsColumns>, Sett
 
 SettingsValues decodeSettingsValues(std::string_view bytes);
 
+// The value of cell (row, column).
+inline const std::string &settingsValue(const SettingsValues &values, int row, int column)
+{
+    return values[static_cast<size_t>(row)][static_cast<size_t>(column)];
+}
+
 // A field's text in UTF-8 as the wake rules and a terminal take it: a lone surrogate, which UTF-8
 // can't express, becomes '?', as it is in the field's record.
 std::string fieldUtf8(std::u16string_view text);
@@ -24,14 +30,14 @@ template <class Value> WakeSettings wakeSettingsFrom(int pc, const Value &value)
 {
     WakeSettings s;
     s.pc = pc;
-    s.port = value(0, 0);
-    s.count = value(0, 1);
+    s.port = value(GlobalRow, PortCell);
+    s.count = value(GlobalRow, SendCountCell);
     if (pc < FirstPc || pc > LastPc)
         return s;
-    s.name = value(pc, 0);
-    s.host = value(pc, 1);
+    s.name = value(pc, NameCell);
+    s.host = value(pc, HostCell);
     for (int i = 0; i < MacBytes; ++i)
-        s.mac[static_cast<size_t>(i)] = value(pc, 2 + i);
+        s.mac[static_cast<size_t>(i)] = value(pc, MacCell + i);
     return s;
 }
 

@@ -185,12 +185,12 @@ int status()
         return refused(error);
     std::vector<std::string> hosts;
     for (int pc = FirstPc; pc <= LastPc; ++pc)
-        hosts.push_back(values[static_cast<size_t>(pc)][1]);
+        hosts.push_back(settingsValue(values, pc, HostCell));
     const std::vector<Reach> reach = probeHosts(hosts);
     std::string out;
     for (int pc = FirstPc; pc <= LastPc; ++pc) {
-        const auto &row = values[static_cast<size_t>(pc)];
-        out += std::to_string(pc) + "\t" + escaped(row[0]) + "\t" + escaped(row[1]) + "\t" +
+        out += std::to_string(pc) + "\t" + escaped(settingsValue(values, pc, NameCell)) + "\t" +
+               escaped(settingsValue(values, pc, HostCell)) + "\t" +
                reachWord(reach[static_cast<size_t>(pc - FirstPc)]) + "\n";
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
@@ -227,14 +227,14 @@ int list()
     std::string error;
     if (!readSettings(values, error))
         return refused(error);
-    std::string out = escaped(values[0][0]) + "\n" + escaped(values[0][1]) + "\n";
+    auto cell = [&values](int row, int column) { return escaped(settingsValue(values, row, column)); };
+    std::string out = cell(GlobalRow, PortCell) + "\n" + cell(GlobalRow, SendCountCell) + "\n";
     for (int pc = FirstPc; pc <= LastPc; ++pc) {
-        const auto &row = values[static_cast<size_t>(pc)];
-        std::string mac = escaped(row[2]);
-        for (size_t c = 3; c <= 7; ++c)
-            mac += ":" + escaped(row[c]);
-        out += std::to_string(pc) + "\t" + escaped(row[0]) + "\t" + escaped(row[1]) + "\t" + mac + "\t" +
-               escaped(row[8]) + "\t" + escaped(row[9]) + "\n";
+        std::string mac = cell(pc, MacCell);
+        for (int i = 1; i < MacCells; ++i)
+            mac += ":" + cell(pc, MacCell + i);
+        out += std::to_string(pc) + "\t" + cell(pc, NameCell) + "\t" + cell(pc, HostCell) + "\t" + mac + "\t" +
+               cell(pc, TimerCell) + "\t" + cell(pc, WakeTimeCell) + "\n";
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
     return Sent;
@@ -296,7 +296,7 @@ int main(int argc, char **argv)
         }
         if (a == "--list")
             return list();
-        if (a.size() == 1 && a[0] >= '1' && a[0] <= '5')
+        if (a.size() == 1 && a[0] >= '0' + FirstPc && a[0] <= '0' + LastPc)
             return wakePc(a[0] - '0');
         if (a.empty() || a[0] != '-')
             return usage("PC の番号は 1 から 5 までです: " + a);

@@ -79,7 +79,7 @@ MainF::MainF(QWidget *parent) : QWidget(parent)
     buildControls();
     buildMenus();
     setFixedSize(m_client->size());
-    for (int n = 1; n <= 5; ++n)
+    for (int n = FirstPc; n <= LastPc; ++n)
         showStatus(n, Reach::NotChecked, QString::fromUtf8(reachWord(Reach::NotChecked)));
 
     auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -100,14 +100,14 @@ void MainF::buildControls()
     m_time_lvl = label(c, "time_lvl", QString(), 1320, 120, 975, 200);
     m_port_lvl = label(c, "port_lvl", QStringLiteral("ポート番号 : "), 240, 360, 1815, 200);
     m_send_qty_lvl = label(c, "send_qty_lvl", QStringLiteral("マジックパケット送信回数 = "), 2280, 360, 2535, 200);
-    for (int n = 1; n <= 5; ++n) {
+    for (int n = FirstPc; n <= LastPc; ++n) {
         m_PC_start[n] = button(c, QStringLiteral("PC_start_%1").arg(n), QStringLiteral("PC%1 起動").arg(n), 120,
                                720 * n, 1575, 375);
         connect(m_PC_start[n], &QPushButton::clicked, this, [this, n] { PC_start_Click(static_cast<qint16>(n)); });
     }
-    for (int i = 0; i < 5; ++i)
-        m_Info_lvl[i] = label(c, QStringLiteral("Info_lvl_%1").arg(i).toLatin1().constData(), QString(), 1920,
-                              720 * (i + 1), 2295, 615);
+    for (int n = FirstPc; n <= LastPc; ++n)
+        m_Info_lvl[n - FirstPc] = label(c, QStringLiteral("Info_lvl_%1").arg(n - FirstPc).toLatin1().constData(),
+                                        QString(), 1920, 720 * n, 2295, 615);
     m_Settings_bt = button(c, QStringLiteral("Settings_bt"), QStringLiteral("設 定(&S)"), 4320, 720, 1095, 375);
     m_Close_bt = button(c, QStringLiteral("Close_bt"), QStringLiteral("閉じる(&C)"), 4320, 1320, 1095, 375);
     m_CloseF = button(c, QStringLiteral("CloseF"), QStringLiteral("終 了(&X)"), 4320, 1920, 1095, 375);
@@ -117,7 +117,7 @@ void MainF::buildControls()
 
     // Tab order by tab index: CloseF 0, the PC buttons 1 to 4 and 6, Settings_bt 11, Close_bt 16.
     QList<QWidget *> order{m_CloseF};
-    for (int n = 1; n <= 5; ++n)
+    for (int n = FirstPc; n <= LastPc; ++n)
         order.append(m_PC_start[n]);
     order << m_Settings_bt << m_Close_bt;
     for (int i = 0; i + 1 < order.size(); ++i)
@@ -143,7 +143,7 @@ void MainF::buildMenus()
     m_MainDisp = entry(m_MainMenu, "MainDisp", QStringLiteral("ﾒｲﾝ表示(&M)"), HelpContextMain);
     m_Setting = entry(m_MainMenu, "Setting", QStringLiteral("設定(&S)"), HelpContextSettings);
     separator(m_MainMenu, "l1");
-    for (int n = 1; n <= 5; ++n) {
+    for (int n = FirstPc; n <= LastPc; ++n) {
         const QByteArray name = QStringLiteral("PC%1_start").arg(n).toLatin1();
         m_PCn_start[n] = entry(m_MainMenu, name.constData(), QStringLiteral("PC%1起動").arg(n), HelpContextMain);
     }
@@ -222,29 +222,30 @@ void MainF::showSettings(const SettingsGrid &table)
     auto field = [&table](int row, int column) { return table.value(row, column); };
     const QString start = QStringLiteral(" 起動");
 
-    m_port_lvl->setText(QStringLiteral("ポート番号 : ") + field(0, 0));
-    m_send_qty_lvl->setText(QStringLiteral("マジックパケット送信回数 = ") + field(0, 1));
-    for (int n = 1; n <= 5; ++n) {
+    m_port_lvl->setText(QStringLiteral("ポート番号 : ") + field(GlobalRow, PortCell));
+    m_send_qty_lvl->setText(QStringLiteral("マジックパケット送信回数 = ") + field(GlobalRow, SendCountCell));
+    for (int n = FirstPc; n <= LastPc; ++n) {
         QString mac;
-        for (int c = 2; c <= 7; ++c)
-            mac += field(n, c) + QLatin1Char(' ');
+        for (int i = 0; i < MacCells; ++i)
+            mac += field(n, MacCell + i) + QLatin1Char(' ');
         // An empty name keeps the caption the button has: its default or a name shown earlier.
-        if (!field(n, 0).isEmpty())
-            m_PC_start[n]->setText(asCaption(field(n, 0)) + start);
+        if (!field(n, NameCell).isEmpty())
+            m_PC_start[n]->setText(asCaption(field(n, NameCell)) + start);
         // ON exactly when the timed wake would wake the PC: "0", "2" and what isn't a number read OFF.
-        const QString timer = timerFlagOn(field(n, 8)) ? QStringLiteral("ON") : QStringLiteral("OFF");
-        m_Info_lvl[n - 1]->setText(QStringLiteral("IP = ") + field(n, 1) + CrLf + QStringLiteral("MAC = ") + mac +
-                                   CrLf + QStringLiteral("Timer = ") + timer + QStringLiteral(" / ") + field(n, 9));
+        const QString timer = timerFlagOn(field(n, TimerCell)) ? QStringLiteral("ON") : QStringLiteral("OFF");
+        m_Info_lvl[n - FirstPc]->setText(QStringLiteral("IP = ") + field(n, HostCell) + CrLf +
+                                         QStringLiteral("MAC = ") + mac + CrLf + QStringLiteral("Timer = ") + timer +
+                                         QStringLiteral(" / ") + field(n, WakeTimeCell));
     }
-    for (int n = 1; n <= 5; ++n) {
-        if (!field(n, 0).isEmpty())
-            m_PCn_start[n]->setText(asCaption(field(n, 0)) + start);
+    for (int n = FirstPc; n <= LastPc; ++n) {
+        if (!field(n, NameCell).isEmpty())
+            m_PCn_start[n]->setText(asCaption(field(n, NameCell)) + start);
     }
 }
 
 void MainF::showStatus(int n, Reach reach, const QString &text)
 {
-    if (n < 1 || n > 5)
+    if (n < FirstPc || n > LastPc)
         return;
     const QIcon mark = statusIcon(reach);
     m_PC_start[n]->setIcon(mark);

@@ -95,8 +95,8 @@ private:
     QLabel *m_time_lvl = nullptr;
     QLabel *m_port_lvl = nullptr;
     QLabel *m_send_qty_lvl = nullptr;
-    std::array<QPushButton *, 6> m_PC_start{}; // indexes 1 to 5
-    std::array<QLabel *, 5> m_Info_lvl{};
+    std::array<QPushButton *, LastPc + 1> m_PC_start{};      // indexes FirstPc to LastPc
+    std::array<QLabel *, LastPc - FirstPc + 1> m_Info_lvl{}; // PC n at n - FirstPc
     QPushButton *m_Settings_bt = nullptr;
     QPushButton *m_Close_bt = nullptr;
     QPushButton *m_CloseF = nullptr;
@@ -105,7 +105,7 @@ private:
     QMenu *m_Help = nullptr;
     QAction *m_MainDisp = nullptr;
     QAction *m_Setting = nullptr;
-    std::array<QAction *, 6> m_PCn_start{}; // PC1_start to PC5_start at 1 to 5
+    std::array<QAction *, LastPc + 1> m_PCn_start{}; // PC1_start to PC5_start at FirstPc to LastPc
     QAction *m_QuitApli = nullptr;
     QAction *m_HelpTopic = nullptr;
     QAction *m_About = nullptr;

@@ -21,8 +21,6 @@ namespace orvane {
 
 namespace {
 
-constexpr int PcCount = 5;
-constexpr int MacPerPc = 6;
 // The key code the key handlers act on (Enter, from the main keyboard or the keypad).
 constexpr int vbKeyReturn = 13;
 
@@ -142,15 +140,15 @@ Settings::Settings(QWidget *parent) : QWidget(parent)
     label(this, "Label5", QStringLiteral("MACアドレス"), twips(4080, 1080, 975, 255));
     label(this, "Label11", QStringLiteral("ﾀｲﾏｰON/時間(hh:mm:ss)"), twips(5880, 1080, 1935, 255));
 
-    for (int n = 1; n <= PcCount; ++n) {
-        const int k = n - 1;
+    for (int n = FirstPc; n <= LastPc; ++n) {
+        const int k = n - FirstPc;
         const int top = rowTop(n);
         label(this, QByteArray("Label" + QByteArray::number(5 + n)).constData(), QString::number(n),
               twips(120, top, 135, 255));
         pc_txt.append(textBox(this, indexed("pc_txt", k), twips(360, top, 1095, 270)));
         IP_txt.append(textBox(this, indexed("IP_txt", k), twips(1680, top, 1215, 270)));
-        for (int j = 0; j < MacPerPc; ++j)
-            MAC_txt.append(textBox(this, indexed("MAC_txt", MacPerPc * k + j), twips(3120 + 480 * j, top, 375, 270)));
+        for (int j = 0; j < MacCells; ++j)
+            MAC_txt.append(textBox(this, indexed("MAC_txt", MacCells * k + j), twips(3120 + 480 * j, top, 375, 270)));
         auto *check = new TimerCheckBox(this);
         check->setObjectName(indexed("timer_chk", k));
         check->setGeometry(twips(6120, top, 255, 375));
@@ -162,10 +160,11 @@ Settings::Settings(QWidget *parent) : QWidget(parent)
 
     // Focus order 0, 1, then 10n ... 10n + 9 for row n, then 60, 61.
     QList<QWidget *> order{port_txt, send_qty_cmb};
-    for (int k = 0; k < PcCount; ++k) {
+    for (int n = FirstPc; n <= LastPc; ++n) {
+        const int k = n - FirstPc;
         order << pc_txt[k] << IP_txt[k];
-        for (int j = 0; j < MacPerPc; ++j)
-            order << MAC_txt[MacPerPc * k + j];
+        for (int j = 0; j < MacCells; ++j)
+            order << MAC_txt[MacCells * k + j];
         order << timer_chk[k] << time_txt[k];
     }
     order << update_bt << cancel_bt;
@@ -200,27 +199,27 @@ void Settings::Form_Load()
 
 void Settings::showSettings(const SettingsGrid &table)
 {
-    fill(port_txt, table.value(0, 0));
+    fill(port_txt, table.value(GlobalRow, PortCell));
     // As text, so that a count outside the list (12, a word) shows as it is.
-    send_qty_cmb->setEditText(table.value(0, 1));
+    send_qty_cmb->setEditText(table.value(GlobalRow, SendCountCell));
     int m = 0;
-    for (int n = 1; n <= PcCount; ++n) {
-        const int k = n - 1;
-        fill(pc_txt[k], table.value(n, 0));
-        fill(IP_txt[k], table.value(n, 1));
-        for (int c = 2; c <= 7; ++c)
-            fill(MAC_txt[m++], table.value(n, c));
+    for (int n = FirstPc; n <= LastPc; ++n) {
+        const int k = n - FirstPc;
+        fill(pc_txt[k], table.value(n, NameCell));
+        fill(IP_txt[k], table.value(n, HostCell));
+        for (int i = 0; i < MacCells; ++i)
+            fill(MAC_txt[m++], table.value(n, MacCell + i));
         // Read as a number the way the main window reads it for "ON"; 0, 1 and the grey 2 are the check
         // box's states, anything else can't be shown and is skipped.
         bool isNumber = false;
-        const double flag = table.value(n, 8).trimmed().toDouble(&isNumber);
+        const double flag = table.value(n, TimerCell).trimmed().toDouble(&isNumber);
         if (isNumber && flag == 0)
             timer_chk[k]->setCheckState(Qt::Unchecked);
         else if (isNumber && flag == 1)
             timer_chk[k]->setCheckState(Qt::Checked);
         else if (isNumber && flag == 2)
             timer_chk[k]->setCheckState(Qt::PartiallyChecked);
-        fill(time_txt[k], table.value(n, 9));
+        fill(time_txt[k], table.value(n, WakeTimeCell));
     }
 }
 
@@ -228,21 +227,21 @@ void Settings::update_bt_Click()
 {
     SettingsStore &store = settingsStore();
     SettingsGrid &edit = store.SettingsEditTable;
-    edit.set(0, 0, port_txt->text());
-    edit.set(0, 1, send_qty_cmb->currentText());
-    for (int c = 2; c <= 9; ++c)
-        edit.set(0, c, QString());
+    for (int c = 0; c < SettingsColumns; ++c)
+        edit.set(GlobalRow, c, QString());
+    edit.set(GlobalRow, PortCell, port_txt->text());
+    edit.set(GlobalRow, SendCountCell, send_qty_cmb->currentText());
     int m = 0;
-    for (int n = 1; n <= PcCount; ++n) {
-        const int k = n - 1;
-        edit.set(n, 0, pc_txt[k]->text());
-        edit.set(n, 1, IP_txt[k]->text());
-        for (int c = 2; c <= 7; ++c)
-            edit.set(n, c, MAC_txt[m++]->text());
+    for (int n = FirstPc; n <= LastPc; ++n) {
+        const int k = n - FirstPc;
+        edit.set(n, NameCell, pc_txt[k]->text());
+        edit.set(n, HostCell, IP_txt[k]->text());
+        for (int i = 0; i < MacCells; ++i)
+            edit.set(n, MacCell + i, MAC_txt[m++]->text());
         // Qt's Unchecked, PartiallyChecked and Checked are 0, 1 and 2; the stored values are 0, 2 and 1.
         const Qt::CheckState state = timer_chk[k]->checkState();
-        edit.set(n, 8, QLatin1String(state == Qt::Checked ? "1" : state == Qt::PartiallyChecked ? "2" : "0"));
-        edit.set(n, 9, time_txt[k]->text());
+        edit.set(n, TimerCell, QLatin1String(state == Qt::Checked ? "1" : state == Qt::PartiallyChecked ? "2" : "0"));
+        edit.set(n, WakeTimeCell, time_txt[k]->text());
     }
     if (!store.SaveSettings()) {
         const QPointer<Settings> self(this);

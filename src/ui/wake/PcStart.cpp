@@ -31,7 +31,7 @@ void PC_start_Click(QzCmn14 &common, qint16 Index)
         return;
     }
     common.PlayWaveSound(common.MB_Info.toString());
-    StartedPcName = table.value(Index, 0);
+    StartedPcName = table.value(Index, NameCell);
     emit wakeEvents().started(Index);
 }
 

@@ -54,8 +54,8 @@ void TimedWake::Timer1_Timer()
         // Each PC is read when its turn comes: settings may be reloaded while an earlier PC's
         // message box is open.
         for (int pc = FirstPc; pc <= LastPc; ++pc)
-            if (timerFlagOn(settingsStore().SettingsTable.value(pc, 8)) &&
-                wakeTimeOf(settingsStore().SettingsTable.value(pc, 9)) == time)
+            if (timerFlagOn(settingsStore().SettingsTable.value(pc, TimerCell)) &&
+                wakeTimeOf(settingsStore().SettingsTable.value(pc, WakeTimeCell)) == time)
                 m_wake(static_cast<qint16>(pc));
     }
 }
