@@ -46,7 +46,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     SettingsGrid &table = settingsStore().SettingsTable;
     const char *hosts[] = {"127.0.0.1", "127.0.0.2", "127.0.0.3", "10.200.9.20", "10.200.9.21"};
-    for (int pc = 1; pc <= 5; ++pc) {
+    for (int pc = FirstPc; pc <= LastPc; ++pc) {
         table.set(pc, NameCell, QStringLiteral("PC%1").arg(pc));
         table.set(pc, HostCell, QString::fromLatin1(hosts[pc - 1]));
     }
@@ -74,7 +74,7 @@ int main(int argc, char **argv)
         inRound = false;
         roundMs.push_back(static_cast<double>(round.nsecsElapsed()) / 1e6);
         answered = absent = 0;
-        for (int pc = 1; pc <= 5; ++pc) {
+        for (int pc = FirstPc; pc <= LastPc; ++pc) {
             answered += status.mark(pc).reach == Reach::Answered;
             absent += status.mark(pc).reach == Reach::NoAnswer;
         }

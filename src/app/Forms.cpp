@@ -161,10 +161,4 @@ void Forms::UnloadAllForms()
     QCoreApplication::quit();
 }
 
-Forms &forms()
-{
-    Q_ASSERT(g_forms);
-    return *g_forms;
-}
-
 } // namespace orvane

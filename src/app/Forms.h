@@ -54,7 +54,4 @@ private:
     PcStatus *m_pcStatus = nullptr;
 };
 
-// The registry that Main (or a test) created.
-Forms &forms();
-
 } // namespace orvane

@@ -2,6 +2,8 @@
 
 #include "core/Text.h"
 
+#include <cmath>
+
 namespace orvane {
 
 namespace {
@@ -41,13 +43,14 @@ QString padTo4(const QString &hex)
     return hex.size() >= 4 ? hex : QString(4 - hex.size(), QLatin1Char('0')) + hex;
 }
 
-} // namespace
-
+// "<message>" CR LF "<member>" CR LF "Value = <value>".
 QString conversionReport(const QString &message, const QString &member, const QString &valueText)
 {
     return message + CrLf + member + CrLf + QStringLiteral("Value = ") + valueText;
 }
 
+// What line 3 shows for a hexadecimal argument: a decimal text as its signed text (" 12345",
+// "-5"); anything else between double quotes, so an empty or odd text is still visible.
 QString hexArgumentText(const QString &upperText)
 {
     QStringView t = trimBlanks(upperText);
@@ -65,6 +68,8 @@ QString hexArgumentText(const QString &upperText)
     return (negative && !zero ? QStringLiteral("-") : QStringLiteral(" ")) + digits.toString();
 }
 
+// Reads a hexadecimal text (any case, blanks around it allowed); false when it is no hexadecimal
+// number or its value needs more than 32 bits.
 bool readHex(const QString &text, quint32 &value)
 {
     const QStringView t = trimBlanks(text);
@@ -82,6 +87,8 @@ bool readHex(const QString &text, quint32 &value)
     value = static_cast<quint32>(v);
     return true;
 }
+
+} // namespace
 
 Converted<QString> longTo16bit(qint32 cvLong)
 {
@@ -117,6 +124,14 @@ Converted<qint32> hexToLong(const QString &cvHex)
     if (!readHex(cvHex, v))
         return {0, conversionReport(BadNumber, QStringLiteral("HexToLong"), hexArgumentText(cvHex))};
     return {static_cast<qint32>(v), QString()};
+}
+
+qint32 nearestInt32(double value)
+{
+    const double r = std::nearbyint(value);
+    if (!(r >= -2147483648.0 && r <= 2147483647.0))
+        return 0;
+    return static_cast<qint32>(r);
 }
 
 qint32 intToLong(qint16 cvInt)

@@ -23,16 +23,9 @@ template <typename T> struct Converted {
     bool ok() const { return report.isEmpty(); }
 };
 
-// "<message>" CR LF "<member>" CR LF "Value = <value>".
-QString conversionReport(const QString &message, const QString &member, const QString &valueText);
-
-// What line 3 shows for a hexadecimal argument: a decimal text as its signed text (" 12345",
-// "-5"); anything else between double quotes, so an empty or odd text is still visible.
-QString hexArgumentText(const QString &upperText);
-
-// Reads a hexadecimal text (any case, blanks around it allowed); false when it is no hexadecimal
-// number or its value needs more than 32 bits.
-bool readHex(const QString &text, quint32 &value);
+// The nearest 32-bit integer, halves to the even neighbour, as the conversions have always
+// rounded; 0 for what no 32-bit integer holds (NaN, infinities, beyond the range).
+qint32 nearestInt32(double value);
 
 Converted<QString> longTo16bit(qint32 cvLong);
 Converted<qint16> longToInt(qint32 cvLong);

@@ -1,22 +1,14 @@
 #include "core/Cp932.h"
 
 #include "core/Cp932Codec.h"
+#include "core/Text.h"
 
 namespace orvane {
-
-namespace {
-
-std::u16string_view units(const QString &text)
-{
-    return std::u16string_view(reinterpret_cast<const char16_t *>(text.utf16()), static_cast<size_t>(text.size()));
-}
-
-} // namespace
 
 QByteArray toCp932(const QString &text, bool *lossless)
 {
     QByteArray out(text.size() * 2, Qt::Uninitialized);
-    out.truncate(static_cast<qsizetype>(encodeCp932Into(units(text), out.data(), lossless)));
+    out.truncate(static_cast<qsizetype>(encodeCp932Into(utf16View(text), out.data(), lossless)));
     return out;
 }
 

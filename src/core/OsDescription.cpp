@@ -8,6 +8,9 @@
 
 namespace orvane {
 
+namespace {
+
+// The Windows rules for a version record: platform 0 Win32s, 1 the 95 family, 2 the NT family.
 OsDescription describeWindows(int major, int minor, int platform)
 {
     OsDescription d;
@@ -39,6 +42,8 @@ OsDescription describeWindows(int major, int minor, int platform)
     }
     return d;
 }
+
+} // namespace
 
 OsDescription describeThisSystem()
 {

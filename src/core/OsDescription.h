@@ -12,9 +12,6 @@ struct OsDescription {
     QString platformName; // "32s", "95", "NT" or empty
 };
 
-// The Windows rules for a version record: platform 0 Win32s, 1 the 95 family, 2 the NT family.
-OsDescription describeWindows(int major, int minor, int platform);
-
 // Platform number reported on Linux: 4, the number .NET's PlatformID gives Unix. No Windows family
 // uses it (they are 0 to 3), so both names stay empty and nothing that tests for the NT family (2)
 // is misled.

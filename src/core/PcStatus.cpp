@@ -90,8 +90,7 @@ void PcStatus::watch(int pc)
     if (pc < FirstPc || pc > LastPc)
         return;
     const WakeSettings s = pcSettings(pc);
-    const QString name = QString::fromStdString(s.name);
-    m_watches.insert(pc, {s.host, name.isEmpty() ? QStringLiteral("PC%1").arg(pc) : name, clock().monotonicMs()});
+    m_watches.insert(pc, {s.host, QString::fromStdString(pcName(s)), clock().monotonicMs()});
     if (!m_watchTimer->isActive())
         m_watchTimer->start();
 }

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <cstring>
+#include <optional>
 
 namespace orvane {
 
@@ -186,8 +187,7 @@ bool readWhole(const QString &path, QByteArray &bytes)
     return file.error() == QFileDevice::NoError && bytes.size() <= ProfileFileMaxBytes;
 }
 
-} // namespace
-
+// The raw value of key in section, or nothing when the section or the key is missing.
 std::optional<QByteArray> findProfileValue(const QByteArray &content, const QString &section, const QString &key)
 {
     const Location where = locate(content, section, key);
@@ -206,6 +206,10 @@ std::optional<QByteArray> findProfileValue(const QByteArray &content, const QStr
     return value;
 }
 
+// content with key in section set to value: the key's line rewritten in place, else a new line at
+// the end of the section, else a new section at the end. Every other byte stays as it was; new
+// lines use the file's own line break (CR LF for a new file). Names or a value that would break
+// the line structure, or text that code page 932 can't hold, give nothing and a reason in `error`.
 std::optional<QByteArray> setProfileValue(const QByteArray &content, const QString &section, const QString &key,
                                           const QString &value, QString *error)
 {
@@ -252,6 +256,8 @@ std::optional<QByteArray> setProfileValue(const QByteArray &content, const QStri
     }
     return result;
 }
+
+} // namespace
 
 QString readProfileString(const QString &path, const QString &section, const QString &key, int bufferSize)
 {

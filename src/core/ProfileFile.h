@@ -3,8 +3,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <optional>
-
 namespace orvane {
 
 // Profile files ("[section]" lines followed by "key=value" lines) read and written the way the
@@ -18,16 +16,6 @@ namespace orvane {
 
 // Files larger than this are neither read nor rewritten.
 inline constexpr qint64 ProfileFileMaxBytes = 32 * 1024 * 1024;
-
-// The raw value of key in section, or nothing when the section or the key is missing.
-std::optional<QByteArray> findProfileValue(const QByteArray &content, const QString &section, const QString &key);
-
-// content with key in section set to value: the key's line rewritten in place, else a new line at
-// the end of the section, else a new section at the end. Every other byte stays as it was; new
-// lines use the file's own line break (CR LF for a new file). Names or a value that would break
-// the line structure, or text that code page 932 can't hold, give nothing and a reason in `error`.
-std::optional<QByteArray> setProfileValue(const QByteArray &content, const QString &section, const QString &key,
-                                          const QString &value, QString *error = nullptr);
 
 // GetPrivateProfileString with a buffer of bufferSize bytes: at most bufferSize - 1 bytes of the
 // value, cut before a double-byte character that wouldn't fit whole. Empty when nothing was read

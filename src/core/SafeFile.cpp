@@ -1,5 +1,7 @@
 #include "core/SafeFile.h"
 
+#include "core/PlainText.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -21,9 +23,9 @@ namespace {
 constexpr qint64 InPlaceMaxBytes = 64 * 1024 * 1024;
 constexpr int MaxLinkHops = 40;
 
-QString systemError(int err)
+QString systemErrorText(int err)
 {
-    return QString::fromLocal8Bit(std::strerror(err));
+    return QString::fromStdString(systemError(err));
 }
 
 QByteArray folderOf(const QByteArray &path)
@@ -51,7 +53,7 @@ QString resolve(const QString &path, Target &target)
                 target = {p, false, {}};
                 return QString();
             }
-            return hops == 0 ? QStringLiteral("%1: %2").arg(path, systemError(errno))
+            return hops == 0 ? QStringLiteral("%1: %2").arg(path, systemErrorText(errno))
                              : QStringLiteral("%1 is a link to a file that doesn't exist").arg(path);
         }
         if (!S_ISLNK(st.st_mode)) {
@@ -176,10 +178,10 @@ public:
             m_temp.clear();
             // A folder that refuses new files: a writable file in it is still written, in place.
             m_inPlace = m_target.exists;
-            return m_inPlace || fail(systemError(err));
+            return m_inPlace || fail(systemErrorText(err));
         }
         if (m_target.exists && ::fchmod(m_fd.get(), m_target.st.st_mode & 07777) != 0)
-            return fail(systemError(errno));
+            return fail(systemErrorText(errno));
         return true;
     }
 
@@ -192,7 +194,7 @@ public:
             return true;
         }
         if (!writeAt(m_fd.get(), data, size, m_size))
-            return fail(systemError(errno));
+            return fail(systemErrorText(errno));
         m_size += size;
         return true;
     }
@@ -202,10 +204,10 @@ public:
         if (m_inPlace)
             return commitInPlace();
         if (::fsync(m_fd.get()) != 0)
-            return fail(systemError(errno));
+            return fail(systemErrorText(errno));
         m_fd.reset();
         if (::rename(m_temp.constData(), m_target.path.constData()) != 0)
-            return fail(systemError(errno));
+            return fail(systemErrorText(errno));
         m_temp.clear();
         return true;
     }
@@ -227,14 +229,14 @@ private:
             ::open(m_target.path.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
         struct stat st {};
         if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0)
-            return fail(systemError(errno));
+            return fail(systemErrorText(errno));
         if (st.st_dev != m_target.st.st_dev || st.st_ino != m_target.st.st_ino)
             return fail(QStringLiteral("%1 was replaced meanwhile").arg(m_name));
         if (st.st_size > InPlaceMaxBytes)
             return fail(QStringLiteral("%1 is too large to be written in place").arg(m_name));
         QByteArray old(st.st_size, Qt::Uninitialized);
         if (!readAt(fd.get(), old.data(), old.size()))
-            return fail(systemError(errno));
+            return fail(systemErrorText(errno));
         const QByteArray &now = m_content;
         bool ok = now.size() <= old.size() ||
                   writeAt(fd.get(), now.constData() + old.size(), now.size() - old.size(), old.size());
@@ -246,7 +248,7 @@ private:
         const int err = errno;
         const bool restored = writeAt(fd.get(), old.constData(), old.size(), 0) &&
                               ::ftruncate(fd.get(), old.size()) == 0 && ::fsync(fd.get()) == 0;
-        return fail(systemError(err) +
+        return fail(systemErrorText(err) +
                     (restored ? QString() : QStringLiteral("; the old content couldn't be put back")));
     }
 

@@ -49,7 +49,7 @@ std::string portError(const std::string &subject, const std::string &port)
 {
     const std::string head = port.empty() ? subject + "のポート番号が設定されていません！"
                                           : subject + "のポート番号" + quoted(port) + "が正しくありません！";
-    return head + MessageLineBreak + "ポート番号は " + std::to_string(MinPort) + " から " + std::to_string(MaxPort) +
+    return head + CrLf + "ポート番号は " + std::to_string(MinPort) + " から " + std::to_string(MaxPort) +
            " までの数字で設定してください。";
 }
 
@@ -58,14 +58,13 @@ std::string countError(const std::string &subject, const std::string &count)
     const std::string head = count.empty()
                                  ? subject + "のマジックパケット送信回数が設定されていません！"
                                  : subject + "のマジックパケット送信回数" + quoted(count) + "が正しくありません！";
-    return head + MessageLineBreak + "送信回数は " + std::to_string(MaxSendCount) + " 以下の整数で設定してください。";
+    return head + CrLf + "送信回数は " + std::to_string(MaxSendCount) + " 以下の整数で設定してください。";
 }
 
 std::string macError(const std::string &subject, int index, const std::string &field)
 {
     return subject + "のMACアドレス " + std::to_string(index + 1) + " 番目の値" + quoted(field) +
-           "が正しくありません！" + MessageLineBreak +
-           "MACアドレスは 1 桁か 2 桁の16進数（0～9、A～F）で設定してください。";
+           "が正しくありません！" + CrLf + "MACアドレスは 1 桁か 2 桁の16進数（0～9、A～F）で設定してください。";
 }
 
 } // namespace
@@ -74,8 +73,18 @@ std::string wakeSubject(const WakeSettings &settings)
 {
     if (settings.pc <= 0)
         return "指定したPC";
-    const std::string pc = "PC" + std::to_string(settings.pc);
+    const std::string pc = pcNumberName(settings.pc);
     return settings.name.empty() ? pc : pc + quoted(settings.name);
+}
+
+std::string pcNumberName(int pc)
+{
+    return "PC" + std::to_string(pc);
+}
+
+std::string pcName(const WakeSettings &settings)
+{
+    return settings.name.empty() ? pcNumberName(settings.pc) : settings.name;
 }
 
 WakeCheck checkWake(const WakeSettings &s)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/MagicPacket.h"
+#include "core/PlainText.h"
 #include "core/RecordFormat.h"
 
 #include <array>
@@ -49,9 +50,13 @@ WakeCheck checkWake(const WakeSettings &settings);
 // "PC2「書斎」", "PC2" without a name, "指定したPC" for a command-line wake.
 std::string wakeSubject(const WakeSettings &settings);
 
+// "PC2": PC n where its own name is missing.
+std::string pcNumberName(int pc);
+// The PC's name, or "PC2" when it has none.
+std::string pcName(const WakeSettings &settings);
+
 // The two messages of the command's own checks.
 inline constexpr char HostMissingText[] = "Host or IPアドレスが設定されていません！";
 inline constexpr char MacMissingText[] = "MACアドレスが正しく設定されていません！";
-inline constexpr char MessageLineBreak[] = "\r\n";
 
 } // namespace orvane

@@ -22,8 +22,8 @@ int twoDigits(const QString &text, int at)
     return (a.unicode() - u'0') * 10 + (b.unicode() - u'0');
 }
 
-} // namespace
-
+// "hh:mm:ss" as a position in the day's sequence of texts: 00:00:00 is 0, 24:00:00 is 86400;
+// -1 for anything else.
 int timeTextPosition(const QString &text)
 {
     if (text.size() != 8 || text.at(2) != u':' || text.at(5) != u':')
@@ -34,6 +34,8 @@ int timeTextPosition(const QString &text)
     const int pos = (h * 60 + m) * 60 + s;
     return pos < Positions ? pos : -1;
 }
+
+} // namespace
 
 QStringList WakeSchedule::timesToCheck(const QString &now, qint64 monotonicMs)
 {
@@ -92,11 +94,16 @@ QString wakeTimeOf(const QString &stored)
     return timeTextPosition(meant) >= 0 ? meant : QString();
 }
 
-bool timerFlagOn(const QString &flag)
+TimerFlag timerFlagOf(const QString &flag)
 {
     bool isNumber = false;
     const double value = QLocale::c().toDouble(flag.trimmed(), &isNumber);
-    return isNumber && value == 1.0;
+    if (!isNumber)
+        return TimerFlag::Other;
+    return value == 1.0   ? TimerFlag::On
+           : value == 0.0 ? TimerFlag::Off
+           : value == 2.0 ? TimerFlag::Grey
+                          : TimerFlag::Other;
 }
 
 } // namespace orvane

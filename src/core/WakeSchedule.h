@@ -24,17 +24,22 @@ private:
     qint64 m_lastMs = 0;
 };
 
-// "hh:mm:ss" as a position in the day's sequence of texts: 00:00:00 is 0, 24:00:00 is 86400;
-// -1 for anything else.
-int timeTextPosition(const QString &text);
-
 // The time text a stored wake time stands for: an exact "hh:mm:ss" as it is; else, with the blanks
 // around it dropped and full-width digits and colons read as plain ones, hours and minutes with or
 // without seconds, one or two digits each ("7:05" is "07:05:00"). Empty for a text that names no
 // time of the day: such a wake time never comes.
 QString wakeTimeOf(const QString &stored);
 
+// What a stored timer flag says, read as a number (" 1", "1.0" and "1e0" are 1): 1 on, 0 off, 2 the
+// grey state, which only a stored 2 gives the settings dialog's check box. Anything else, a number
+// or not, is none of these.
+enum class TimerFlag { Off, On, Grey, Other };
+TimerFlag timerFlagOf(const QString &flag);
+
 // A timer flag counts as on when it is the number 1; anything that isn't a number is off.
-bool timerFlagOn(const QString &flag);
+inline bool timerFlagOn(const QString &flag)
+{
+    return timerFlagOf(flag) == TimerFlag::On;
+}
 
 } // namespace orvane

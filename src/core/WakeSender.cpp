@@ -48,14 +48,15 @@ bool bindLocal(int fd, int family, std::uint16_t port)
     return ::bind(fd, reinterpret_cast<const sockaddr *>(&a), sizeof a) == 0;
 }
 
-std::string systemError(int err)
+// The system's text with its number, which a report of a failed send is looked up by.
+std::string numberedError(int err)
 {
-    return std::string(std::strerror(err)) + "（エラー番号 " + std::to_string(err) + "）";
+    return systemError(err) + "（エラー番号 " + std::to_string(err) + "）";
 }
 
 std::string failureHead(const WakeRequest &r)
 {
-    return r.subject + "へマジックパケットを送信できませんでした！" + MessageLineBreak;
+    return r.subject + "へマジックパケットを送信できませんでした！" + CrLf;
 }
 
 std::string sendFailureReason(const WakeRequest &r, const std::string &address, int err)
@@ -72,7 +73,7 @@ std::string sendFailureReason(const WakeRequest &r, const std::string &address, 
     case EADDRNOTAVAIL:
         return where + "へ送信できるネットワークがありません。";
     default:
-        return where + ": " + systemError(err);
+        return where + ": " + numberedError(err);
     }
 }
 
@@ -232,8 +233,7 @@ WakeResult sendWake(const WakeRequest &r, int lookupTimeoutMs)
 
     const HostLookup lookup = lookupHost(r.host, lookupTimeoutMs < 0 ? HostLookupTimeoutMs : lookupTimeoutMs);
     if (!lookup.ok) {
-        result.error =
-            r.subject + "のHost or IPアドレス「" + r.host + "」が見つかりません！" + MessageLineBreak + lookup.reason;
+        result.error = r.subject + "のHost or IPアドレス「" + r.host + "」が見つかりません！" + CrLf + lookup.reason;
         return result;
     }
 
@@ -246,7 +246,7 @@ WakeResult sendWake(const WakeRequest &r, int lookupTimeoutMs)
 
     Socket socket(family);
     if (socket.fd() < 0) {
-        result.error = failureHead(r) + systemError(errno);
+        result.error = failureHead(r) + numberedError(errno);
         return result;
     }
     const int on = 1;
@@ -264,9 +264,9 @@ WakeResult sendWake(const WakeRequest &r, int lookupTimeoutMs)
         const bool reserved = (err == EACCES || err == EPERM) && bindLocal(socket.fd(), family, 0);
         if (!reserved) {
             const std::string port = std::to_string(r.localPort);
-            result.error =
-                failureHead(r) + (err == EADDRINUSE ? "送信元のポート " + port + " は他のプログラムが使用中です。"
-                                                    : "送信元のポート " + port + " を使えません: " + systemError(err));
+            result.error = failureHead(r) + (err == EADDRINUSE
+                                                 ? "送信元のポート " + port + " は他のプログラムが使用中です。"
+                                                 : "送信元のポート " + port + " を使えません: " + numberedError(err));
             return result;
         }
     }
@@ -286,7 +286,7 @@ WakeResult sendWake(const WakeRequest &r, int lookupTimeoutMs)
         if (n != static_cast<ssize_t>(r.packet.size())) {
             result.error = failureHead(r) + sendFailureReason(r, lookup.host.text, n < 0 ? errno : EMSGSIZE);
             if (result.sent > 0)
-                result.error += std::string(MessageLineBreak) + "（" + std::to_string(r.count) + " 回のうち " +
+                result.error += std::string(CrLf) + "（" + std::to_string(r.count) + " 回のうち " +
                                 std::to_string(result.sent) + " 回は送信済みです）";
             return result;
         }

@@ -108,9 +108,6 @@ public:
     QString SysDir();
     bool HtmlHelp_open(qint32 winhand, const QString &Help_file, float dispMode, float contextID);
 
-    // The tray record this object manages (read-only view for tests and the tray adapter).
-    const TrayRecord &trayRecord() const { return m_tray; }
-
 private:
     void describeOperatingSystem();
 

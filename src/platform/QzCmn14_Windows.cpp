@@ -1,23 +1,13 @@
 #include "platform/QzCmn14.h"
 
+#include "core/Conversions.h"
 #include "platform/TrayParts.h"
-
-#include <cmath>
 
 namespace orvane {
 
 namespace {
 
 constexpr quint32 IconId = 1;
-
-// The nearest 32-bit integer, halves to the even neighbour, as the conversion has always rounded.
-qint32 nearestInt32(float value)
-{
-    const double r = std::nearbyint(static_cast<double>(value));
-    if (!(r >= -2147483648.0 && r <= 2147483647.0))
-        return 0;
-    return static_cast<qint32>(r);
-}
 
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "ui/Looks.h"
 
 #include <QGuiApplication>
+#include <QLabel>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
@@ -86,6 +87,16 @@ QIcon statusIcon(Reach reach)
         break;
     }
     return notChecked;
+}
+
+QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &geometry, Qt::Alignment alignment)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(geometry);
+    l->setAlignment(alignment | Qt::AlignTop);
+    l->setTextFormat(Qt::PlainText);
+    return l;
 }
 
 void centreOnScreen(QWidget *window)

@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QRect>
 
+class QLabel;
 class QWidget;
 
 namespace orvane {
@@ -26,10 +27,13 @@ QIcon settingsIcon();
 // wasn't checked; the same size in every state, so the caption beside it never moves.
 QIcon statusIcon(Reach reach);
 
-// Twips to pixels, 15 to one, to the nearest pixel.
+// The windows' geometry is given in twips, at 15 to the pixel of the classic dialog font.
+inline constexpr int TwipsPerPixel = 15;
+
+// Twips to pixels, to the nearest pixel.
 constexpr int twips(int value)
 {
-    return (value + 7) / 15;
+    return (value + TwipsPerPixel / 2) / TwipsPerPixel;
 }
 
 // A control's place given in twips: left, top, width, height.
@@ -37,6 +41,11 @@ constexpr QRect twips(int left, int top, int width, int height)
 {
     return QRect(twips(left), twips(top), twips(width), twips(height));
 }
+
+// A label named name at geometry, its text at the top. The text shows as it is: a host or a name
+// typed as "<b>x</b>" is not markup.
+QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &geometry,
+              Qt::Alignment alignment = Qt::AlignLeft);
 
 // Places a window at the centre of its whole screen (not the work area) by its outer size, as far
 // as the window system knows it before the window is shown.

@@ -146,9 +146,8 @@ bool readSettings(SettingsValues &values, std::string &error)
 int waitForAnswer(const WakeSettings &settings)
 {
     using Steady = std::chrono::steady_clock;
-    const std::string name = !settings.name.empty() ? settings.name
-                             : settings.pc          ? "PC" + std::to_string(settings.pc)
-                                                    : settings.host;
+    // A wake given on the command line has no name nor number: its host names it.
+    const std::string name = settings.pc > 0 ? pcName(settings) : settings.host;
     const Steady::time_point start = Steady::now();
     const Steady::time_point deadline = start + std::chrono::seconds(g_waitSeconds);
     for (Steady::time_point check = start; check < deadline; check = Steady::now()) {
@@ -160,7 +159,7 @@ int waitForAnswer(const WakeSettings &settings)
         }
         std::this_thread::sleep_until(std::min(check + std::chrono::milliseconds(WaitCheckMs), deadline));
     }
-    print(stdout, noAnswerText(name, g_waitSeconds) + MessageLineBreak + NoAnswerAdvice);
+    print(stdout, noAnswerText(name, g_waitSeconds) + CrLf + NoAnswerAdvice);
     return NoAnswer;
 }
 
@@ -171,8 +170,8 @@ int wakeAndReport(const WakeSettings &settings)
         return refused(result.error);
     // Exit status 0 says that packets went out.
     if (result.sent == 0)
-        return refused(wakeSubject(settings) + "へは何も送信しませんでした！" + MessageLineBreak +
-                       "マジックパケット送信回数が「" + settings.count + "」です。1 以上にしてください。");
+        return refused(wakeSubject(settings) + "へは何も送信しませんでした！" + CrLf + "マジックパケット送信回数が「" +
+                       settings.count + "」です。1 以上にしてください。");
     return g_waitSeconds > 0 ? waitForAnswer(settings) : Sent;
 }
 
@@ -264,7 +263,7 @@ int wakeAdHoc(const std::string &macText, const std::string &host, const std::st
             fields.back() += c;
     }
     if (fields.size() != MacBytes)
-        return refused("指定したPCのMACアドレス「" + macText + "」が正しくありません！" + MessageLineBreak +
+        return refused("指定したPCのMACアドレス「" + macText + "」が正しくありません！" + CrLf +
                        "MACアドレスは 16進数 6 個を \":\" で区切って指定してください。");
     for (size_t i = 0; i < MacBytes; ++i)
         s.mac[i] = fields[i];

@@ -26,19 +26,7 @@ namespace {
 
 constexpr int ClientWidth = 5475;
 constexpr int ClientHeight = 4500;
-constexpr int TwipsPerPixel = 15;
 const char HelpContextProperty[] = "helpContext";
-
-QLabel *label(QWidget *parent, const char *name, const QString &text, int left, int top, int width, int height)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    l->setGeometry(twips(left, top, width, height));
-    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // Hosts and MAC fields land here as typed: "<b>x</b>" is a host, not markup.
-    l->setTextFormat(Qt::PlainText);
-    return l;
-}
 
 QPushButton *button(QWidget *parent, const QString &name, const QString &text, int left, int top, int width, int height)
 {
@@ -96,10 +84,11 @@ void MainF::buildControls()
     m_client->setGeometry(twips(0, 0, ClientWidth, ClientHeight));
     QWidget *c = m_client;
 
-    m_Label1 = label(c, "Label1", QStringLiteral("現在の時刻"), 240, 120, 975, 195);
-    m_time_lvl = label(c, "time_lvl", QString(), 1320, 120, 975, 200);
-    m_port_lvl = label(c, "port_lvl", QStringLiteral("ポート番号 : "), 240, 360, 1815, 200);
-    m_send_qty_lvl = label(c, "send_qty_lvl", QStringLiteral("マジックパケット送信回数 = "), 2280, 360, 2535, 200);
+    m_Label1 = label(c, "Label1", QStringLiteral("現在の時刻"), twips(240, 120, 975, 195));
+    m_time_lvl = label(c, "time_lvl", QString(), twips(1320, 120, 975, 200));
+    m_port_lvl = label(c, "port_lvl", QStringLiteral("ポート番号 : "), twips(240, 360, 1815, 200));
+    m_send_qty_lvl =
+        label(c, "send_qty_lvl", QStringLiteral("マジックパケット送信回数 = "), twips(2280, 360, 2535, 200));
     for (int n = FirstPc; n <= LastPc; ++n) {
         m_PC_start[n] = button(c, QStringLiteral("PC_start_%1").arg(n), QStringLiteral("PC%1 起動").arg(n), 120,
                                720 * n, 1575, 375);
@@ -107,7 +96,7 @@ void MainF::buildControls()
     }
     for (int n = FirstPc; n <= LastPc; ++n)
         m_Info_lvl[n - FirstPc] = label(c, QStringLiteral("Info_lvl_%1").arg(n - FirstPc).toLatin1().constData(),
-                                        QString(), 1920, 720 * n, 2295, 615);
+                                        QString(), twips(1920, 720 * n, 2295, 615));
     m_Settings_bt = button(c, QStringLiteral("Settings_bt"), QStringLiteral("設 定(&S)"), 4320, 720, 1095, 375);
     m_Close_bt = button(c, QStringLiteral("Close_bt"), QStringLiteral("閉じる(&C)"), 4320, 1320, 1095, 375);
     m_CloseF = button(c, QStringLiteral("CloseF"), QStringLiteral("終 了(&X)"), 4320, 1920, 1095, 375);

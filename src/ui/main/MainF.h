@@ -45,8 +45,6 @@ public:
     qint32 hWnd();
     QMenu *mainMenu() const { return m_MainMenu; }
     QMenu *helpMenu() const { return m_Help; }
-    // Shown only when no tray host took the icon at start-up.
-    QMenuBar *menuBar() const { return m_menuBar; }
 
     // Commands of the buttons and menu entries.
     void MainDisp_Click();

@@ -1,9 +1,9 @@
 #include "ui/main/TrayDispatch.h"
 
+#include "core/Conversions.h"
 #include "platform/QzCmn14.h"
 
 #include <array>
-#include <cmath>
 #include <utility>
 
 namespace orvane {
@@ -12,10 +12,7 @@ qint32 trayEventCode(float X, qint32 twipsPerPixel)
 {
     if (twipsPerPixel == 0)
         return 0;
-    const double x = std::nearbyint(static_cast<double>(X));
-    if (!(x >= -2147483648.0 && x <= 2147483647.0))
-        return 0;
-    return static_cast<qint32>(x) / twipsPerPixel;
+    return nearestInt32(X) / twipsPerPixel;
 }
 
 TrayCommand trayCommand(const QzCmn14 &common, qint32 code)

@@ -47,16 +47,6 @@ protected:
     }
 };
 
-QLabel *label(QWidget *parent, const char *name, const QString &caption, const QRect &geometry,
-              Qt::Alignment alignment = Qt::AlignLeft)
-{
-    auto *l = new QLabel(caption, parent);
-    l->setObjectName(QLatin1String(name));
-    l->setGeometry(geometry);
-    l->setAlignment(alignment | Qt::AlignTop);
-    return l;
-}
-
 QLineEdit *textBox(QWidget *parent, const QString &name, const QRect &geometry)
 {
     auto *t = new QLineEdit(parent);
@@ -209,16 +199,20 @@ void Settings::showSettings(const SettingsGrid &table)
         fill(IP_txt[k], table.value(n, HostCell));
         for (int i = 0; i < MacCells; ++i)
             fill(MAC_txt[m++], table.value(n, MacCell + i));
-        // Read as a number the way the main window reads it for "ON"; 0, 1 and the grey 2 are the check
-        // box's states, anything else can't be shown and is skipped.
-        bool isNumber = false;
-        const double flag = table.value(n, TimerCell).trimmed().toDouble(&isNumber);
-        if (isNumber && flag == 0)
+        // A flag that is none of the check box's states can't be shown and is skipped.
+        switch (timerFlagOf(table.value(n, TimerCell))) {
+        case TimerFlag::Off:
             timer_chk[k]->setCheckState(Qt::Unchecked);
-        else if (isNumber && flag == 1)
+            break;
+        case TimerFlag::On:
             timer_chk[k]->setCheckState(Qt::Checked);
-        else if (isNumber && flag == 2)
+            break;
+        case TimerFlag::Grey:
             timer_chk[k]->setCheckState(Qt::PartiallyChecked);
+            break;
+        case TimerFlag::Other:
+            break;
+        }
         fill(time_txt[k], table.value(n, WakeTimeCell));
     }
 }

@@ -28,7 +28,6 @@ public:
 
     // What a due PC gets; PC_start_Click with the same common services object unless replaced.
     void setWakeCommand(WakeCommand command);
-    QTimer *timer() const { return m_Timer1; }
 
 signals:
     void timeShown(const QString &t);
