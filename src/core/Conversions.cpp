@@ -49,25 +49,6 @@ QString conversionReport(const QString &message, const QString &member, const QS
     return message + CrLf + member + CrLf + QStringLiteral("Value = ") + valueText;
 }
 
-// What line 3 shows for a hexadecimal argument: a decimal text as its signed text (" 12345",
-// "-5"); anything else between double quotes, so an empty or odd text is still visible.
-QString hexArgumentText(const QString &upperText)
-{
-    QStringView t = trimBlanks(upperText);
-    const bool negative = t.startsWith(QLatin1Char('-'));
-    QStringView digits = negative ? t.mid(1) : t;
-    bool decimal = !digits.isEmpty();
-    for (QChar c : digits)
-        decimal = decimal && c >= QLatin1Char('0') && c <= QLatin1Char('9');
-    if (!decimal)
-        return QLatin1Char('"') + upperText + QLatin1Char('"');
-    // Written from the digits, so a decimal text of any length is shown without overflow.
-    while (digits.size() > 1 && digits.front() == QLatin1Char('0'))
-        digits = digits.mid(1);
-    const bool zero = digits == QLatin1String("0");
-    return (negative && !zero ? QStringLiteral("-") : QStringLiteral(" ")) + digits.toString();
-}
-
 // Reads a hexadecimal text (any case, blanks around it allowed); false when it is no hexadecimal
 // number or its value needs more than 32 bits.
 bool readHex(const QString &text, quint32 &value)
@@ -89,6 +70,23 @@ bool readHex(const QString &text, quint32 &value)
 }
 
 } // namespace
+
+QString hexArgumentText(const QString &upperText)
+{
+    QStringView t = trimBlanks(upperText);
+    const bool negative = t.startsWith(QLatin1Char('-'));
+    QStringView digits = negative ? t.mid(1) : t;
+    bool decimal = !digits.isEmpty();
+    for (QChar c : digits)
+        decimal = decimal && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    if (!decimal)
+        return QLatin1Char('"') + upperText + QLatin1Char('"');
+    // Written from the digits, so a decimal text of any length is shown without overflow.
+    while (digits.size() > 1 && digits.front() == QLatin1Char('0'))
+        digits = digits.mid(1);
+    const bool zero = digits == QLatin1String("0");
+    return (negative && !zero ? QStringLiteral("-") : QStringLiteral(" ")) + digits.toString();
+}
 
 Converted<QString> longTo16bit(qint32 cvLong)
 {

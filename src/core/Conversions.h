@@ -23,6 +23,10 @@ template <typename T> struct Converted {
     bool ok() const { return report.isEmpty(); }
 };
 
+// What line 3 of a report shows for a hexadecimal argument: a decimal text as its signed text
+// (" 12345", "-5"); anything else between double quotes, so an empty or odd text is still visible.
+QString hexArgumentText(const QString &upperText);
+
 // The nearest 32-bit integer, halves to the even neighbour, as the conversions have always
 // rounded; 0 for what no 32-bit integer holds (NaN, infinities, beyond the range).
 qint32 nearestInt32(double value);
