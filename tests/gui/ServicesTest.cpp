@@ -79,6 +79,21 @@ TEST(Services, ByteLengthTheUnexpectedErrorAndFileCopy)
     EXPECT_EQ(readAll("a.txt") + readAll("b.txt"), "keptkept");
 }
 
+// The reader's buffer and its answer for nothing are IniRead's own; the profile rules are the core's.
+TEST(Services, IniReadCutsToItsBufferDropsTrailingBlanksAndSaysErrorForNothing)
+{
+    TempCwd cwd;
+    QzCmn14 c;
+    writeAll("t.ini", "[Net]\r\nEmpty=\r\nQuoted=\"  inner  \"\r\nascii=" + QByteArray(300, 'a') + "\r\n");
+    ASSERT_TRUE(c.IniWrite("New", "Key", "v", "t.ini"));
+    const std::array<QString, 4> cases[] = {
+        {"Net", "Quoted", "t.ini", "  inner"}, {"Net", "ascii", "t.ini", QString(254, u'a')},
+        {"new", "KEY", "t.ini", "v"},          {"Net", "Empty", "t.ini", "error"},
+        {"Net", "Missing", "t.ini", "error"},  {"Net", "Quoted", "no-such.ini", "error"}};
+    for (const auto &[section, key, file, value] : cases)
+        EXPECT_EQ(c.IniRead(section, key, file), value) << key.toStdString() << " in " << file.toStdString();
+}
+
 TEST(LinuxDesktop, ShellOpenHandsTheFileToXdgOpenNeverAsAnOption)
 {
     TempCwd cwd;

@@ -1,5 +1,7 @@
-// Delivery to a sleeping PC and whether PCs answer, between two network namespaces joined by a veth
-// pair: namespace a holds this machine's side, b a PC at .2; nobody holds .77. Root only.
+// Everything between network namespaces that the test makes, joined by veth pairs: orvane-wake by
+// subnet and limited broadcast, IPv6 and as an unprivileged user; delivery to a sleeping PC; whether
+// PCs answer, from the tool and in the main window. Namespace a holds this machine's side, b a PC at
+// .2; nobody holds .77. Root only; nothing sent leaves the namespaces.
 
 #include "app/Forms.h"
 #include "core/SettingsFile.h"
@@ -7,6 +9,7 @@
 #include "support/Netns.h"
 #include "support/SettingsData.h"
 #include "support/TempDir.h"
+#include "support/WakeLoopback.h"
 #include "ui/main/MainF.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <fcntl.h>
@@ -44,8 +48,8 @@ protected:
         if (const QString why = net.unavailable(); !why.isEmpty())
             GTEST_SKIP() << why.toStdString();
         a = net.add("a"), b = net.add("b");
-        ASSERT_TRUE(net.link(a, "osa", {"10.200.8.1/24", "fd00:200:8::1/64"}, b, "osb",
-                             {"10.200.8.2/24", "fd00:200:8::2/64"}))
+        ASSERT_TRUE(
+            net.link(a, "osa", {"10.200.8.1/24", "fd00:200:8::1/64"}, b, "osb", {"10.200.8.2/24", "fd00:200:8::2/64"}))
             << net.lastError().toStdString();
         ASSERT_TRUE(net.allowUnprivilegedPing(a));
     }
@@ -57,8 +61,6 @@ protected:
     TestNet net;
     QString a, b;
 };
-
-} // namespace
 
 TEST_F(NetnsStatus, AWakeToAnAddressNobodyAnswersForArrivesThroughItsLink)
 {
@@ -159,3 +161,53 @@ TEST_F(NetnsStatus, StatusAndTheMainWindowTellWhoAnswers)
         EXPECT_EQ(entry->icon().cacheKey(), b->icon().cacheKey()) << n;
     }
 }
+
+TEST(Netns, OrvaneWakeReachesAnotherNamespaceByBroadcastIPv6AndUnprivileged)
+{
+    TestNet net;
+    if (const QString why = net.unavailable(); !why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
+    const QString a = net.add("a"), b = net.add("b");
+    ASSERT_TRUE(
+        net.link(a, "va", {"10.200.7.1/24", "fd00:200:7::1/64"}, b, "vb", {"10.200.7.2/24", "fd00:200:7::2/64"}))
+        << net.lastError().toStdString();
+    // The test goes on in namespace b, where it receives on port 9.
+    ASSERT_TRUE(net.enter(b));
+    const QString wake = "ip netns exec " + a + " %1 --mac 00:11:22:33:44:55 --port 9 --count 2 --host %2";
+
+    // Only the subnet is known: 255.255.255.255 has nowhere to go.
+    Result said = run(wake.arg(ORVANE_WAKE_PATH, "255.255.255.255"));
+    EXPECT_EQ(said.status, 1);
+    EXPECT_TRUE(said.output.contains("指定したPCへマジックパケットを送信できませんでした！"))
+        << said.output.toStdString();
+    EXPECT_TRUE(said.output.contains("へのネットワークに到達できません。")) << said.output.toStdString();
+    ASSERT_EQ(run("ip -n " + a + " route add default dev va").status, 0);
+
+    // A copy that an unprivileged user can reach; local port 10 is below the unprivileged ports.
+    QTemporaryDir dir;
+    ASSERT_EQ(run("cp " ORVANE_WAKE_PATH " " + dir.path() + " && chmod 755 " + dir.path()).status, 0);
+    // An address on the link also gets each datagram through the link (its broadcast, all IPv6 nodes).
+    const struct {
+        QString host, from;
+        int fromPort, datagrams;
+        QString command;
+    } cases[] = {{"10.200.7.255", "10.200.7.1", 10, 2, ORVANE_WAKE_PATH},
+                 {"255.255.255.255", "10.200.7.1", 10, 2, ORVANE_WAKE_PATH},
+                 {"fd00:200:7::2", "", 10, 4, ORVANE_WAKE_PATH},
+                 {"10.200.7.2", "10.200.7.1", 0, 4,
+                  "setpriv --reuid=65534 --regid=65534 --clear-groups " + dir.path() + "/orvane-wake"}};
+    for (const auto &c : cases) {
+        UdpReceiver rx(QHostAddress::Any, 9);
+        said = run(wake.arg(c.command, c.host));
+        EXPECT_EQ(said.status, 0) << said.output.toStdString();
+        const auto got = rx.receive(c.datagrams, 10000);
+        ASSERT_EQ(got.size(), c.datagrams) << c.host.toStdString();
+        for (const UdpReceiver::Datagram &d : got) {
+            EXPECT_EQ(d.data, expectedPacket(QByteArray::fromHex("001122334455"))) << c.host.toStdString();
+            EXPECT_TRUE(c.from.isEmpty() || d.sender.isEqual(QHostAddress(c.from), QHostAddress::TolerantConversion));
+            EXPECT_TRUE(c.fromPort ? d.senderPort == c.fromPort : d.senderPort >= 1024) << d.senderPort;
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,195 @@
+// The settings dialog on Qt's offscreen platform: what it shows, what an update writes, its keys
+// (Tab, Enter, Esc), cancel, a failed save, and wake times that are no time at all.
+#include "support/FormsFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QPushButton>
+
+using namespace orvane;
+using namespace orvane::test;
+
+namespace {
+
+class SettingsDialog : public FormsFixture {};
+
+TEST_F(SettingsDialog, TheDialogShowsTheStoredSettingsAndAnUpdateWithoutEditsKeepsTheFile)
+{
+    const QByteArray file =
+        records("9", "12",
+                pc(1, "Server", "127.0.0.10", "001122334455", "1", "07:30:00") + pc(2, "  Lead", "", {}, "0", "x") +
+                    pc(3, "", "", {}, "2") + pc(4, "", "") + pc(5, "", ""));
+    start(file);
+    ASSERT_FALSE(forms->loadedSettings()->isVisible());
+    open();
+    EXPECT_EQ(texts({"port_txt", "send_qty_cmb", "pc_txt_0", "IP_txt_0", "MAC_txt_0", "MAC_txt_5", "time_txt_0",
+                     "pc_txt_1", "time_txt_1"}),
+              (QStringList{"9", "12", "Server", "127.0.0.10", "00", "55", "07:30:00", "  Lead", "x"}));
+    EXPECT_EQ((QList<Qt::CheckState>{check(0), check(1), check(2)}),
+              (QList<Qt::CheckState>{Qt::Checked, Qt::Unchecked, Qt::PartiallyChecked}));
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("port_txt"));
+    closeWith("update_bt");
+    EXPECT_EQ(readAll(SettingsIni), file);
+}
+
+TEST_F(SettingsDialog, AnUpdateWritesEveryFieldByTheRecordRulesAndTheWindowsShowIt)
+{
+    start(records("9", "", {{rec(0, 2), "spare"}, {rec(3, 8), "2"}, {rec(4, 0), "Old"}, {rec(4, 8), "1"}}));
+    open();
+    type("port_txt", "2304");
+    find<QComboBox>("send_qty_cmb")->setCurrentIndex(4);
+    type("pc_txt_0", "Server");
+    type("IP_txt_0", "127.0.0.10");
+    for (int j = 0; j < 6; ++j)
+        type(QStringLiteral("MAC_txt_%1").arg(j), QStringList{"00", "11", "a2", "3b", "44", "ff"}[j]);
+    click("timer_chk_0");
+    type("time_txt_0", "07:30:00");
+    type("pc_txt_1", "  Lead  ");
+    type("IP_txt_1", "abcdefghijklmnopqrstuvwxy");
+    type("pc_txt_3", "");
+    click("timer_chk_2");
+    click("timer_chk_3");
+    type("MAC_txt_29", "0a");
+    EXPECT_EQ(text("MAC_txt_5"), QStringLiteral("FF")) << "upper case once left";
+    closeWith("update_bt");
+    EXPECT_EQ(readAll(SettingsIni), records("2304", "7",
+                                            pc(1, "Server", "127.0.0.10", "0011A23B44FF", "1", "07:30:00") +
+                                                pc(2, "  Lead", "abcdefghijklmnopqrst") + pc(3, "", "", {}, "1") +
+                                                pc(4, "", "") + pc(5, "", "", "          0A")));
+    EXPECT_TRUE(desk.boxes.isEmpty());
+    EXPECT_EQ(texts({"PC_start_1", "PC1_start", "port_lvl"}),
+              (QStringList{"Server 起動", "Server 起動", "ポート番号 : 2304"}));
+}
+
+TEST_F(SettingsDialog, TabWalksTheDialogAndEnterMovesOnLikeTabButEscDoesNothing)
+{
+    start();
+    Settings *dialog = open();
+    QStringList order{"port_txt", "send_qty_cmb"};
+    for (int k = 0; k < 5; ++k) {
+        order << QStringLiteral("pc_txt_%1").arg(k) << QStringLiteral("IP_txt_%1").arg(k);
+        for (int j = 0; j < 6; ++j)
+            order << QStringLiteral("MAC_txt_%1").arg(6 * k + j);
+        order << QStringLiteral("timer_chk_%1").arg(k) << QStringLiteral("time_txt_%1").arg(k);
+    }
+    order += QStringList{"update_bt", "cancel_bt", "port_txt"};
+    EXPECT_EQ(walk(54), order);
+    const QStringList enter = walk(26, Qt::Key_Return);
+    EXPECT_EQ(enter + walk(26, Qt::Key_Enter).mid(1), order.mid(0, 53));
+    // The count keeps what was typed: nothing is completed or added to the list.
+    auto *count = find<QComboBox>("send_qty_cmb");
+    QTest::mouseClick(count->lineEdit(), Qt::LeftButton);
+    QTest::keyClicks(count->lineEdit(), QStringLiteral("1"));
+    EXPECT_EQ(walk(1, Qt::Key_Return).last() + count->currentText(), QStringLiteral("pc_txt_01"));
+    EXPECT_EQ(count->count(), 8);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(forms->loadedSettings() == dialog && dialog->isVisible() && desk.boxes.isEmpty());
+}
+
+TEST_F(SettingsDialog, CancelAndTheCloseBoxThrowTheEditsAwayAndAnOpenDialogKeepsThem)
+{
+    start(records("9", "", pc(1, "Server", "", {}, "1")));
+    const QByteArray before = readAll(SettingsIni);
+    Settings *dialog = open();
+    type("IP_txt_2", "unsaved");
+    EXPECT_EQ(open(), dialog);
+    EXPECT_EQ(text("IP_txt_2"), QStringLiteral("unsaved"));
+    for (const QString closer : {"cancel_bt", ""}) {
+        type("port_txt", "7");
+        type("pc_txt_0", "Changed");
+        click("timer_chk_0");
+        closeWith(closer);
+        EXPECT_EQ(readAll(SettingsIni), before);
+        EXPECT_EQ(text("port_lvl"), QStringLiteral("ポート番号 : 9"));
+        open();
+        EXPECT_EQ(text("port_txt") + text("pc_txt_0") + text("IP_txt_2"), QStringLiteral("9Server"));
+        EXPECT_EQ(check(0), Qt::Checked);
+    }
+}
+
+TEST_F(SettingsDialog, AFailedSaveShowsItsErrorOnceAndAnExitMeanwhileEndsTheUpdate)
+{
+    start(records("9", "", pc(1, "Server", "")));
+    const QByteArray before = readAll(SettingsIni);
+    ASSERT_TRUE(QFile::setPermissions(SettingsIni, QFile::ReadOwner));
+    open();
+    type("port_txt", "7");
+    type("pc_txt_0", "Renamed");
+    closeWith("update_bt");
+    expectErrorBox(desk, QStringLiteral("ファイル書込に失敗しました！"));
+    EXPECT_EQ(readAll(SettingsIni), before);
+    EXPECT_EQ(texts({"PC_start_1", "port_lvl"}), (QStringList{"Server 起動", "ポート番号 : 9"}));
+    QPointer<Settings> dialog = open();
+    EXPECT_EQ(texts({"pc_txt_0", "port_txt"}), (QStringList{"Server", "9"}));
+    // The program is ended while the box is up (it runs events as a real one does).
+    type("pc_txt_0", "Renamed");
+    desk.duringBox = [&] {
+        forms->UnloadAllForms();
+        (void)QTest::qWaitFor([&] { return dialog.isNull(); });
+    };
+    click("update_bt");
+    EXPECT_EQ(desk.boxes.size(), 2);
+    EXPECT_TRUE(dialog.isNull());
+    EXPECT_FALSE(forms->loadedSettings() || forms->loadedMainF()) << "nothing is loaded again";
+}
+
+// Enter presses the focused button, as on the original platform, and only that one.
+bool focusReaches(const char *name)
+{
+    return QTest::qWaitFor([name] {
+        return QApplication::focusWidget() && QApplication::focusWidget()->objectName() == QLatin1String(name);
+    });
+}
+
+TEST(EnterOnButtons, OpensTheSettingsFromTheMainWindowAndSavesFromTheEndOfTheTabWalk)
+{
+    FakeDesktop desktop;
+    TempCwd cwd;
+    Forms forms;
+    MainF *main = forms.mainF();
+    main->MainDisp_Click();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main));
+    main->findChild<QPushButton *>(QStringLiteral("Settings_bt"))->setFocus();
+    ASSERT_TRUE(focusReaches("Settings_bt"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    Settings *dialog = forms.loadedSettings();
+    ASSERT_TRUE(dialog && QTest::qWaitForWindowActive(dialog));
+
+    dialog->findChild<QLineEdit *>(QStringLiteral("pc_txt_0"))->setText(QStringLiteral("Saved"));
+    dialog->findChild<QLineEdit *>(QStringLiteral("time_txt_4"))->setFocus();
+    ASSERT_TRUE(focusReaches("time_txt_4"));
+    // Enter there moves on to 更新 without pressing it; Enter on 更新 saves.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_TRUE(focusReaches("update_bt"));
+    EXPECT_FALSE(readAll(cwd.file(QStringLiteral("System.ini"))).contains("Saved"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(readAll(cwd.file(QStringLiteral("System.ini"))).contains("Saved"));
+    EXPECT_EQ(forms.loadedSettings(), nullptr);
+}
+
+// The dialog marks a wake time that is no time at all, which it still stores as typed.
+TEST(TypedTimes, TheDialogMarksATextThatIsNoTime)
+{
+    TempCwd cwd;
+    FakeDesktop desktop;
+    writeAll("System.ini", recordArea({{rec(1, 9), "whenever"}, {rec(2, 9), "7:05"}}));
+    Forms registry;
+    registry.mainF()->Settings_bt_Click();
+    Settings *dialog = registry.loadedSettings();
+    ASSERT_NE(dialog, nullptr);
+    auto marked = [dialog](const char *name) {
+        auto *box = dialog->findChild<QLineEdit *>(QLatin1String(name));
+        const QImage frame = box->grab().toImage();
+        const bool red = frame.pixelColor(0, frame.height() / 2) == QColor(Qt::red);
+        EXPECT_EQ(red, !box->toolTip().isEmpty()) << name;
+        return red;
+    };
+    EXPECT_TRUE(marked("time_txt_0"));
+    EXPECT_FALSE(marked("time_txt_1"));
+    EXPECT_FALSE(marked("time_txt_2")) << "an empty box";
+    dialog->findChild<QLineEdit *>("time_txt_0")->setText("07:30:00");
+    EXPECT_FALSE(marked("time_txt_0"));
+}
+
+} // namespace
