@@ -14,8 +14,8 @@
 #include <mutex>
 #include <set>
 #include <thread>
-#include <utility>
 #include <unordered_map>
+#include <utility>
 
 #include <arpa/inet.h>
 #include <ifaddrs.h>
