@@ -58,6 +58,14 @@ TEST_F(Network, ScanListsExactlyThePresentMachinesEvenOneThatDropsEveryPingAndCo
     const QString v6Address = linkLocal(net, v6);
     ASSERT_FALSE(v6Address.isEmpty());
 
+    // ip netns exec shows the namespace's own hosts file: a name for the reverse lookup.
+    const QString etc = "/etc/netns/" + here;
+    ASSERT_EQ(shell("mkdir -p " + etc + " && echo '10.200.10.3 printer.orvane.test' > " + etc + "/hosts").status, 0);
+    struct RemoveEtc {
+        QString etc;
+        ~RemoveEtc() { shell("rm -r " + etc + " && rmdir --ignore-fail-on-non-empty /etc/netns"); }
+    } removeEtc{etc};
+
     // PC 2 is the machine at .20; PC 4 a MAC that nobody has.
     TempCwd cwd;
     SettingsGrid g = grid({{0, 0, "9"}, {0, 1, "3"}});
@@ -68,7 +76,7 @@ TEST_F(Network, ScanListsExactlyThePresentMachinesEvenOneThatDropsEveryPingAndCo
 
     // Sorted by number, IPv4 first; the IPv6 answers of the IPv4 machines add no lines.
     const std::string maker = makerOf({0x00, 0x1B, 0x21, 0x00, 0x0A, 0x14});
-    const QString expected = "10.200.10.3\t02:00:00:00:0A:03\t\t\t\n"
+    const QString expected = "10.200.10.3\t02:00:00:00:0A:03\tprinter.orvane.test\t\t\n"
                              "10.200.10.20\t00:1B:21:00:0A:14\t\t" +
                              QString::fromStdString(maker) +
                              "\t2\n"
