@@ -40,8 +40,8 @@ using std::chrono::milliseconds;
 
 // How often a wait looks at a caller's cancel flag.
 constexpr int CancelSliceMs = 100;
-// The kernel asks once at once and again after a second; a machine on a wired or busy wireless link
-// answers the first request well within this, and the sweep counts an address settled after it.
+// The kernel sends its first request at once and the next only a second later; a machine on a wired
+// or busy wireless link answers the first well within this, after which the sweep counts it absent.
 constexpr int GiveUpMs = 600;
 // The kernel itself keeps asking for an address (an incomplete entry in its table) until its retries
 // are over: three requests a second apart by default. Only so many such entries at once, so the table
@@ -102,7 +102,7 @@ struct Fd {
     explicit operator bool() const { return fd >= 0; }
 };
 
-// An address as the table and the sweep key it: family, the bytes, and for link-local IPv6 the link.
+// An address as the sweep keys it (family and bytes); the link goes along for link-local IPv6.
 struct Address {
     int family = AF_UNSPEC;
     in6_addr bytes{}; // IPv4 in the first four bytes
