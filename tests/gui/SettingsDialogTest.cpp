@@ -28,8 +28,12 @@ protected:
     void SetUp() override
     {
         // Row 2 holds a MAC already; a paste replaces it.
-        writeAll("System.ini", recordArea({{rec(2, 2), "99"}, {rec(2, 3), "99"}, {rec(2, 4), "99"}, {rec(2, 5), "99"},
-                                           {rec(2, 6), "99"}, {rec(2, 7), "99"}}));
+        writeAll("System.ini", recordArea({{rec(2, 2), "99"},
+                                           {rec(2, 3), "99"},
+                                           {rec(2, 4), "99"},
+                                           {rec(2, 5), "99"},
+                                           {rec(2, 6), "99"},
+                                           {rec(2, 7), "99"}}));
         registry.mainF()->Settings_bt_Click();
         dialog = registry.loadedSettings();
         ASSERT_TRUE(dialog && QTest::qWaitForWindowActive(dialog));

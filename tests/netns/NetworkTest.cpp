@@ -1,16 +1,27 @@
 // The machines on a link, known by their MACs: a scan of a /24 behind a switch, and the MAC learned
 // for a host, on the link and behind a router. Everything happens in namespaces the test makes.
 
+#include "app/Forms.h"
 #include "core/Neighbours.h"
 #include "core/Reachability.h"
 #include "core/SettingsFile.h"
+#include "support/FakeDesktop.h"
 #include "support/Netns.h"
 #include "support/SettingsData.h"
 #include "support/TempDir.h"
+#include "ui/main/MainF.h"
+#include "ui/settings/Finder.h"
+#include "ui/settings/Settings.h"
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QTest>
+#include <QTreeWidget>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -106,3 +117,142 @@ TEST_F(Network, LearnsTheMacOfAnOnLinkHostAndNeverTheRoutersForOneBehindIt)
     EXPECT_TRUE(onLinkInterface("10.200.11.77").has_value());
     net.leave();
 }
+
+namespace {
+
+const QString Pc2 = QStringLiteral("02:00:00:00:09:02"), Pc3 = QStringLiteral("02:00:00:00:09:03"),
+              Pc4 = QStringLiteral("02:00:00:00:09:04");
+
+// The settings dialog of a program in namespace a, at 10.200.9.1/24 behind a switch with the PCs.
+class NetworkDialog : public Network {
+protected:
+    void SetUp() override
+    {
+        Network::SetUp();
+        if (IsSkipped())
+            return;
+        sw = net.add("sw"), a = net.add("a");
+        ASSERT_TRUE(net.plug(sw, a, "eth0", {"10.200.9.1/24"})) << net.lastError().toStdString();
+        ASSERT_TRUE(net.allowUnprivilegedPing(a));
+    }
+
+    // A machine at 10.200.9.last with this MAC; a firewalled one drops every ping and connection.
+    void machine(int last, const QString &mac, bool firewalled = false)
+    {
+        const QString ns = net.add(QString::number(last));
+        ASSERT_TRUE(net.plug(sw, ns, "eth0", {QStringLiteral("10.200.9.%1/24").arg(last)}, mac))
+            << net.lastError().toStdString();
+        if (firewalled) {
+            ASSERT_EQ(net.exec(ns, "nft 'add table inet f; add chain inet f in { type filter hook input priority 0; }; "
+                                   "add rule inet f in meta l4proto { icmp, ipv6-icmp, tcp } drop'")
+                          .status,
+                      0);
+        }
+    }
+
+    // The settings dialog of a program running in namespace a.
+    Settings *open()
+    {
+        EXPECT_TRUE(net.enter(a));
+        forms = std::make_unique<Forms>();
+        forms->mainF()->Settings_bt_Click();
+        Settings *dialog = forms->loadedSettings();
+        EXPECT_TRUE(dialog && QTest::qWaitForWindowActive(dialog));
+        return dialog;
+    }
+    void TearDown() override
+    {
+        forms.reset();
+        net.leave();
+    }
+    QLineEdit *box(const QString &name) { return forms->loadedSettings()->findChild<QLineEdit *>(name); }
+    QStringList mac(int k)
+    {
+        QStringList texts;
+        for (int j = 0; j < 6; ++j)
+            texts << box(QStringLiteral("MAC_txt_%1").arg(6 * k + j))->text();
+        return texts;
+    }
+    void type(const QString &name, const QString &text)
+    {
+        QTest::mouseClick(box(name), Qt::LeftButton);
+        QTest::keyClicks(box(name), text);
+    }
+
+    QString sw, a;
+    TempCwd cwd;
+    FakeDesktop desktop;
+    std::unique_ptr<Forms> forms;
+};
+
+TEST_F(NetworkDialog, LeavingAHostBoxFillsTheMacOfAnOnLinkMachineButNeverOverATypedOne)
+{
+    machine(2, Pc2);
+    machine(3, Pc3, true);
+    open();
+    // Row 1 learns; row 2's first box gets text while its answer is on its way; row 3 had text before.
+    type("IP_txt_0", "10.200.9.3");
+    QTest::keyClick(box("IP_txt_0"), Qt::Key_Tab);
+    type("IP_txt_1", "10.200.9.2");
+    QTest::keyClick(box("IP_txt_1"), Qt::Key_Tab);
+    QTest::keyClicks(box("MAC_txt_6"), "ab");
+    type("MAC_txt_17", "1");
+    type("IP_txt_2", "10.200.9.2");
+    QTest::keyClick(box("IP_txt_2"), Qt::Key_Tab);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mac(0) == Pc3.toUpper().split(':'); }, 5000))
+        << mac(0).join(QLatin1Char(' ')).toStdString();
+    QTest::qWait(2500);
+    EXPECT_EQ(mac(1), QStringList({"AB", "", "", "", "", ""}));
+    EXPECT_EQ(mac(2), QStringList({"", "", "", "", "", "1"}));
+}
+
+TEST_F(NetworkDialog, TheFinderListsTheMachinesOfTheLinkAndAChosenOneFillsARow)
+{
+    machine(2, Pc2);
+    machine(3, Pc3, true);
+    machine(4, Pc4);
+    Settings *dialog = open();
+    // PC2 is the firewalled machine, but its host box holds an address it no longer has.
+    box("IP_txt_1")->setText("10.200.9.99");
+    const QStringList pc3 = Pc3.split(':');
+    for (int j = 0; j < 6; ++j)
+        box(QStringLiteral("MAC_txt_%1").arg(6 + j))->setText(pc3[j]);
+    box("pc_txt_0")->setText("Server");
+    box("IP_txt_0")->setText("10.200.9.250");
+
+    dialog->findChild<QPushButton *>("find_bt")->click();
+    Finder *finder = dialog->finder();
+    ASSERT_TRUE(finder && QTest::qWaitForWindowExposed(finder));
+    auto *list = finder->findChild<QTreeWidget *>("machines_lst");
+    auto *again = finder->findChild<QPushButton *>("again_bt");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return again->isEnabled(); }, 30000));
+    QStringList lines;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = list->topLevelItem(i);
+        lines << item->text(0) + ' ' + item->text(1) + ' ' + item->text(4);
+    }
+    EXPECT_EQ(lines, QStringList({"10.200.9.2 " + Pc2 + " ", "10.200.9.3 " + Pc3 + " PC2（ホストを更新できます）",
+                                  "10.200.9.4 " + Pc4 + " "}));
+    EXPECT_TRUE(finder->findChild<QLabel *>("state_lbl")->text().startsWith("見つかった PC：3 台"));
+    EXPECT_FALSE(finder->findChild<QWidget *>("sweep_bar")->isVisible());
+
+    // Choosing PC2's machine offers PC2; filling it updates the host box.
+    auto *row = finder->findChild<QComboBox *>("row_cmb");
+    EXPECT_EQ(row->currentIndex(), 2) << "the first free row";
+    list->setCurrentItem(list->topLevelItem(1));
+    EXPECT_EQ(row->currentText(), "PC2");
+    finder->findChild<QPushButton *>("fill_bt")->click();
+    EXPECT_EQ(box("IP_txt_1")->text(), "10.200.9.3");
+    EXPECT_EQ(list->topLevelItem(1)->text(4), "PC2");
+    // Another machine into PC1, whose name stays.
+    list->setCurrentItem(list->topLevelItem(2));
+    row->setCurrentIndex(0);
+    EXPECT_EQ(row->currentText(), "PC1（Server）");
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(box("IP_txt_0")->text(), "10.200.9.4");
+    EXPECT_EQ(mac(0), Pc4.toUpper().split(':'));
+    EXPECT_EQ(box("pc_txt_0")->text(), "Server");
+    EXPECT_EQ(list->topLevelItem(2)->text(4), "PC1");
+}
+
+} // namespace

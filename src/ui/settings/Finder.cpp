@@ -28,8 +28,8 @@ constexpr int PcCount = 5;
 
 enum Column { AddressCol, MacCol, NameCol, MakerCol, MarkCol };
 // Where an item keeps what the columns don't show.
-constexpr int AddressesRole = Qt::UserRole;  // every address seen for the MAC, best first
-constexpr int MacRole = Qt::UserRole + 1;    // the six bytes
+constexpr int AddressesRole = Qt::UserRole;   // every address seen for the MAC, best first
+constexpr int MacRole = Qt::UserRole + 1;     // the six bytes
 constexpr int SortKeyRole = Qt::UserRole + 2; // of the address shown
 
 // How good an address is for the host box: IPv4 first, then IPv6 other than link-local (which
@@ -123,9 +123,8 @@ Finder::Finder(std::function<QList<PcRowNow>()> rows, QWidget *parent) : QWidget
     machines_lst->setRootIsDecorated(false);
     machines_lst->setUniformRowHeights(true);
     machines_lst->setAllColumnsShowFocus(true);
-    machines_lst->setHeaderLabels(
-        {QStringLiteral("アドレス"), QStringLiteral("MACアドレス"), QStringLiteral("名前"), QStringLiteral("メーカー"),
-         QStringLiteral("登録")});
+    machines_lst->setHeaderLabels({QStringLiteral("アドレス"), QStringLiteral("MACアドレス"), QStringLiteral("名前"),
+                                   QStringLiteral("メーカー"), QStringLiteral("登録")});
     machines_lst->setSortingEnabled(true);
     machines_lst->sortByColumn(AddressCol, Qt::AscendingOrder);
     machines_lst->header()->resizeSection(AddressCol, 110);
@@ -301,8 +300,9 @@ void Finder::progressed(const SweepProgress &progress, bool finished)
     sweep_bar->hide();
     again_bt->setEnabled(true);
     m_sweep.reset();
-    state_lbl->setText(count > 0 ? QStringLiteral("見つかった PC：%1 台。選んで「入れる」を押すと設定に入ります。").arg(count)
-                                 : QStringLiteral("PC は見つかりませんでした。"));
+    state_lbl->setText(count > 0
+                           ? QStringLiteral("見つかった PC：%1 台。選んで「入れる」を押すと設定に入ります。").arg(count)
+                           : QStringLiteral("PC は見つかりませんでした。"));
 }
 
 void Finder::refreshMarks()
