@@ -701,13 +701,13 @@ void addLink(const OwnAddress &o, const std::vector<OwnAddress> &own, std::map<A
 // One echo to all nodes of each IPv6 link, where the system lets any user send echoes.
 Fd echoAllNodes(const std::vector<OwnAddress> &own)
 {
-    Fd fd(::socket(AF_INET6, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, IPPROTO_ICMPV6));
-    if (!fd)
-        return fd;
     std::set<int> links;
     for (const OwnAddress &o : own)
         if (o.address.linkLocal())
             links.insert(o.index);
+    Fd fd(links.empty() ? -1 : ::socket(AF_INET6, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, IPPROTO_ICMPV6));
+    if (!fd)
+        return fd;
     for (const int index : links) {
         unsigned char packet[16] = {ICMP6_ECHO_REQUEST};
         std::memcpy(packet + 8, "Orvane..", 8);

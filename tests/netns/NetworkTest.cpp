@@ -51,7 +51,8 @@ TEST_F(Network, ScanListsExactlyThePresentMachinesEvenOneThatDropsEveryPingAndCo
 {
     const QString sw = net.add("sw"), here = net.add("here"), m3 = net.add("m3"), m20 = net.add("m20"),
                   m100 = net.add("m100"), v6 = net.add("v6");
-    ASSERT_TRUE(net.plug(sw, here, "eth0", {"10.200.10.1/24"}) && net.plug(sw, m3, "eth0", {"10.200.10.3/24"}, "02:00:00:00:0a:03") &&
+    ASSERT_TRUE(net.plug(sw, here, "eth0", {"10.200.10.1/24"}) &&
+                net.plug(sw, m3, "eth0", {"10.200.10.3/24"}, "02:00:00:00:0a:03") &&
                 net.plug(sw, m20, "eth0", {"10.200.10.20/24"}, "00:1b:21:00:0a:14") &&
                 net.plug(sw, m100, "eth0", {"10.200.10.100/24"}, "02:00:00:00:0a:64") &&
                 net.plug(sw, v6, "eth0", {}, "02:00:00:00:0a:05"))
@@ -68,6 +69,14 @@ TEST_F(Network, ScanListsExactlyThePresentMachinesEvenOneThatDropsEveryPingAndCo
     const QString v6Address = linkLocal(net, v6);
     ASSERT_FALSE(v6Address.isEmpty());
 
+    // ip netns exec shows the namespace's own hosts file: a name for the reverse lookup.
+    const QString etc = "/etc/netns/" + here;
+    ASSERT_EQ(shell("mkdir -p " + etc + " && echo '10.200.10.3 printer.orvane.test' > " + etc + "/hosts").status, 0);
+    struct RemoveEtc {
+        QString etc;
+        ~RemoveEtc() { shell("rm -r " + etc + " && rmdir --ignore-fail-on-non-empty /etc/netns"); }
+    } removeEtc{etc};
+
     // PC 2 is the machine at .20; PC 4 a MAC that nobody has.
     TempCwd cwd;
     SettingsGrid g = grid({{0, 0, "9"}, {0, 1, "3"}});
@@ -78,7 +87,7 @@ TEST_F(Network, ScanListsExactlyThePresentMachinesEvenOneThatDropsEveryPingAndCo
 
     // Sorted by number, IPv4 first; the IPv6 answers of the IPv4 machines add no lines.
     const std::string maker = makerOf({0x00, 0x1B, 0x21, 0x00, 0x0A, 0x14});
-    const QString expected = "10.200.10.3\t02:00:00:00:0A:03\t\t\t\n"
+    const QString expected = "10.200.10.3\t02:00:00:00:0A:03\tprinter.orvane.test\t\t\n"
                              "10.200.10.20\t00:1B:21:00:0A:14\t\t" +
                              QString::fromStdString(maker) +
                              "\t2\n"
@@ -92,10 +101,46 @@ TEST_F(Network, ScanListsExactlyThePresentMachinesEvenOneThatDropsEveryPingAndCo
     }
 }
 
+TEST_F(Network, ASweepOfALargerSubnetCoversTheSlash22AroundThisMachineEachMachineOnce)
+{
+    const QString sw = net.add("sw"), here = net.add("here"), near = net.add("near"), beyond = net.add("beyond");
+    ASSERT_TRUE(net.plug(sw, here, "eth0", {"10.202.0.1/20"}) &&
+                net.plug(sw, near, "eth0", {"10.202.3.200/20"}, "02:00:00:00:0e:01") &&
+                net.plug(sw, beyond, "eth0", {"10.202.4.5/20"}, "02:00:00:00:0e:02"))
+        << net.lastError().toStdString();
+    ASSERT_TRUE(net.enter(here));
+    std::vector<std::string> found;
+    SweepProgress last;
+    int calls = 0;
+    sweepLinks([&](const FoundMachine &m) { found.push_back(m.address + " " + macText(m.mac)); },
+               [&](const SweepProgress &p) {
+                   EXPECT_TRUE(p.done >= last.done && p.done <= p.total);
+                   last = p, ++calls;
+               });
+    // Cancelled once the first addresses are settled, the sweep ends before the rest.
+    std::atomic<bool> cancel{false};
+    SweepProgress cancelled;
+    sweepLinks(
+        nullptr,
+        [&](const SweepProgress &p) {
+            cancelled = p;
+            cancel = p.done > 0;
+        },
+        &cancel);
+    net.leave();
+    EXPECT_LT(cancelled.done, 1022);
+    // 10.202.0.0 to 10.202.3.255 but the network's address and this machine's own.
+    EXPECT_EQ(found, std::vector<std::string>{"10.202.3.200 02:00:00:00:0E:01"});
+    EXPECT_EQ(last.total, 1022);
+    EXPECT_EQ(last.done, last.total);
+    EXPECT_GT(calls, 2) << "no progress while it went on";
+}
+
 TEST_F(Network, LearnsTheMacOfAnOnLinkHostAndNeverTheRoutersForOneBehindIt)
 {
     const QString here = net.add("here"), router = net.add("router"), far = net.add("far");
-    ASSERT_TRUE(net.link(here, "eth0", {"10.200.11.1/24"}, router, "in0", {"10.200.11.254/24"}, {}, "02:00:00:00:0b:fe") &&
+    ASSERT_TRUE(net.link(here, "eth0", {"10.200.11.1/24", "fd00:200:11::1/64"}, router, "in0",
+                         {"10.200.11.254/24", "fd00:200:11::fe/64"}, {}, "02:00:00:00:0b:fe") &&
                 net.link(router, "out0", {"10.200.12.1/24"}, far, "eth0", {"10.200.12.2/24"}, {}, "02:00:00:00:0c:02"))
         << net.lastError().toStdString();
     // The router answers ARP for the far network (proxy ARP), so the neighbour table even holds an entry
@@ -107,14 +152,17 @@ TEST_F(Network, LearnsTheMacOfAnOnLinkHostAndNeverTheRoutersForOneBehindIt)
     ASSERT_TRUE(net.enter(here));
     ASSERT_EQ(probeHost("10.200.12.2"), Reach::Answered) << "the router doesn't forward";
 
-    EXPECT_EQ(learnMac("10.200.11.254"), (MacAddress{0x02, 0, 0, 0, 0x0B, 0xFE}));
+    for (const char *router : {"10.200.11.254", "fd00:200:11::fe"})
+        EXPECT_EQ(learnMac(router), (MacAddress{0x02, 0, 0, 0, 0x0B, 0xFE})) << router;
     EXPECT_FALSE(learnMac("10.200.12.2").has_value());
     EXPECT_NE(net.exec(here, "ip neigh show 10.200.12.2").output.indexOf("02:00:00:00:0b:fe"), -1)
         << "the test's trap isn't set";
     EXPECT_FALSE(learnMac("10.200.11.77", 300).has_value()) << "nobody is at .77";
-    for (const char *address : {"10.200.11.1", "10.200.11.0", "10.200.11.255", "10.200.12.2", "127.0.0.1"})
+    for (const char *address : {"10.200.11.1", "10.200.11.0", "10.200.11.255", "10.200.12.2", "127.0.0.1",
+                                "fd00:200:11::1", "fd00:200:12::2", "ff02::1", "::1"})
         EXPECT_FALSE(onLinkInterface(address).has_value()) << address;
-    EXPECT_TRUE(onLinkInterface("10.200.11.77").has_value());
+    for (const char *address : {"10.200.11.77", "fd00:200:11::77", "fe80::77", "fe80::77%eth0"})
+        EXPECT_TRUE(onLinkInterface(address).has_value()) << address;
     net.leave();
 }
 
