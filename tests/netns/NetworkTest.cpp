@@ -279,7 +279,7 @@ TEST_F(NetworkDialog, TheFinderListsTheMachinesOfTheLinkAndAChosenOneFillsARow)
         const QTreeWidgetItem *item = list->topLevelItem(i);
         lines << item->text(0) + ' ' + item->text(1) + ' ' + item->text(4);
     }
-    EXPECT_EQ(lines, QStringList({"10.200.9.2 " + Pc2 + " ", "10.200.9.3 " + Pc3 + " PC2（ホストを更新できます）",
+    EXPECT_EQ(lines, QStringList({"10.200.9.2 " + Pc2 + " ", "10.200.9.3 " + Pc3 + " PC2（新しいアドレス）",
                                   "10.200.9.4 " + Pc4 + " "}));
     EXPECT_TRUE(finder->findChild<QLabel *>("state_lbl")->text().startsWith("見つかった PC：3 台"));
     EXPECT_FALSE(finder->findChild<QWidget *>("sweep_bar")->isVisible());

@@ -109,7 +109,7 @@ Finder::Finder(std::function<QList<PcRowNow>()> rows, QWidget *parent) : QWidget
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("PC を探す"));
     setWindowIcon(settingsIcon());
-    resize(660, 260);
+    resize(740, 260);
 
     state_lbl = new QLabel(this);
     state_lbl->setObjectName(QStringLiteral("state_lbl"));
@@ -127,10 +127,10 @@ Finder::Finder(std::function<QList<PcRowNow>()> rows, QWidget *parent) : QWidget
                                    QStringLiteral("メーカー"), QStringLiteral("登録")});
     machines_lst->setSortingEnabled(true);
     machines_lst->sortByColumn(AddressCol, Qt::AscendingOrder);
-    machines_lst->header()->resizeSection(AddressCol, 110);
-    machines_lst->header()->resizeSection(MacCol, 130);
+    machines_lst->header()->resizeSection(AddressCol, 120);
+    machines_lst->header()->resizeSection(MacCol, 125);
     machines_lst->header()->resizeSection(NameCol, 140);
-    machines_lst->header()->resizeSection(MakerCol, 130);
+    machines_lst->header()->resizeSection(MakerCol, 150);
 
     auto *rowLabel = new QLabel(QStringLiteral("入れる先(&P)"), this);
     row_cmb = new QComboBox(this);
@@ -335,7 +335,7 @@ void Finder::markItem(QTreeWidgetItem *item, const QList<PcRowNow> &rows)
             marks << QStringLiteral("PC%1").arg(k + 1);
         } else {
             // The PC's MAC answers at another address than its host box holds: its address moved.
-            marks << QStringLiteral("PC%1（ホストを更新できます）").arg(k + 1);
+            marks << QStringLiteral("PC%1（新しいアドレス）").arg(k + 1);
             tips << QStringLiteral("PC%1 のホスト欄は「%2」ですが、この MAC アドレスは %3 で応答しています。"
                                    "選んで「入れる」を押すとホスト欄を更新します。")
                         .arg(k + 1)
@@ -353,10 +353,13 @@ void Finder::chosen()
     fill_bt->setEnabled(item != nullptr);
     if (!item)
         return;
-    // A machine that is already a PC goes back into its own row.
+    // A machine that is already a PC goes back into its own row, a new one into a free row: never over
+    // another PC unless the user picks that row.
     const QList<int> mine = item->data(MarkCol, Qt::UserRole).value<QList<int>>();
     if (!mine.isEmpty())
         row_cmb->setCurrentIndex(mine.first());
+    else
+        chooseFreeRow();
 }
 
 void Finder::fill_bt_Click()
@@ -375,8 +378,6 @@ void Finder::fill_bt_Click()
         host = address;
     emit fillRequested(k, host, macOf(item), firstLabel(name));
     state_lbl->setText(QStringLiteral("PC%1 に入れました。設定の「更新」で保存されます。").arg(k + 1));
-    // The next machine chosen goes into the next free row, not over this one.
-    chooseFreeRow();
 }
 
 } // namespace orvane
