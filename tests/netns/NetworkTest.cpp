@@ -292,6 +292,9 @@ TEST_F(NetworkDialog, TheFinderListsTheMachinesOfTheLinkAndAChosenOneFillsARow)
     finder->findChild<QPushButton *>("fill_bt")->click();
     EXPECT_EQ(box("IP_txt_1")->text(), "10.200.9.3");
     EXPECT_EQ(list->topLevelItem(1)->text(4), "PC2");
+    // A machine that is no PC yet is offered the first free row, not the PC chosen before.
+    list->setCurrentItem(list->topLevelItem(0));
+    EXPECT_EQ(row->currentIndex(), 2);
     // Another machine into PC1, whose name stays.
     list->setCurrentItem(list->topLevelItem(2));
     row->setCurrentIndex(0);
