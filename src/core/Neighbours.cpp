@@ -40,10 +40,14 @@ using std::chrono::milliseconds;
 
 // How often a wait looks at a caller's cancel flag.
 constexpr int CancelSliceMs = 100;
-// The kernel asks once at once and again after a second; a machine on a wired or busy wireless link
-// answers the first request well within this.
+// The kernel sends its first request at once and the next only a second later; a machine on a wired
+// or busy wireless link answers the first well within this, after which the sweep counts it absent.
 constexpr int GiveUpMs = 600;
+// The kernel itself keeps asking for an address (an incomplete entry in its table) until its retries
+// are over: three requests a second apart by default. Only so many such entries at once, so the table
+// (at most 1024 entries by default, for every program of this machine) never fills up.
 constexpr size_t MaxPending = 256;
+constexpr int KernelRetriesMs = 3500;
 // Names come from the resolver; a slow or absent name server must not hold the list back.
 constexpr int NameWaitMs = 1500;
 constexpr int NameThreads = 8;
@@ -98,7 +102,7 @@ struct Fd {
     explicit operator bool() const { return fd >= 0; }
 };
 
-// An address as the table and the sweep key it: family, the bytes, and for link-local IPv6 the link.
+// An address as the sweep keys it (family and bytes); the link goes along for link-local IPv6.
 struct Address {
     int family = AF_UNSPEC;
     in6_addr bytes{}; // IPv4 in the first four bytes
@@ -287,38 +291,57 @@ std::optional<int> onLink(const Address &a, const std::vector<OwnAddress> &own)
     return std::nullopt;
 }
 
-// The neighbour that one netlink message describes, when it holds a MAC.
-std::optional<Neighbour> neighbourOf(const nlmsghdr *h, Address *address = nullptr)
+// One netlink message about a neighbour: new or changed, or gone.
+struct NeighbourMessage {
+    Address address;
+    int state = 0;
+    bool gone = false;
+    std::optional<MacAddress> mac;
+};
+
+std::optional<NeighbourMessage> parseNeighbourMessage(const nlmsghdr *h)
 {
-    if (h->nlmsg_type != RTM_NEWNEIGH || h->nlmsg_len < NLMSG_LENGTH(sizeof(ndmsg)))
+    if ((h->nlmsg_type != RTM_NEWNEIGH && h->nlmsg_type != RTM_DELNEIGH) || h->nlmsg_len < NLMSG_LENGTH(sizeof(ndmsg)))
         return std::nullopt;
     const auto *nd = static_cast<const ndmsg *>(NLMSG_DATA(h));
-    constexpr int WithMac = NUD_REACHABLE | NUD_STALE | NUD_DELAY | NUD_PROBE | NUD_PERMANENT;
-    if (!(nd->ndm_state & WithMac) || (nd->ndm_family != AF_INET && nd->ndm_family != AF_INET6))
+    if (nd->ndm_family != AF_INET && nd->ndm_family != AF_INET6)
         return std::nullopt;
-    Address a;
-    a.family = nd->ndm_family;
-    a.scope = nd->ndm_ifindex;
-    bool haveDst = false, haveMac = false;
-    Neighbour n;
-    n.interfaceIndex = nd->ndm_ifindex;
+    NeighbourMessage m;
+    m.address.family = nd->ndm_family;
+    m.address.scope = nd->ndm_ifindex;
+    m.state = nd->ndm_state;
+    m.gone = h->nlmsg_type == RTM_DELNEIGH;
+    bool haveDst = false;
     int left = static_cast<int>(h->nlmsg_len - NLMSG_LENGTH(sizeof(ndmsg)));
     for (auto *rta = reinterpret_cast<const rtattr *>(reinterpret_cast<const char *>(nd) + NLMSG_ALIGN(sizeof(ndmsg)));
          RTA_OK(rta, left); rta = RTA_NEXT(rta, left)) {
         const auto length = RTA_PAYLOAD(rta);
-        if (rta->rta_type == NDA_DST && length == (a.family == AF_INET ? 4u : 16u)) {
-            std::memcpy(&a.bytes, RTA_DATA(rta), length);
+        if (rta->rta_type == NDA_DST && length == (m.address.family == AF_INET ? 4u : 16u)) {
+            std::memcpy(&m.address.bytes, RTA_DATA(rta), length);
             haveDst = true;
         } else if (rta->rta_type == NDA_LLADDR && length == MacBytes) {
-            std::memcpy(n.mac.data(), RTA_DATA(rta), MacBytes);
-            haveMac = true;
+            m.mac.emplace();
+            std::memcpy(m.mac->data(), RTA_DATA(rta), MacBytes);
         }
     }
-    if (!haveDst || !haveMac || n.mac == MacAddress{})
+    if (!haveDst)
         return std::nullopt;
-    n.address = a.text();
+    return m;
+}
+
+// The neighbour that one netlink message describes, when it holds a MAC.
+std::optional<Neighbour> neighbourOf(const nlmsghdr *h, Address *address = nullptr)
+{
+    const std::optional<NeighbourMessage> m = parseNeighbourMessage(h);
+    constexpr int WithMac = NUD_REACHABLE | NUD_STALE | NUD_DELAY | NUD_PROBE | NUD_PERMANENT;
+    if (!m || m->gone || !(m->state & WithMac) || !m->mac || *m->mac == MacAddress{})
+        return std::nullopt;
+    Neighbour n;
+    n.address = m->address.text();
+    n.mac = *m->mac;
+    n.interfaceIndex = m->address.scope;
     if (address)
-        *address = a;
+        *address = m->address;
     return n;
 }
 
@@ -672,8 +695,10 @@ namespace {
 
 // What the sweep knows of one address.
 struct Target {
-    enum State { Waiting, Pending, Settled } state = Waiting;
+    enum State { Waiting, Sent, Settled } state = Waiting;
     Steady::time_point giveUp;
+    bool resolving = false; // the kernel still asks for it
+    Steady::time_point kernelGivesUp;
     bool found = false;
     bool reported = false;
     bool named = false;
@@ -743,9 +768,12 @@ void sweepLinks(const std::function<void(const FoundMachine &)> &found,
     std::set<MacAddress> v4Macs;
     size_t pending = 0;
 
-    const auto settle = [&](Target &t) {
-        if (t.state == Target::Pending)
+    const auto release = [&](Target &t) {
+        if (t.resolving)
             --pending;
+        t.resolving = false;
+    };
+    const auto settle = [&](Target &t) {
         if (t.state != Target::Settled)
             ++now.done;
         t.state = Target::Settled;
@@ -755,6 +783,7 @@ void sweepLinks(const std::function<void(const FoundMachine &)> &found,
         if (it == targets.end() || it->second.found)
             return;
         Target &t = it->second;
+        release(t);
         settle(t);
         t.found = true;
         t.machine.address = a.text();
@@ -791,8 +820,10 @@ void sweepLinks(const std::function<void(const FoundMachine &)> &found,
             const Address &a = next->first;
             if (!nudge(a.family == AF_INET ? udp4.fd : udp6.fd, a))
                 break; // the send buffer is full: again after the next wait
-            t.state = Target::Pending;
+            t.state = Target::Sent;
             t.giveUp = Steady::now() + milliseconds(GiveUpMs);
+            t.resolving = true;
+            t.kernelGivesUp = Steady::now() + milliseconds(KernelRetriesMs);
             ++pending;
         }
 
@@ -804,11 +835,15 @@ void sweepLinks(const std::function<void(const FoundMachine &)> &found,
         for (const auto &[a, t] : targets)
             v4Open = v4Open || (a.family == AF_INET && t.state != Target::Settled);
         for (auto &[a, t] : targets) {
-            if (t.state == Target::Pending) {
+            if (t.state == Target::Sent) {
                 overdue = overdue || at >= t.giveUp;
                 wake = std::min(wake, t.giveUp);
                 open = true;
             }
+            if (t.resolving && at >= t.kernelGivesUp)
+                release(t); // its end went unheard
+            else if (t.resolving && next != targets.end())
+                wake = std::min(wake, t.kernelGivesUp);
             if (t.found && !t.reported) {
                 if (a.family == AF_INET6 && v4Open)
                     open = true; // listed once its MAC is known not to be an IPv4 machine's
@@ -823,7 +858,7 @@ void sweepLinks(const std::function<void(const FoundMachine &)> &found,
             // Anything the table learned that the monitor missed, before anyone is given up.
             readTable();
             for (auto &[a, t] : targets)
-                if (t.state == Target::Pending && Steady::now() >= t.giveUp)
+                if (t.state == Target::Sent && Steady::now() >= t.giveUp)
                     settle(t);
         }
         if (progress && (now.done != shown.done || now.total != shown.total)) {
@@ -847,8 +882,13 @@ void sweepLinks(const std::function<void(const FoundMachine &)> &found,
             std::vector<std::pair<Address, MacAddress>> heard;
             const bool whole = readNetlink(monitor.fd, false, [&](const nlmsghdr *h) {
                 Address a;
-                if (auto n = neighbourOf(h, &a))
+                if (auto n = neighbourOf(h, &a)) {
                     heard.emplace_back(a, n->mac);
+                } else if (auto m = parseNeighbourMessage(h); m && (m->gone || m->state == NUD_FAILED)) {
+                    // The kernel is done with the address: its place goes to the next one.
+                    if (const auto it = targets.find(m->address); it != targets.end())
+                        release(it->second);
+                }
             });
             for (const auto &[a, mac] : heard)
                 learned(a, mac);
