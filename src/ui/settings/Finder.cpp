@@ -173,12 +173,12 @@ Finder::Finder(std::function<QList<PcRowNow>()> rows, QWidget *parent) : QWidget
     chooseFreeRow();
 }
 
-// A new PC goes into the first row that holds no PC yet.
+// A new PC goes into the first row with neither host nor MAC (a name alone waits for its machine).
 void Finder::chooseFreeRow()
 {
     const QList<PcRowNow> now = m_rows();
     for (int k = 0; k < now.size() && k < PcCount; ++k)
-        if (now[k].host.trimmed().isEmpty() && !now[k].mac) {
+        if (now[k].host.trimmed().isEmpty() && now[k].macBlank) {
             row_cmb->setCurrentIndex(k);
             return;
         }

@@ -28,6 +28,7 @@ struct PcRowNow {
     QString name;
     QString host;
     std::optional<MacAddress> mac;
+    bool macBlank = true; // all six MAC boxes empty
 };
 
 // "PC を探す": sweeps this machine's links and lists the machines found, marking those that already

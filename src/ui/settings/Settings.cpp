@@ -481,7 +481,7 @@ QList<PcRowNow> Settings::rowsNow() const
 {
     QList<PcRowNow> rows;
     for (int k = 0; k < PcCount; ++k) {
-        PcRowNow row{pc_txt[k]->text(), IP_txt[k]->text(), std::nullopt};
+        PcRowNow row{pc_txt[k]->text(), IP_txt[k]->text(), std::nullopt, macEmpty(k)};
         MacAddress mac{};
         bool whole = true;
         for (int j = 0; j < MacPerPc && whole; ++j) {
