@@ -135,51 +135,37 @@ TEST_F(SettingsDialog, AFailedSaveShowsItsErrorOnceAndAnExitMeanwhileEndsTheUpda
 }
 
 // Enter presses the focused button, as on the original platform, and only that one.
-bool focusReaches(const char *name)
+TEST_F(SettingsDialog, EnterOpensItFromTheMainWindowAndSavesFromTheEndOfTheTabWalk)
 {
-    return QTest::qWaitFor([name] {
-        return QApplication::focusWidget() && QApplication::focusWidget()->objectName() == QLatin1String(name);
-    });
-}
-
-TEST(EnterOnButtons, OpensTheSettingsFromTheMainWindowAndSavesFromTheEndOfTheTabWalk)
-{
-    FakeDesktop desktop;
-    TempCwd cwd;
-    Forms forms;
-    MainF *main = forms.mainF();
+    const auto focusReaches = [](const char *name) {
+        return QTest::qWaitFor([name] { return QApplication::focusWidget()->objectName() == QLatin1String(name); });
+    };
+    MainF *main = start();
     main->MainDisp_Click();
     ASSERT_TRUE(QTest::qWaitForWindowActive(main));
-    main->findChild<QPushButton *>(QStringLiteral("Settings_bt"))->setFocus();
+    find<QPushButton>("Settings_bt")->setFocus();
     ASSERT_TRUE(focusReaches("Settings_bt"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    Settings *dialog = forms.loadedSettings();
-    ASSERT_TRUE(dialog && QTest::qWaitForWindowActive(dialog));
-
-    dialog->findChild<QLineEdit *>(QStringLiteral("pc_txt_0"))->setText(QStringLiteral("Saved"));
-    dialog->findChild<QLineEdit *>(QStringLiteral("time_txt_4"))->setFocus();
+    ASSERT_TRUE(forms->loadedSettings() && QTest::qWaitForWindowActive(forms->loadedSettings()));
+    find<QLineEdit>("pc_txt_0")->setText(QStringLiteral("Saved"));
+    find<QLineEdit>("time_txt_4")->setFocus();
     ASSERT_TRUE(focusReaches("time_txt_4"));
     // Enter there moves on to 更新 without pressing it; Enter on 更新 saves.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     ASSERT_TRUE(focusReaches("update_bt"));
-    EXPECT_FALSE(readAll(cwd.file(QStringLiteral("System.ini"))).contains("Saved"));
+    EXPECT_FALSE(readAll(SettingsIni).contains("Saved"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    EXPECT_TRUE(readAll(cwd.file(QStringLiteral("System.ini"))).contains("Saved"));
-    EXPECT_EQ(forms.loadedSettings(), nullptr);
+    EXPECT_TRUE(readAll(SettingsIni).contains("Saved"));
+    EXPECT_EQ(forms->loadedSettings(), nullptr);
 }
 
-// The dialog marks a wake time that is no time at all, which it still stores as typed.
-TEST(TypedTimes, TheDialogMarksATextThatIsNoTime)
+// A wake time that is no time at all is marked, and still stored as typed.
+TEST_F(SettingsDialog, ItMarksAWakeTimeThatIsNoTime)
 {
-    TempCwd cwd;
-    FakeDesktop desktop;
-    writeAll("System.ini", recordArea({{rec(1, 9), "whenever"}, {rec(2, 9), "7:05"}}));
-    Forms registry;
-    registry.mainF()->Settings_bt_Click();
-    Settings *dialog = registry.loadedSettings();
-    ASSERT_NE(dialog, nullptr);
-    auto marked = [dialog](const char *name) {
-        auto *box = dialog->findChild<QLineEdit *>(QLatin1String(name));
+    start(recordArea({{rec(1, 9), "whenever"}, {rec(2, 9), "7:05"}}));
+    open();
+    auto marked = [this](const char *name) {
+        auto *box = find<QLineEdit>(QLatin1String(name));
         const QImage frame = box->grab().toImage();
         const bool red = frame.pixelColor(0, frame.height() / 2) == QColor(Qt::red);
         EXPECT_EQ(red, !box->toolTip().isEmpty()) << name;
@@ -188,7 +174,7 @@ TEST(TypedTimes, TheDialogMarksATextThatIsNoTime)
     EXPECT_TRUE(marked("time_txt_0"));
     EXPECT_FALSE(marked("time_txt_1"));
     EXPECT_FALSE(marked("time_txt_2")) << "an empty box";
-    dialog->findChild<QLineEdit *>("time_txt_0")->setText("07:30:00");
+    find<QLineEdit>("time_txt_0")->setText("07:30:00");
     EXPECT_FALSE(marked("time_txt_0"));
 }
 
