@@ -1,8 +1,10 @@
-// The settings fields and their record file "System.ini": the bytes written, the text read back, and
-// what a failed save or an odd file does.
+// The settings fields and their record file "System.ini": the bytes written, the text read back, what
+// a failed save or an odd file does, and how files that aren't simply the user's own are rewritten.
 
 #include "core/SettingsFile.h"
 #include "core/PlainSettings.h"
+#include "core/ProfileFile.h"
+#include "core/SafeFile.h"
 #include "core/SettingsStore.h"
 #include "support/SettingsData.h"
 #include "support/TempDir.h"
@@ -11,9 +13,12 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <future>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -65,7 +70,7 @@ TEST(SettingsFile, SingleByteSettingsAreTheTwelveHundredByteLayoutBothWays)
     ASSERT_TRUE(QFile::setPermissions("data/real.ini", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     const QFile::Permissions mode = QFileInfo(Ini).permissions();
     settingsStore().SettingsEditTable = ServerGrid;
-    ASSERT_TRUE(settingsStore().SaveSettings());
+    EXPECT_TRUE(settingsStore().SaveSettings());
     EXPECT_EQ(readAll("data/real.ini"), ServerFile);
     EXPECT_TRUE(QFileInfo(Ini).isSymLink() && QFileInfo(Ini).permissions() == mode);
     // A file in that layout, as the original wrote it, loads with its values.
@@ -103,7 +108,7 @@ TEST(SettingsFile, EveryFieldIsCutOnACharacterAndItsWholeTextComesBack)
             tail += char(record) + QByteArray(1, char(whole.size())) + whole;
     }
     TempCwd cwd;
-    ASSERT_TRUE(writeSettingsFile(Ini, g));
+    EXPECT_TRUE(writeSettingsFile(Ini, g));
     EXPECT_EQ(readAll(Ini), file + tail + '\0');
     EXPECT_EQ(load(), g);
     EXPECT_EQ(load(load()), g) << "loading twice, as start-up does";
@@ -122,7 +127,7 @@ TEST(SettingsFile, AStaleOrMalformedTrailerIsIgnored)
     const QByteArray area = recordArea({{11, "Caf?"}, {21, "PC??"}}), cafe = "Caf\xC3\xA9", pc = "PC\xF0\x9F\x98\x80";
     const QByteArray good = trailer({{11, cafe}, {21, pc}});
     writeAll(Ini, area + good);
-    ASSERT_EQ(load().value(1, 0) + load().value(2, 0), "CaféPC😀");
+    EXPECT_EQ(load().value(1, 0) + load().value(2, 0), "CaféPC😀");
     const std::pair<const char *, QByteArray> tails[] = {
         {"no end byte", good.chopped(1)},
         {"bytes after the end", good + 'x'},
@@ -192,4 +197,91 @@ TEST(SettingsFile, MissingShortBrokenAndOddFilesLoadWithoutHarm)
         FAIL() << "reading a FIFO blocked";
     }
     EXPECT_EQ(loading.get(), ServerGrid);
+}
+
+// Rewriting files that aren't simply the user's own: links, a folder that refuses new files, hard
+// links, a full disk. Root makes the files of another user with chown and drops to nobody where the
+// folder's rights must count.
+namespace {
+
+constexpr uid_t Nobody = 65534;
+
+// fn's answer, from a child process that runs it as nobody.
+bool asNobody(const std::function<bool()> &fn)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(::setgid(Nobody) == 0 && ::setuid(Nobody) == 0 && fn() ? 0 : 1);
+    int status = 0;
+    return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+class FileSafety : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "files of another user need root; skipped";
+        // Nobody may enter the folder but create nothing in it.
+        ASSERT_EQ(::chmod(".", 0755), 0);
+    }
+    TempCwd cwd;
+};
+
+} // namespace
+
+TEST_F(FileSafety, ALinkIsWrittenThroughOnlyWhenItAndItsTargetAreTheUsers)
+{
+    const std::pair<const char *, std::function<bool()>> writers[] = {
+        {"settings", [] { return writeSettingsFile(Ini, grid()); }},
+        {"profile", [] { return writeProfileString(Ini, "S", "k", "v"); }},
+        {"copy", [] { return copyWholeFile("source", Ini); }}};
+    writeAll("source", "copied");
+    for (const auto &[what, write] : writers) {
+        for (const bool linkOfAnother : {false, true}) {
+            QFile::remove("target");
+            writeAll("target", "theirs");
+            QFile::remove(Ini);
+            ASSERT_EQ(::symlink("target", "System.ini"), 0);
+            ASSERT_EQ(linkOfAnother ? ::lchown("System.ini", Nobody, Nobody) : ::chown("target", Nobody, Nobody), 0);
+            EXPECT_FALSE(write()) << what << (linkOfAnother ? ": a link of another user" : ": a file of another user");
+            EXPECT_EQ(readAll("target"), "theirs") << what;
+        }
+    }
+}
+
+TEST_F(FileSafety, FilesThatCantOrMustNotBeReplacedAreWrittenInPlace)
+{
+    const SettingsGrid g = grid({{0, 0, "9"}});
+    writeAll(Ini, "old");
+    ASSERT_EQ(::chown("System.ini", Nobody, Nobody), 0);
+    struct stat before {};
+    struct stat after {};
+    ASSERT_EQ(::stat("System.ini", &before), 0);
+    EXPECT_TRUE(asNobody([&] { return writeSettingsFile(Ini, g); })) << "in a folder that refuses new files";
+    EXPECT_EQ(readAll(Ini), encodeSettings(g));
+    // Saved by root, the file of another user stays theirs.
+    EXPECT_TRUE(writeSettingsFile(Ini, grid()));
+    ASSERT_EQ(::stat("System.ini", &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_uid, Nobody);
+    // Two names stay one file.
+    ASSERT_EQ(::link("System.ini", "backup.ini"), 0);
+    ASSERT_EQ(::chown("System.ini", 0, 0), 0);
+    EXPECT_TRUE(writeSettingsFile(Ini, g));
+    EXPECT_EQ(readAll("backup.ini"), encodeSettings(g));
+}
+
+TEST_F(FileSafety, AFullDiskDuringAWriteInPlaceLeavesTheFileAsItWas)
+{
+    const QByteArray before = "[A]\r\nx=1\r\n[B]\r\ny=2\r\n";
+    writeAll("test.ini", before);
+    ASSERT_EQ(::chown("test.ini", Nobody, Nobody), 0);
+    EXPECT_TRUE(asNobody([] {
+        // A file size limit between the old and the new size stops the write part way.
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{30, 30};
+        return ::setrlimit(RLIMIT_FSIZE, &limit) == 0 && !writeProfileString("test.ini", "A", "x", QString(100, u'z'));
+    }));
+    EXPECT_EQ(readAll("test.ini"), before);
 }

@@ -1,7 +1,7 @@
 // Orvane where most users' desktops differ from a bare X server: a Wayland session with XWayland,
 // and a tray that speaks StatusNotifierItem over D-Bus (KDE Plasma, GNOME's AppIndicator extension,
 // waybar, XFCE's plugin).
-#include "XSession.h"
+#include "support/XSession.h"
 
 #include <gtest/gtest.h>
 

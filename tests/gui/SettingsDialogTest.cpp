@@ -1,44 +1,23 @@
-// The settings dialog on Qt's offscreen platform: where its controls sit, and a whole MAC pasted or
-// typed into one of a row's MAC boxes.
-
-#include "app/Forms.h"
+// The settings dialog on Qt's offscreen platform: what it shows, what an update writes, its keys
+// (Tab, Enter, Esc), cancel, a failed save, wake times that are no time at all, where its controls
+// sit, and a whole MAC pasted or typed into one of a row's MAC boxes.
+#include "support/FormsFixture.h"
 #include "ui/Looks.h"
-#include "ui/main/MainF.h"
-#include "ui/settings/Settings.h"
-
-#include "support/FakeDesktop.h"
-#include "support/SettingsData.h"
-#include "support/TempDir.h"
-
-#include <QApplication>
-#include <QClipboard>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QFile>
+#include <QPushButton>
 
 using namespace orvane;
 using namespace orvane::test;
 
 namespace {
 
-class SettingsDialog : public testing::Test {
+class SettingsDialog : public FormsFixture {
 protected:
-    void SetUp() override
-    {
-        // Row 2 holds a MAC already; a paste replaces it.
-        writeAll("System.ini", recordArea({{rec(2, 2), "99"},
-                                           {rec(2, 3), "99"},
-                                           {rec(2, 4), "99"},
-                                           {rec(2, 5), "99"},
-                                           {rec(2, 6), "99"},
-                                           {rec(2, 7), "99"}}));
-        registry.mainF()->Settings_bt_Click();
-        dialog = registry.loadedSettings();
-        ASSERT_TRUE(dialog && QTest::qWaitForWindowActive(dialog));
-    }
-    QLineEdit *box(int index) { return dialog->findChild<QLineEdit *>(QStringLiteral("MAC_txt_%1").arg(index)); }
+    QLineEdit *box(int index) { return find<QLineEdit>(QStringLiteral("MAC_txt_%1").arg(index)); }
     QStringList row(int k)
     {
         QStringList texts;
@@ -54,12 +33,182 @@ protected:
         b->selectAll();
         return b;
     }
-
-    TempCwd cwd;
-    FakeDesktop desktop;
-    Forms registry;
-    Settings *dialog = nullptr;
+    // The dialog open, row 2 holding a MAC already.
+    Settings *openWithRow2()
+    {
+        start(recordArea({{rec(2, 2), "99"},
+                          {rec(2, 3), "99"},
+                          {rec(2, 4), "99"},
+                          {rec(2, 5), "99"},
+                          {rec(2, 6), "99"},
+                          {rec(2, 7), "99"}}));
+        return open();
+    }
 };
+
+TEST_F(SettingsDialog, TheDialogShowsTheStoredSettingsAndAnUpdateWithoutEditsKeepsTheFile)
+{
+    const QByteArray file =
+        records("9", "12",
+                pc(1, "Server", "127.0.0.10", "001122334455", "1", "07:30:00") + pc(2, "  Lead", "", {}, "0", "x") +
+                    pc(3, "", "", {}, "2") + pc(4, "", "") + pc(5, "", ""));
+    start(file);
+    ASSERT_FALSE(forms->loadedSettings()->isVisible());
+    open();
+    EXPECT_EQ(texts({"port_txt", "send_qty_cmb", "pc_txt_0", "IP_txt_0", "MAC_txt_0", "MAC_txt_5", "time_txt_0",
+                     "pc_txt_1", "time_txt_1"}),
+              (QStringList{"9", "12", "Server", "127.0.0.10", "00", "55", "07:30:00", "  Lead", "x"}));
+    EXPECT_EQ((QList<Qt::CheckState>{check(0), check(1), check(2)}),
+              (QList<Qt::CheckState>{Qt::Checked, Qt::Unchecked, Qt::PartiallyChecked}));
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("port_txt"));
+    closeWith("update_bt");
+    EXPECT_EQ(readAll(SettingsIni), file);
+}
+
+TEST_F(SettingsDialog, AnUpdateWritesEveryFieldByTheRecordRulesAndTheWindowsShowIt)
+{
+    start(records("9", "", {{rec(0, 2), "spare"}, {rec(3, 8), "2"}, {rec(4, 0), "Old"}, {rec(4, 8), "1"}}));
+    open();
+    type("port_txt", "2304");
+    find<QComboBox>("send_qty_cmb")->setCurrentIndex(4);
+    type("pc_txt_0", "Server");
+    type("IP_txt_0", "127.0.0.10");
+    for (int j = 0; j < 6; ++j)
+        type(QStringLiteral("MAC_txt_%1").arg(j), QStringList{"00", "11", "a2", "3b", "44", "ff"}[j]);
+    click("timer_chk_0");
+    type("time_txt_0", "07:30:00");
+    type("pc_txt_1", "  Lead  ");
+    type("IP_txt_1", "abcdefghijklmnopqrstuvwxy");
+    type("pc_txt_3", "");
+    click("timer_chk_2");
+    click("timer_chk_3");
+    type("MAC_txt_29", "0a");
+    EXPECT_EQ(text("MAC_txt_5"), QStringLiteral("FF")) << "upper case once left";
+    closeWith("update_bt");
+    EXPECT_EQ(readAll(SettingsIni), records("2304", "7",
+                                            pc(1, "Server", "127.0.0.10", "0011A23B44FF", "1", "07:30:00") +
+                                                pc(2, "  Lead", "abcdefghijklmnopqrst") + pc(3, "", "", {}, "1") +
+                                                pc(4, "", "") + pc(5, "", "", "          0A")));
+    EXPECT_TRUE(desk.boxes.isEmpty());
+    EXPECT_EQ(texts({"PC_start_1", "PC1_start", "port_lvl"}),
+              (QStringList{"Server 起動", "Server 起動", "ポート番号 : 2304"}));
+}
+
+TEST_F(SettingsDialog, TabWalksTheDialogAndEnterMovesOnLikeTabButEscDoesNothing)
+{
+    start();
+    Settings *dialog = open();
+    QStringList order{"port_txt", "send_qty_cmb"};
+    for (int k = 0; k < 5; ++k) {
+        order << QStringLiteral("pc_txt_%1").arg(k) << QStringLiteral("IP_txt_%1").arg(k);
+        for (int j = 0; j < 6; ++j)
+            order << QStringLiteral("MAC_txt_%1").arg(6 * k + j);
+        order << QStringLiteral("timer_chk_%1").arg(k) << QStringLiteral("time_txt_%1").arg(k);
+    }
+    order += QStringList{"update_bt", "cancel_bt", "find_bt", "port_txt"};
+    EXPECT_EQ(walk(55), order);
+    const QStringList enter = walk(26, Qt::Key_Return);
+    EXPECT_EQ(enter + walk(26, Qt::Key_Enter).mid(1), order.mid(0, 53));
+    // The count keeps what was typed: nothing is completed or added to the list.
+    auto *count = find<QComboBox>("send_qty_cmb");
+    QTest::mouseClick(count->lineEdit(), Qt::LeftButton);
+    QTest::keyClicks(count->lineEdit(), QStringLiteral("1"));
+    EXPECT_EQ(walk(1, Qt::Key_Return).last() + count->currentText(), QStringLiteral("pc_txt_01"));
+    EXPECT_EQ(count->count(), 8);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(forms->loadedSettings() == dialog && dialog->isVisible() && desk.boxes.isEmpty());
+}
+
+TEST_F(SettingsDialog, CancelAndTheCloseBoxThrowTheEditsAwayAndAnOpenDialogKeepsThem)
+{
+    start(records("9", "", pc(1, "Server", "", {}, "1")));
+    const QByteArray before = readAll(SettingsIni);
+    Settings *dialog = open();
+    type("IP_txt_2", "unsaved");
+    EXPECT_EQ(open(), dialog);
+    EXPECT_EQ(text("IP_txt_2"), QStringLiteral("unsaved"));
+    for (const QString closer : {"cancel_bt", ""}) {
+        type("port_txt", "7");
+        type("pc_txt_0", "Changed");
+        click("timer_chk_0");
+        closeWith(closer);
+        EXPECT_EQ(readAll(SettingsIni), before);
+        EXPECT_EQ(text("port_lvl"), QStringLiteral("ポート番号 : 9"));
+        open();
+        EXPECT_EQ(text("port_txt") + text("pc_txt_0") + text("IP_txt_2"), QStringLiteral("9Server"));
+        EXPECT_EQ(check(0), Qt::Checked);
+    }
+}
+
+TEST_F(SettingsDialog, AFailedSaveShowsItsErrorOnceAndAnExitMeanwhileEndsTheUpdate)
+{
+    start(records("9", "", pc(1, "Server", "")));
+    const QByteArray before = readAll(SettingsIni);
+    ASSERT_TRUE(QFile::setPermissions(SettingsIni, QFile::ReadOwner));
+    open();
+    type("port_txt", "7");
+    type("pc_txt_0", "Renamed");
+    closeWith("update_bt");
+    expectErrorBox(desk, QStringLiteral("ファイル書込に失敗しました！"));
+    EXPECT_EQ(readAll(SettingsIni), before);
+    EXPECT_EQ(texts({"PC_start_1", "port_lvl"}), (QStringList{"Server 起動", "ポート番号 : 9"}));
+    QPointer<Settings> dialog = open();
+    EXPECT_EQ(texts({"pc_txt_0", "port_txt"}), (QStringList{"Server", "9"}));
+    // The program is ended while the box is up (it runs events as a real one does).
+    type("pc_txt_0", "Renamed");
+    desk.duringBox = [&] {
+        forms->UnloadAllForms();
+        (void)QTest::qWaitFor([&] { return dialog.isNull(); });
+    };
+    click("update_bt");
+    EXPECT_EQ(desk.boxes.size(), 2);
+    EXPECT_TRUE(dialog.isNull());
+    EXPECT_FALSE(forms->loadedSettings() || forms->loadedMainF()) << "nothing is loaded again";
+}
+
+// Enter presses the focused button, as on the original platform, and only that one.
+TEST_F(SettingsDialog, EnterOpensItFromTheMainWindowAndSavesFromTheEndOfTheTabWalk)
+{
+    const auto focusReaches = [](const char *name) {
+        return QTest::qWaitFor([name] { return QApplication::focusWidget()->objectName() == QLatin1String(name); });
+    };
+    MainF *main = start();
+    main->MainDisp_Click();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main));
+    find<QPushButton>("Settings_bt")->setFocus();
+    ASSERT_TRUE(focusReaches("Settings_bt"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_TRUE(forms->loadedSettings() && QTest::qWaitForWindowActive(forms->loadedSettings()));
+    find<QLineEdit>("pc_txt_0")->setText(QStringLiteral("Saved"));
+    find<QLineEdit>("time_txt_4")->setFocus();
+    ASSERT_TRUE(focusReaches("time_txt_4"));
+    // Enter there moves on to 更新 without pressing it; Enter on 更新 saves.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_TRUE(focusReaches("update_bt"));
+    EXPECT_FALSE(readAll(SettingsIni).contains("Saved"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(readAll(SettingsIni).contains("Saved"));
+    EXPECT_EQ(forms->loadedSettings(), nullptr);
+}
+
+// A wake time that is no time at all is marked, and still stored as typed.
+TEST_F(SettingsDialog, ItMarksAWakeTimeThatIsNoTime)
+{
+    start(recordArea({{rec(1, 9), "whenever"}, {rec(2, 9), "7:05"}}));
+    open();
+    auto marked = [this](const char *name) {
+        auto *box = find<QLineEdit>(QLatin1String(name));
+        const QImage frame = box->grab().toImage();
+        const bool red = frame.pixelColor(0, frame.height() / 2) == QColor(Qt::red);
+        EXPECT_EQ(red, !box->toolTip().isEmpty()) << name;
+        return red;
+    };
+    EXPECT_TRUE(marked("time_txt_0"));
+    EXPECT_FALSE(marked("time_txt_1"));
+    EXPECT_FALSE(marked("time_txt_2")) << "an empty box";
+    find<QLineEdit>("time_txt_0")->setText("07:30:00");
+    EXPECT_FALSE(marked("time_txt_0"));
+}
 
 const QStringList Empty(6, QString());
 const QStringList Old(6, QStringLiteral("99"));
@@ -81,6 +230,7 @@ TEST_F(SettingsDialog, AWholeMacPastedIntoAnyBoxFillsItsRowAndOtherTextStaysAsPa
         {"00:11:22:33:44", {"99", "99", "99", "00:11:22:33:44", "99", "99"}},
         {"00:11:22:33:44:55:66", {"99", "99", "99", "00:11:22:33:44:55:66", "99", "99"}},
     };
+    openWithRow2();
     for (const Paste &paste : cases) {
         for (int j = 0; j < 6; ++j)
             box(6 + j)->setText(QStringLiteral("99"));
@@ -95,6 +245,7 @@ TEST_F(SettingsDialog, AWholeMacPastedIntoAnyBoxFillsItsRowAndOtherTextStaysAsPa
 
 TEST_F(SettingsDialog, AWholeMacTypedIntoOneBoxFillsItsRowWhenTheBoxIsLeft)
 {
+    openWithRow2();
     QLineEdit *first = enter(12);
     QTest::keyClicks(first, QStringLiteral("0a-1b-2c-3d-4e-5f"));
     // Until the box is left, what was typed is only text (as "0a" for "0a-1b-..." would be).
@@ -110,6 +261,7 @@ TEST_F(SettingsDialog, AWholeMacTypedIntoOneBoxFillsItsRowWhenTheBoxIsLeft)
 
 TEST_F(SettingsDialog, TheFindButtonSitsInTheFreeTopAreaAndNoOtherControlMoved)
 {
+    Settings *dialog = openWithRow2();
     QList<std::pair<QString, QRect>> placed{
         {"Label1", twips(240, 120, 1095, 255)},     {"port_txt", twips(2640, 120, 855, 270)},
         {"Label2", twips(240, 480, 2055, 255)},     {"send_qty_cmb", twips(2640, 480, 855, 300)},

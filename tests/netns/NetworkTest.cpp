@@ -1,5 +1,9 @@
-// The machines on a link, known by their MACs: a scan of a /24 behind a switch, and the MAC learned
-// for a host, on the link and behind a router. Everything happens in namespaces the test makes.
+// Everything between network namespaces that the test makes, joined by veth pairs: orvane-wake by
+// subnet and limited broadcast, IPv6 and as an unprivileged user; delivery to a sleeping PC; whether
+// PCs answer, from the tool and in the main window (namespace a holds this machine's side, b a PC at
+// .2; nobody holds .77). Then the machines on a link, known by their MACs: a scan of a /24 behind a
+// switch, the MAC learned for a host, on the link and behind a router, and the settings dialog's
+// finder and MAC learning. Root only; nothing sent leaves the namespaces.
 
 #include "app/Forms.h"
 #include "core/Neighbours.h"
@@ -9,19 +13,31 @@
 #include "support/Netns.h"
 #include "support/SettingsData.h"
 #include "support/TempDir.h"
+#include "support/WakeLoopback.h"
 #include "ui/main/MainF.h"
 #include "ui/settings/Finder.h"
 #include "ui/settings/Settings.h"
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sched.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -29,6 +45,168 @@ using namespace orvane::test;
 namespace {
 
 class Network : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (const QString why = net.unavailable(); !why.isEmpty())
+            GTEST_SKIP() << why.toStdString();
+        a = net.add("a"), b = net.add("b");
+        ASSERT_TRUE(
+            net.link(a, "osa", {"10.200.8.1/24", "fd00:200:8::1/64"}, b, "osb", {"10.200.8.2/24", "fd00:200:8::2/64"}))
+            << net.lastError().toStdString();
+        ASSERT_TRUE(net.allowUnprivilegedPing(a));
+    }
+
+    ShellResult wake(const QString &options) { return net.exec(a, QString(ORVANE_WAKE_PATH) + " " + options); }
+
+    TestNet net;
+    QString a, b;
+};
+
+TEST_F(Network, AWakeToAnAddressNobodyAnswersForArrivesThroughItsLink)
+{
+    for (const bool v6 : {false, true}) {
+        ASSERT_TRUE(net.enter(b));
+        const int rx = ::socket(v6 ? AF_INET6 : AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_in6 any6{AF_INET6, htons(9), 0, in6addr_any, 0};
+        sockaddr_in any4{AF_INET, htons(9), {INADDR_ANY}, {}};
+        ASSERT_EQ(v6 ? ::bind(rx, reinterpret_cast<sockaddr *>(&any6), sizeof any6)
+                     : ::bind(rx, reinterpret_cast<sockaddr *>(&any4), sizeof any4),
+                  0);
+        net.leave();
+        const ShellResult r = wake(QString("--mac 00:11:22:33:44:55 --port 9 --count 2 --host ") +
+                                   (v6 ? "fd00:200:8::77" : "10.200.8.77"));
+        EXPECT_EQ(r.status, 0) << r.output.toStdString();
+        int got = 0;
+        pollfd p{rx, POLLIN, 0};
+        while (::poll(&p, 1, got < 2 ? 10000 : 500) > 0) {
+            char buf[200];
+            sockaddr_storage from{};
+            socklen_t length = sizeof from;
+            const ssize_t n = ::recvfrom(rx, buf, sizeof buf, 0, reinterpret_cast<sockaddr *>(&from), &length);
+            EXPECT_EQ(QByteArray(buf, static_cast<int>(n)), expectedPacket(QByteArray::fromHex("001122334455")));
+            EXPECT_EQ(ntohs(v6 ? reinterpret_cast<sockaddr_in6 *>(&from)->sin6_port
+                               : reinterpret_cast<sockaddr_in *>(&from)->sin_port),
+                      10);
+            ++got;
+        }
+        EXPECT_EQ(got, 2) << (v6 ? "IPv6: all nodes" : "IPv4: the subnet's broadcast");
+        ::close(rx);
+    }
+}
+
+TEST_F(Network, WaitEndsWithTheAnswerOrWhenItsTimeIsUp)
+{
+    const struct {
+        QString options;
+        int status;
+        QString output;
+    } cases[]{{"--wait --host 10.200.8.2", 0, "^10.200.8.2 が応答しました（起動から \\d+ 秒）\n$"},
+              {"--wait=3 --host 10.200.8.77", 3,
+               "^10.200.8.77 から 3 秒間応答がありません\nヘルプの「うまく起動しないとき」に.*\n$"}};
+    for (const auto &c : cases) {
+        QElapsedTimer took;
+        took.start();
+        const ShellResult r = wake("--mac 00:11:22:33:44:55 --port 9 " + c.options);
+        EXPECT_EQ(r.status, c.status) << r.output.toStdString();
+        EXPECT_TRUE(QRegularExpression(c.output).match(r.output).hasMatch()) << r.output.toStdString();
+        if (c.status == 3) {
+            EXPECT_GE(took.elapsed(), 2900) << "gave up before its time";
+        }
+    }
+}
+
+TEST_F(Network, StatusAndTheMainWindowTellWhoAnswers)
+{
+    TempCwd cwd;
+    SettingsGrid g = grid({{0, 0, "9"}, {0, 1, "1"}});
+    setPc(g, 1, "Here", "10.200.8.2", ServerMac);
+    setPc(g, 2, "Gone", "10.200.8.77", ServerMac);
+    setPc(g, 4, "Nameless", "no-such-host.invalid", ServerMac);
+    setPc(g, 5, "All", "10.200.8.255", ServerMac); // many machines, none of them the PC
+    ASSERT_TRUE(writeSettingsFile(QStringLiteral("System.ini"), g));
+    const ShellResult r = wake("--status");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.output, "1\tHere\t10.200.8.2\t応答あり\n2\tGone\t10.200.8.77\t応答なし\n3\t\t\t未確認\n"
+                        "4\tNameless\tno-such-host.invalid\t未確認\n5\tAll\t10.200.8.255\t未確認\n");
+
+    ASSERT_TRUE(net.enter(a));
+    FakeDesktop desktop;
+    Forms forms;
+    MainF *main = forms.mainF();
+    forms.pcStatus();
+    auto button = [main](int n) { return main->findChild<QPushButton *>(QStringLiteral("PC_start_%1").arg(n)); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return button(2)->accessibleDescription() != "未確認"; }, 10000));
+    // The dot in the middle of the icon: green, grey, nothing.
+    const struct {
+        QString caption;
+        QString state;
+        QColor dot;
+    } expected[]{{"Here 起動", "^応答あり \\d\\d:\\d\\d:\\d\\d$", QColor(0x2E, 0xB8, 0x4B)},
+                 {"Gone 起動", "^応答なし \\d\\d:\\d\\d:\\d\\d$", QColor(0xA8, 0xA8, 0xA8)},
+                 {"PC3 起動", "^未確認$", QColor(Qt::transparent)},
+                 {"Nameless 起動", "^未確認$", QColor(Qt::transparent)}};
+    for (int n = 1; n <= 4; ++n) {
+        const auto &e = expected[n - 1];
+        QPushButton *b = button(n);
+        QAction *entry = main->findChild<QAction *>(QStringLiteral("PC%1_start").arg(n));
+        EXPECT_EQ(b->text(), e.caption);
+        EXPECT_TRUE(QRegularExpression(e.state).match(b->accessibleDescription()).hasMatch())
+            << n << ": " << b->accessibleDescription().toStdString();
+        EXPECT_EQ(b->toolTip(), b->accessibleDescription());
+        EXPECT_EQ(entry->toolTip(), b->accessibleDescription());
+        EXPECT_EQ(b->icon().pixmap(16, 16).toImage().pixelColor(8, 8), e.dot) << n;
+        EXPECT_EQ(entry->icon().cacheKey(), b->icon().cacheKey()) << n;
+    }
+}
+
+TEST_F(Network, OrvaneWakeReachesAnotherNamespaceByBroadcastIPv6AndUnprivileged)
+{
+    // The test goes on in namespace b, where it receives on port 9.
+    ASSERT_TRUE(net.enter(b));
+    const QString send = "ip netns exec " + a + " %1 --mac 00:11:22:33:44:55 --port 9 --count 2 --host %2";
+
+    // Only the subnet is known: 255.255.255.255 has nowhere to go.
+    ShellResult said = shell(send.arg(ORVANE_WAKE_PATH, "255.255.255.255"));
+    EXPECT_EQ(said.status, 1);
+    EXPECT_TRUE(said.output.contains("指定したPCへマジックパケットを送信できませんでした！"))
+        << said.output.toStdString();
+    EXPECT_TRUE(said.output.contains("へのネットワークに到達できません。")) << said.output.toStdString();
+    ASSERT_EQ(shell("ip -n " + a + " route add default dev osa").status, 0);
+
+    // A copy that an unprivileged user can reach; local port 10 is below the unprivileged ports.
+    QTemporaryDir dir;
+    ASSERT_EQ(shell("cp " ORVANE_WAKE_PATH " " + dir.path() + " && chmod 755 " + dir.path()).status, 0);
+    // An address on the link also gets each datagram through the link (its broadcast, all IPv6 nodes).
+    const struct {
+        QString host, from;
+        int fromPort, datagrams;
+        QString command;
+    } cases[] = {{"10.200.8.255", "10.200.8.1", 10, 2, ORVANE_WAKE_PATH},
+                 {"255.255.255.255", "10.200.8.1", 10, 2, ORVANE_WAKE_PATH},
+                 {"fd00:200:8::2", "", 10, 4, ORVANE_WAKE_PATH},
+                 {"10.200.8.2", "10.200.8.1", 0, 4,
+                  "setpriv --reuid=65534 --regid=65534 --clear-groups " + dir.path() + "/orvane-wake"}};
+    for (const auto &c : cases) {
+        UdpReceiver rx(QHostAddress::Any, 9);
+        said = shell(send.arg(c.command, c.host));
+        EXPECT_EQ(said.status, 0) << said.output.toStdString();
+        const auto got = rx.receive(c.datagrams, 10000);
+        EXPECT_EQ(got.size(), c.datagrams) << c.host.toStdString();
+        for (const UdpReceiver::Datagram &d : got) {
+            EXPECT_EQ(d.data, expectedPacket(QByteArray::fromHex("001122334455"))) << c.host.toStdString();
+            EXPECT_TRUE(c.from.isEmpty() || d.sender.isEqual(QHostAddress(c.from), QHostAddress::TolerantConversion));
+            EXPECT_TRUE(c.fromPort ? d.senderPort == c.fromPort : d.senderPort >= 1024) << d.senderPort;
+        }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Namespaces made by each test itself.
+class Links : public testing::Test {
 protected:
     void SetUp() override
     {
@@ -47,7 +225,7 @@ QString linkLocal(TestNet &net, const QString &ns)
 
 } // namespace
 
-TEST_F(Network, ScanListsExactlyThePresentMachinesEvenOneThatDropsEveryPingAndConnection)
+TEST_F(Links, ScanListsExactlyThePresentMachinesEvenOneThatDropsEveryPingAndConnection)
 {
     const QString sw = net.add("sw"), here = net.add("here"), m3 = net.add("m3"), m20 = net.add("m20"),
                   m100 = net.add("m100"), v6 = net.add("v6");
@@ -101,7 +279,7 @@ TEST_F(Network, ScanListsExactlyThePresentMachinesEvenOneThatDropsEveryPingAndCo
     }
 }
 
-TEST_F(Network, ASweepOfALargerSubnetCoversTheSlash22AroundThisMachineEachMachineOnce)
+TEST_F(Links, ASweepOfALargerSubnetCoversTheSlash22AroundThisMachineEachMachineOnce)
 {
     const QString sw = net.add("sw"), here = net.add("here"), near = net.add("near"), beyond = net.add("beyond");
     ASSERT_TRUE(net.plug(sw, here, "eth0", {"10.202.0.1/20"}) &&
@@ -141,7 +319,7 @@ TEST_F(Network, ASweepOfALargerSubnetCoversTheSlash22AroundThisMachineEachMachin
     EXPECT_GT(calls, 2) << "no progress while it went on";
 }
 
-TEST_F(Network, LearnsTheMacOfAnOnLinkHostAndNeverTheRoutersForOneBehindIt)
+TEST_F(Links, LearnsTheMacOfAnOnLinkHostAndNeverTheRoutersForOneBehindIt)
 {
     const QString here = net.add("here"), router = net.add("router"), far = net.add("far");
     ASSERT_TRUE(net.link(here, "eth0", {"10.200.11.1/24", "fd00:200:11::1/64"}, router, "in0",
@@ -177,11 +355,11 @@ const QString Pc2 = QStringLiteral("02:00:00:00:09:02"), Pc3 = QStringLiteral("0
               Pc4 = QStringLiteral("02:00:00:00:09:04");
 
 // The settings dialog of a program in namespace a, at 10.200.9.1/24 behind a switch with the PCs.
-class NetworkDialog : public Network {
+class NetworkDialog : public Links {
 protected:
     void SetUp() override
     {
-        Network::SetUp();
+        Links::SetUp();
         if (IsSkipped())
             return;
         sw = net.add("sw"), a = net.add("a");

@@ -1,8 +1,8 @@
 // Session end against python3-dbusmock's logind on a bus of the test's own in the system bus's role.
-#include "XSession.h"
 #include "platform/QzCmn14.h"
 #include "platform/linux/LinuxDesktop.h"
 #include "support/TempDir.h"
+#include "support/XSession.h"
 
 #include <gtest/gtest.h>
 

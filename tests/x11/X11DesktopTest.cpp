@@ -1,9 +1,9 @@
 // The Linux desktop's window services and tray icons on an X server of the suite's own; other
 // programs' windows are made on a connection of the test's own, as another program would make them.
-#include "XSession.h"
 #include "platform/QzCmn14.h"
 #include "platform/TrayParts.h"
 #include "platform/linux/LinuxTray.h"
+#include "support/XSession.h"
 
 #include <gtest/gtest.h>
 

@@ -1,25 +1,25 @@
-// The wake rules: what a PC's settings must hold, the datagrams on the wire, and which time texts the
+// The wake rules: what a PC's settings must hold, values as people type and store them (read as the
+// original program read them), host names as the system resolves them, and which time texts the
 // timed wake checks.
 
+#include "core/HostLookup.h"
+#include "core/WakeRequest.h"
 #include "core/WakeSchedule.h"
-#include "core/WakeSender.h"
+#include "support/SettingsData.h"
+#include "support/TempDir.h"
 #include "support/WakeLoopback.h"
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <net/if.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace orvane;
 using namespace orvane::test;
-
-namespace {
-
-// PC3 with port, count, the fourth MAC field and host as given, the rest valid.
-WakeSettings pc3(const std::string &port = "9", const std::string &count = "3", const std::string &mac4 = "33",
-                 const std::string &host = "127.0.0.1")
-{
-    return {3, "書斎", host, {"00", "11", "22", mac4, "44", "55"}, port, count};
-}
-
-} // namespace
 
 TEST(WakeRequest, AcceptedValues)
 {
@@ -66,32 +66,6 @@ TEST(WakeRequest, RefusalsNameThePcTheValueAndTheRule)
     EXPECT_EQ(wakeSubject({}), "指定したPC");
 }
 
-TEST(WakeSender, DatagramsReachLoopbackFromPortPlusOneOrTheHostIsReported)
-{
-    LoopbackTarget target;
-    ASSERT_TRUE(target.ok());
-    const std::string port = std::to_string(target.port());
-    ASSERT_TRUE(wake(pc3(port)).ok);
-    // No count: nothing sent, and not even the host is looked at.
-    for (const std::string count : {"0", "-32768"})
-        EXPECT_TRUE(wake(pc3(port, count, "33", "no-such-host.invalid")).ok) << count;
-    // An IPv4 address written as IPv6 goes out as IPv4. "localhost" may resolve to either loopback;
-    // a receiver on ::1 at the same port catches the other.
-    UdpReceiver v6(QHostAddress::LocalHostIPv6, target.port());
-    for (const std::string host : {"::ffff:127.0.0.1", "localhost"})
-        EXPECT_TRUE(wake(pc3(port, "1", "33", host)).ok) << host;
-    const auto got = target.rx().receive(6, QuietMs);
-    EXPECT_EQ(got.size() + v6.receive(1, QuietMs).size(), 5);
-    for (const auto &d : got) {
-        EXPECT_EQ(d.data, expectedPacket(QByteArray::fromHex("001122334455")));
-        EXPECT_TRUE(d.destinationPort == target.port() && d.senderPort == target.port() + 1);
-    }
-    // The reason that follows depends on the name server where the tests run.
-    const std::string error = wake(pc3(port, "3", "33", "no-such-host.invalid")).error;
-    EXPECT_EQ(error.rfind("PC3「書斎」のHost or IPアドレス「no-such-host.invalid」が見つかりません！\r\n", 0), 0u)
-        << error;
-}
-
 TEST(WakeSchedule, ATimerFlagIsOnWhenItIsTheNumberOne)
 {
     for (const char *on : {"1", "01", " 1"})
@@ -120,4 +94,63 @@ TEST(WakeSchedule, LateTicksCatchUpAMinuteAtMostAndNothingRepeats)
         EXPECT_EQ(s.timesToCheck(now, ms), expected) << now << " at " << ms;
     s.timesToCheck("08:00:00", 80000);
     EXPECT_EQ(s.timesToCheck("08:01:00", 140000).size(), 60) << "a minute is caught up";
+}
+
+TEST(TypedValues, PortAndCountTakeBlanksAndAPlusSignMacFieldsLeadingZeros)
+{
+    for (const auto &[port, count] : {std::pair{" 9", "+3"}, {"+9", " 3 "}}) {
+        const WakeCheck c = checkWake({1, "PC", "127.0.0.1", {"0FF", "000A", "0", "00", "1", "ff"}, port, count});
+        ASSERT_TRUE(c.request) << c.error;
+        EXPECT_EQ(c.request->port, 9);
+        EXPECT_EQ(c.request->count, 3);
+        EXPECT_EQ(c.request->packet.substr(6, 6), std::string("\xFF\x0A\x00\x00\x01\xFF", 6));
+    }
+    EXPECT_FALSE(checkWake({1, "PC", "127.0.0.1", {"0100", "0", "0", "0", "0", "0"}, "9", "3"}).request) << "above FF";
+}
+
+TEST(TypedValues, AWakeTimeIsTheTimeItPlainlyMeans)
+{
+    const std::pair<QString, QString> cases[] = {
+        {"07:05:00", "07:05:00"},  {"24:00:00", "24:00:00"},         {"7:05:00", "07:05:00"}, {"07:05", "07:05:00"},
+        {" 07:05:00", "07:05:00"}, {"０７：０５：００", "07:05:00"}, {"7:5", "07:05:00"},     {"24:00", "24:00:00"}};
+    for (const auto &[typed, meant] : cases)
+        EXPECT_EQ(wakeTimeOf(typed), meant) << typed.toStdString();
+    // No time at all: never met.
+    for (const char *typed : {"whenever", "25:00:00", "24:00:01", "07:60", "7", "1:2:3:4", "007:05", "7:05 pm", ""})
+        EXPECT_EQ(wakeTimeOf(QString::fromUtf8(typed)), QString()) << typed;
+}
+
+TEST(TypedValues, AnIPv6ScopeBeyond32BitsIsNoInterface)
+{
+    const unsigned long long lo = ::if_nametoindex("lo");
+    EXPECT_TRUE(lookupHost("fe80::1%" + std::to_string(lo)).ok);
+    EXPECT_FALSE(lookupHost("fe80::1%" + std::to_string(lo + (1ull << 32))).ok) << "wrapped onto lo";
+}
+
+TEST(TypedValues, JapaneseHostNamesResolveAndIPv4IsPreferred)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a hosts file of the test's own needs root; skipped";
+    TempCwd cwd;
+    writeAll("hosts", "127.0.0.9 xn--zckzah.example\n::1 both.example\n127.0.0.8 both.example\n::1 six.example\n");
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        // Only this child sees the hosts file, and it runs as a program that never set its locale.
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("hosts", "/etc/hosts", nullptr, MS_BIND, nullptr) != 0)
+            ::_exit(2);
+        std::setlocale(LC_ALL, "C");
+        QByteArray found;
+        for (const char *name : {"テスト.example", "both.example", "six.example"}) {
+            const HostLookup lookup = lookupHost(name);
+            found += QByteArray::fromStdString(lookup.ok ? lookup.host.text : "-") + '\n';
+        }
+        writeAll("found", found);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 2)
+        GTEST_SKIP() << "no mount namespace here; skipped";
+    EXPECT_EQ(readAll("found"), "127.0.0.9\n127.0.0.8\n::1\n");
 }
