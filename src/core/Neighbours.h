@@ -59,9 +59,10 @@ struct SweepProgress {
 
 // Sweeps every IPv4 link of this machine (the whole subnet up to /22; for a larger one the /22 around
 // this machine's address) and the IPv6 neighbours one echo to ff02::1 brings, never more than 256
-// addresses pending at once. found runs for each machine as soon as its MAC is known (each once);
-// progress as the sweep goes on. Both run on the calling thread. A set cancel ends it early.
-// Unprivileged.
+// addresses pending at once (pending: the kernel still asks for them, about 3 s for an absent one).
+// found runs once for each machine, as soon as its MAC is known and its name looked up (at most 1.5 s
+// more); a machine with an IPv4 address is found by that one only. progress runs as the sweep goes
+// on. Both run on the calling thread. A set cancel ends it within 0.1 s. Unprivileged.
 void sweepLinks(const std::function<void(const FoundMachine &)> &found,
                 const std::function<void(const SweepProgress &)> &progress, const std::atomic<bool> *cancel = nullptr);
 
