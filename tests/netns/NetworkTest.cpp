@@ -450,6 +450,11 @@ TEST_F(NetworkDialog, TheFinderListsTheMachinesOfTheLinkAndAChosenOneFillsARow)
         box(QStringLiteral("MAC_txt_%1").arg(6 + j))->setText(pc3[j]);
     box("pc_txt_0")->setText("Server");
     box("IP_txt_0")->setText("10.200.9.250");
+    // PC4's host is a name for .4 that no reverse lookup gives back (as a hosts file's or an mDNS name).
+    box("IP_txt_3")->setText("10.200.2308");
+    const QStringList pc4 = Pc4.split(':');
+    for (int j = 0; j < 6; ++j)
+        box(QStringLiteral("MAC_txt_%1").arg(18 + j))->setText(pc4[j]);
 
     dialog->findChild<QPushButton *>("find_bt")->click();
     Finder *finder = dialog->finder();
@@ -457,13 +462,17 @@ TEST_F(NetworkDialog, TheFinderListsTheMachinesOfTheLinkAndAChosenOneFillsARow)
     auto *list = finder->findChild<QTreeWidget *>("machines_lst");
     auto *again = finder->findChild<QPushButton *>("again_bt");
     ASSERT_TRUE(QTest::qWaitFor([&] { return again->isEnabled(); }, 30000));
-    QStringList lines;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *item = list->topLevelItem(i);
-        lines << item->text(0) + ' ' + item->text(1) + ' ' + item->text(4);
-    }
-    EXPECT_EQ(lines, QStringList({"10.200.9.2 " + Pc2 + " ", "10.200.9.3 " + Pc3 + " PC2（新しいアドレス）",
-                                  "10.200.9.4 " + Pc4 + " "}));
+    const auto lines = [list] {
+        QStringList all;
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *item = list->topLevelItem(i);
+            all << item->text(0) + ' ' + item->text(1) + ' ' + item->text(4);
+        }
+        return all;
+    };
+    const QStringList expected{"10.200.9.2 " + Pc2 + " ", "10.200.9.3 " + Pc3 + " PC2（新しいアドレス）",
+                               "10.200.9.4 " + Pc4 + " PC4"};
+    EXPECT_TRUE(QTest::qWaitFor([&] { return lines() == expected; }, 5000)) << lines().join('\n').toStdString();
     EXPECT_TRUE(finder->findChild<QLabel *>("state_lbl")->text().startsWith("見つかった PC：3 台"));
     EXPECT_FALSE(finder->findChild<QWidget *>("sweep_bar")->isVisible());
 
@@ -486,7 +495,7 @@ TEST_F(NetworkDialog, TheFinderListsTheMachinesOfTheLinkAndAChosenOneFillsARow)
     EXPECT_EQ(box("IP_txt_0")->text(), "10.200.9.4");
     EXPECT_EQ(mac(0), Pc4.toUpper().split(':'));
     EXPECT_EQ(box("pc_txt_0")->text(), "Server");
-    EXPECT_EQ(list->topLevelItem(2)->text(4), "PC1");
+    EXPECT_EQ(list->topLevelItem(2)->text(4), "PC1、PC4");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "ui/settings/Finder.h"
 
+#include "core/HostLookup.h"
 #include "core/Neighbours.h"
 #include "core/RecordFormat.h"
 #include "ui/Looks.h"
@@ -52,6 +53,16 @@ QString sortKey(const QString &address)
         return QLatin1Char('6') + QString::fromLatin1(QByteArray(reinterpret_cast<char *>(bytes), 16).toHex());
     return QLatin1Char('9') + address;
 }
+
+bool isNumeric(const QString &host)
+{
+    unsigned char bytes[16];
+    const QByteArray text = host.toLatin1();
+    return ::inet_pton(AF_INET, text.constData(), bytes) == 1 || ::inet_pton(AF_INET6, text.constData(), bytes) == 1;
+}
+
+// What a host name stands for while it is being resolved.
+const QString Resolving = QStringLiteral("?");
 
 class MachineItem : public QTreeWidgetItem {
 public:
@@ -194,6 +205,10 @@ void Finder::stop()
     if (m_sweep)
         m_sweep->cut();
     m_sweep.reset();
+    for (const std::shared_ptr<Handback> &lookup : m_lookups)
+        lookup->cut();
+    m_lookups.clear();
+    m_resolved.clear();
 }
 
 void Finder::showEvent(QShowEvent *event)
@@ -331,7 +346,7 @@ void Finder::markItem(QTreeWidgetItem *item, const QList<PcRowNow> &rows)
             continue;
         mine << k;
         const QString host = rows[k].host.trimmed();
-        if (host.isEmpty() || hostNames(host, addresses, item->text(NameCol))) {
+        if (host.isEmpty() || hostIsMachine(host, item)) {
             marks << QStringLiteral("PC%1").arg(k + 1);
         } else {
             // The PC's MAC answers at another address than its host box holds: its address moved.
@@ -345,6 +360,30 @@ void Finder::markItem(QTreeWidgetItem *item, const QList<PcRowNow> &rows)
     item->setText(MarkCol, marks.join(QStringLiteral("、")));
     item->setToolTip(MarkCol, tips.join(QLatin1Char('\n')));
     item->setData(MarkCol, Qt::UserRole, QVariant::fromValue(mine));
+}
+
+bool Finder::hostIsMachine(const QString &hostBox, const QTreeWidgetItem *item)
+{
+    const QStringList addresses = item->data(AddressCol, AddressesRole).toStringList();
+    if (hostNames(hostBox, addresses, item->text(NameCol)))
+        return true;
+    const QString host = bare(hostBox);
+    if (isNumeric(host))
+        return false; // another address
+    // A name that the reverse lookup doesn't give back (a hosts file's, an mDNS name) is still this
+    // machine's when it resolves to one of its addresses. Until that is known, nothing is claimed.
+    if (const auto known = m_resolved.constFind(host); known != m_resolved.cend())
+        return *known == Resolving || addresses.contains(*known);
+    m_resolved.insert(host, Resolving);
+    m_lookups.append(Handback::start(this, [this, host](Handback &handback) {
+        const HostLookup lookup = lookupHost(host.toStdString(), HostLookupTimeoutMs);
+        const QString address = lookup.ok ? QString::fromStdString(lookup.host.text) : QString();
+        handback.post([this, host, address] {
+            m_resolved.insert(host, address);
+            refreshMarks();
+        });
+    }));
+    return true;
 }
 
 void Finder::chosen()

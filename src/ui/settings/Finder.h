@@ -2,6 +2,7 @@
 
 #include "core/MagicPacket.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QWidget>
@@ -61,7 +62,14 @@ private:
     void stop();
     void chooseFreeRow();
 
+    // Whether a row's host names this machine, resolving a host name off the GUI thread when needed.
+    bool hostIsMachine(const QString &hostBox, const QTreeWidgetItem *item);
+
     std::function<QList<PcRowNow>()> m_rows;
+    // Host names of the rows as resolved: the numeric address, or empty for a name that doesn't
+    // resolve. A name absent here is being resolved.
+    QHash<QString, QString> m_resolved;
+    QList<std::shared_ptr<Handback>> m_lookups;
     std::shared_ptr<Handback> m_sweep;
     bool m_swept = false;
     int m_generation = 0;
