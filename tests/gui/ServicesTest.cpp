@@ -201,8 +201,8 @@ TEST(Services, ShellHelpSoundBeepFoldersAndConversionsPassTheirArgumentsOn)
     EXPECT_FALSE(c.Shell_Excute(7, "a.xyz"));
     EXPECT_EQ(fake.opened, (QStringList{"a.pdf", "a.xyz"}));
     expectErrorBox(fake, "a.xyzが見つからないか、拡張子に\r関連付けられたアプリケーションが有りません！");
-    EXPECT_TRUE(c.HtmlHelp_open(3, "h.chm", 14.5f, 2.5f));
-    EXPECT_EQ(fake.helpCalls, (QList<FakeDesktop::Help>{{3, "h.chm", 14, 2}})) << "halves to the even number";
+    EXPECT_TRUE(c.HtmlHelp_open(3, "h.chm", 14.6f, 2.5f));
+    EXPECT_EQ(fake.helpCalls, (QList<FakeDesktop::Help>{{3, "h.chm", 15, 2}})) << "nearest, halves to the even one";
     c.MsgBeep(16);
     c.PlayWaveSound("64");
     EXPECT_EQ(fake.beeps, (QList<int>{48, 16}));

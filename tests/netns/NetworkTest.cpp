@@ -31,12 +31,6 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sched.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace orvane;
@@ -67,31 +61,16 @@ TEST_F(Network, AWakeToAnAddressNobodyAnswersForArrivesThroughItsLink)
 {
     for (const bool v6 : {false, true}) {
         ASSERT_TRUE(net.enter(b));
-        const int rx = ::socket(v6 ? AF_INET6 : AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in6 any6{AF_INET6, htons(9), 0, in6addr_any, 0};
-        sockaddr_in any4{AF_INET, htons(9), {INADDR_ANY}, {}};
-        ASSERT_EQ(v6 ? ::bind(rx, reinterpret_cast<sockaddr *>(&any6), sizeof any6)
-                     : ::bind(rx, reinterpret_cast<sockaddr *>(&any4), sizeof any4),
-                  0);
+        UdpReceiver rx(v6 ? QHostAddress::AnyIPv6 : QHostAddress::AnyIPv4, 9);
         net.leave();
         const ShellResult r = wake(QString("--mac 00:11:22:33:44:55 --port 9 --count 2 --host ") +
                                    (v6 ? "fd00:200:8::77" : "10.200.8.77"));
         EXPECT_EQ(r.status, 0) << r.output.toStdString();
-        int got = 0;
-        pollfd p{rx, POLLIN, 0};
-        while (::poll(&p, 1, got < 2 ? 10000 : 500) > 0) {
-            char buf[200];
-            sockaddr_storage from{};
-            socklen_t length = sizeof from;
-            const ssize_t n = ::recvfrom(rx, buf, sizeof buf, 0, reinterpret_cast<sockaddr *>(&from), &length);
-            EXPECT_EQ(QByteArray(buf, static_cast<int>(n)), expectedPacket(QByteArray::fromHex("001122334455")));
-            EXPECT_EQ(ntohs(v6 ? reinterpret_cast<sockaddr_in6 *>(&from)->sin6_port
-                               : reinterpret_cast<sockaddr_in *>(&from)->sin_port),
-                      10);
-            ++got;
-        }
-        EXPECT_EQ(got, 2) << (v6 ? "IPv6: all nodes" : "IPv4: the subnet's broadcast");
-        ::close(rx);
+        rx.receive(2, 10000);
+        const auto got = rx.receive(3, QuietMs); // and nothing more
+        EXPECT_EQ(got.size(), 2) << (v6 ? "IPv6: all nodes" : "IPv4: the subnet's broadcast");
+        for (const UdpReceiver::Datagram &d : got)
+            EXPECT_TRUE(d.data == expectedPacket(QByteArray::fromHex("001122334455")) && d.senderPort == 10);
     }
 }
 
