@@ -5,6 +5,7 @@
 #include "core/HostLookup.h"
 #include "core/WakeRequest.h"
 #include "core/WakeSchedule.h"
+#include "support/SettingsData.h"
 #include "support/TempDir.h"
 #include "support/WakeLoopback.h"
 
@@ -19,17 +20,6 @@
 
 using namespace orvane;
 using namespace orvane::test;
-
-namespace {
-
-// PC3 with port, count, the fourth MAC field and host as given, the rest valid.
-WakeSettings pc3(const std::string &port = "9", const std::string &count = "3", const std::string &mac4 = "33",
-                 const std::string &host = "127.0.0.1")
-{
-    return {3, "書斎", host, {"00", "11", "22", mac4, "44", "55"}, port, count};
-}
-
-} // namespace
 
 TEST(WakeRequest, AcceptedValues)
 {

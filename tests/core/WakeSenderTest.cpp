@@ -1,6 +1,7 @@
 // The wake sender: the datagrams on the wire, received on loopback.
 
 #include "core/WakeSender.h"
+#include "support/SettingsData.h"
 #include "support/WakeLoopback.h"
 
 #include <gtest/gtest.h>
@@ -8,23 +9,12 @@
 using namespace orvane;
 using namespace orvane::test;
 
-namespace {
-
-// PC3 with port, count, the fourth MAC field and host as given, the rest valid.
-WakeSettings pc3(const std::string &port = "9", const std::string &count = "3", const std::string &mac4 = "33",
-                 const std::string &host = "127.0.0.1")
-{
-    return {3, "書斎", host, {"00", "11", "22", mac4, "44", "55"}, port, count};
-}
-
-} // namespace
-
 TEST(WakeSender, DatagramsReachLoopbackFromPortPlusOneOrTheHostIsReported)
 {
     LoopbackTarget target;
     ASSERT_TRUE(target.ok());
     const std::string port = std::to_string(target.port());
-    ASSERT_TRUE(wake(pc3(port)).ok);
+    EXPECT_TRUE(wake(pc3(port)).ok);
     // No count: nothing sent, and not even the host is looked at.
     for (const std::string count : {"0", "-32768"})
         EXPECT_TRUE(wake(pc3(port, count, "33", "no-such-host.invalid")).ok) << count;

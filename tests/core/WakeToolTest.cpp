@@ -47,7 +47,7 @@ TEST(WakeTool, WakesAPcFromTheSettingsFileListsThemAndSaysWhyNot)
     ASSERT_TRUE(writeSettingsFile("System.ini", g));
     EXPECT_EQ(run({"1"}), std::tuple(0, "", ""));
     const auto got = target.rx().receive(3, QuietMs);
-    ASSERT_EQ(got.size(), 2);
+    EXPECT_EQ(got.size(), 2);
     for (const auto &d : got)
         EXPECT_TRUE(d.data == expectedPacket(QByteArray::fromHex("001122334455")) && d.senderPort == target.port() + 1);
     const std::string list = "1\tServer\t127.0.0.1\t00:11:22:33:44:55\t1\t07:30:00\n"
@@ -75,8 +75,8 @@ TEST(WakeTool, WakesAnyPcGivenOnTheCommandLine)
               std::tuple(0, "", ""));
     EXPECT_EQ(run({"--host=[::1]", "--mac=0:1:2:3:4:5", "--port=" + port, "--count=1"}), std::tuple(0, "", ""));
     const auto got = target.rx().receive(3);
-    ASSERT_EQ(got.size(), 3);
-    EXPECT_EQ(got[2].data, expectedPacket(QByteArray::fromHex("000102030405")));
+    EXPECT_EQ(got.size(), 3);
+    EXPECT_EQ(got.value(2).data, expectedPacket(QByteArray::fromHex("000102030405")));
     EXPECT_EQ(run({"--mac", "00:11:22:33:44", "--host", "::1"}),
               refused("指定したPCのMACアドレス「00:11:22:33:44」が正しくありません！\n"
                       "MACアドレスは 16進数 6 個を \":\" で区切って指定してください。"));

@@ -1,16 +1,20 @@
-// The common services' message boxes and conversion reports, and this system's desktop adapters: the
-// message box, its sounds, the help viewer and Qt's own texts.
+// The common services object, QzCmn14, through the recording desktop and a clock that stands still,
+// and this system's desktop adapters it uses: the message box, its sounds, the help viewer, the shell
+// and Qt's own texts.
 #include "app/Main.h"
 #include "platform/QzCmn14.h"
 #include "platform/linux/HelpViewer.h"
 #include "platform/linux/LinuxDesktop.h"
 #include "platform/linux/LinuxSound.h"
+#include "support/FakeClock.h"
 #include "support/FakeDesktop.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -92,6 +96,121 @@ TEST(Services, IniReadCutsToItsBufferDropsTrailingBlanksAndSaysErrorForNothing)
         {"Net", "Missing", "t.ini", "error"},  {"Net", "Quoted", "no-such.ini", "error"}};
     for (const auto &[section, key, file, value] : cases)
         EXPECT_EQ(c.IniRead(section, key, file), value) << key.toStdString() << " in " << file.toStdString();
+}
+
+TEST(Services, GetTimeRoundsTheClockHalfwayToEven)
+{
+    FakeClock clock;
+    const std::pair<double, QString> rows[] = {
+        {32825.4, "09:07:05"}, {32825.6, "09:07:06"}, {100.5, "00:01:40"}, {101.5, "00:01:42"}, {86399.7, "24:00:00"}};
+    for (const auto &[seconds, text] : rows) {
+        clock.set(seconds);
+        EXPECT_EQ(QzCmn14().GetTime(), text) << seconds;
+    }
+}
+
+// The fake clock moves only from a timer, so a wait ends only when it lets pending events run.
+TEST(Services, WaitRunsPendingEventsUntilItsSecondsFromTheRoundedStartArePast)
+{
+    FakeClock clock;
+    QzCmn14 c;
+    QStringList during;
+    QTimer tick;
+    tick.callOnTimeout([&] {
+        during << c.WaitStartTime + c.WaitFinishTime;
+        clock.advance(0.25);
+    });
+    // Start, seconds, then the start and finish texts.
+    const std::tuple<double, float, QString, QString> rows[] = {{100.4, 1, "00:01:40", "00:01:41"},
+                                                                {100.6, 1, "00:01:41", "00:01:42"},
+                                                                {36000.2, 2, "10:00:00", "10:00:02"},
+                                                                {100.6, -0.5, "00:01:41", "00:01:40"}};
+    for (const auto &[start, seconds, begun, finished] : rows) {
+        clock.set(start);
+        tick.start(0);
+        c.Wait(seconds);
+        tick.stop();
+        EXPECT_EQ(c.WaitStartTime + ' ' + c.WaitFinishTime, begun + ' ' + finished) << start << " + " << seconds;
+    }
+    EXPECT_EQ(during, QStringList(during.size(), QString())) << "both texts are empty while it waits";
+    EXPECT_GT(during.size(), 15);
+}
+
+TEST(Services, SearchPathFindsANameInItsFolderOrAThreeCharacterOneHere)
+{
+    TempCwd cwd;
+    QzCmn14 c;
+    ASSERT_TRUE(QDir().mkdir("sub") && QDir().mkdir("ab"));
+    writeAll("sub/a.b.txt", "");
+    const std::pair<QString, bool> rows[] = {{"sub", true},         {"xyz", false},
+                                             {"s?b", true},         {"ab/", true},
+                                             {"sub/a.b.txt", true}, {cwd.file("sub/a.b.txt"), true},
+                                             {"sub/a.txt", false},  {"ab/a.b.txt", false},
+                                             {"no/a.b.txt", false}, {"sub/", false}};
+    for (const auto &[path, found] : rows)
+        EXPECT_EQ(c.Search_path(path), found) << path.toStdString();
+    EXPECT_EQ(pendingError().number, 0);
+    EXPECT_FALSE(c.Search_path("a.b.txt")) << "no folder and not three characters";
+    EXPECT_EQ(std::exchange(pendingError(), {}).number, 5);
+}
+
+// What the desktop's choosers are asked, and what the user's choice or cancel gives back.
+TEST(Services, FolderOpenAndSaveDialogsGiveTheChosenPathOrNothing)
+{
+    FakeDesktop fake;
+    QzCmn14 c;
+    // A path of 2,048 bytes no longer fits the buffer with its NUL.
+    const std::pair<QString, QString> folders[] = {
+        {"/home/u/写真", "/home/u/写真"}, {"", ""}, {"/" + QString(2047, u'x'), ""}};
+    for (const auto &[answer, result] : folders) {
+        fake.folderAnswer = answer;
+        EXPECT_EQ(c.FolderDialog(7), result) << answer.size();
+    }
+    EXPECT_EQ(fake.folderCalls, (QList<std::pair<qint32, QString>>(3, {7, "フォルダの選択"})));
+
+    const QString filter = QStringLiteral("設定|*.ini||").replace(u'|', QChar());
+    fake.fileAnswer = "/データ/報告.txt";
+    EXPECT_EQ(c.OpenDialog(7, filter, "/data"), fake.fileAnswer);
+    EXPECT_EQ(c.OpenFileLen, 6);
+    fake.fileAnswer = "/data/new.ini";
+    EXPECT_EQ(c.SaveDialog(8, filter, "/etc", "orvane.ini  "), fake.fileAnswer);
+    EXPECT_EQ(c.OpenFileLen, 6) << "a save leaves it";
+    fake.fileAnswer.clear();
+    EXPECT_EQ(c.SaveDialog(8, filter, "/etc", QString(300, u'n')), QString());
+    EXPECT_EQ(c.OpenDialog(7, filter, "/data"), QString());
+    EXPECT_EQ(c.OpenFileLen, 0);
+    using Asked = std::tuple<qint32, QString, QString, QString, QString, bool, quint32>;
+    QList<Asked> asked;
+    for (const FileDialogRequest &r : fake.fileCalls)
+        asked.append({r.owner, r.title, r.filter, r.initialDir, r.proposedName, r.save, r.flags});
+    const Asked open{7, "ファイルを開く", filter, "/data", {}, false, 0x1804};
+    EXPECT_EQ(asked, (QList<Asked>{open,
+                                   {8, "ファイルを保存する", filter, "/etc", "orvane.ini", true, 0x806},
+                                   {8, "ファイルを保存する", filter, "/etc", QString(250, u'n'), true, 0x806},
+                                   open}));
+}
+
+// The services that hand their arguments on: each must hand on the right ones.
+TEST(Services, ShellHelpSoundBeepFoldersAndConversionsPassTheirArgumentsOn)
+{
+    FakeDesktop fake;
+    QzCmn14 c;
+    fake.shellAnswer = true;
+    EXPECT_TRUE(c.Shell_Excute(7, "a.pdf"));
+    fake.shellAnswer = false;
+    EXPECT_FALSE(c.Shell_Excute(7, "a.xyz"));
+    EXPECT_EQ(fake.opened, (QStringList{"a.pdf", "a.xyz"}));
+    expectErrorBox(fake, "a.xyzが見つからないか、拡張子に\r関連付けられたアプリケーションが有りません！");
+    EXPECT_TRUE(c.HtmlHelp_open(3, "h.chm", 14.6f, 2.5f));
+    EXPECT_EQ(fake.helpCalls, (QList<FakeDesktop::Help>{{3, "h.chm", 15, 2}})) << "nearest, halves to the even one";
+    c.MsgBeep(16);
+    c.PlayWaveSound("64");
+    EXPECT_EQ(fake.beeps, (QList<int>{48, 16}));
+    EXPECT_EQ(fake.sounds, QStringList{"64"});
+    for (const QString &folder : {c.WinDir(), c.SysDir()})
+        EXPECT_TRUE(QFileInfo(folder).isDir() && !folder.endsWith('/')) << folder.toStdString();
+    EXPECT_EQ(c.IntToHex(256) + c.IntToHex(-1) + c.LongToHex(70000), "0100FFFF11170");
+    EXPECT_EQ(c.IntToLong(-1), 65535);
 }
 
 TEST(LinuxDesktop, ShellOpenHandsTheFileToXdgOpenNeverAsAnOption)

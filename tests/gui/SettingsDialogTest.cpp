@@ -1,9 +1,12 @@
 // The settings dialog on Qt's offscreen platform: what it shows, what an update writes, its keys
-// (Tab, Enter, Esc), cancel, a failed save, and wake times that are no time at all.
+// (Tab, Enter, Esc), cancel, a failed save, wake times that are no time at all, where its controls
+// sit, and a whole MAC pasted or typed into one of a row's MAC boxes.
 #include "support/FormsFixture.h"
+#include "ui/Looks.h"
 
 #include <gtest/gtest.h>
 
+#include <QClipboard>
 #include <QFile>
 #include <QPushButton>
 
@@ -12,7 +15,36 @@ using namespace orvane::test;
 
 namespace {
 
-class SettingsDialog : public FormsFixture {};
+class SettingsDialog : public FormsFixture {
+protected:
+    QLineEdit *box(int index) { return find<QLineEdit>(QStringLiteral("MAC_txt_%1").arg(index)); }
+    QStringList row(int k)
+    {
+        QStringList texts;
+        for (int j = 0; j < 6; ++j)
+            texts << box(6 * k + j)->text();
+        return texts;
+    }
+    // Clicks into MAC box index and selects what it holds, as a user does before replacing it.
+    QLineEdit *enter(int index)
+    {
+        QLineEdit *b = box(index);
+        QTest::mouseClick(b, Qt::LeftButton);
+        b->selectAll();
+        return b;
+    }
+    // The dialog open, row 2 holding a MAC already.
+    Settings *openWithRow2()
+    {
+        start(recordArea({{rec(2, 2), "99"},
+                          {rec(2, 3), "99"},
+                          {rec(2, 4), "99"},
+                          {rec(2, 5), "99"},
+                          {rec(2, 6), "99"},
+                          {rec(2, 7), "99"}}));
+        return open();
+    }
+};
 
 TEST_F(SettingsDialog, TheDialogShowsTheStoredSettingsAndAnUpdateWithoutEditsKeepsTheFile)
 {
@@ -73,8 +105,8 @@ TEST_F(SettingsDialog, TabWalksTheDialogAndEnterMovesOnLikeTabButEscDoesNothing)
             order << QStringLiteral("MAC_txt_%1").arg(6 * k + j);
         order << QStringLiteral("timer_chk_%1").arg(k) << QStringLiteral("time_txt_%1").arg(k);
     }
-    order += QStringList{"update_bt", "cancel_bt", "port_txt"};
-    EXPECT_EQ(walk(54), order);
+    order += QStringList{"update_bt", "cancel_bt", "find_bt", "port_txt"};
+    EXPECT_EQ(walk(55), order);
     const QStringList enter = walk(26, Qt::Key_Return);
     EXPECT_EQ(enter + walk(26, Qt::Key_Enter).mid(1), order.mid(0, 53));
     // The count keeps what was typed: nothing is completed or added to the list.
@@ -135,51 +167,37 @@ TEST_F(SettingsDialog, AFailedSaveShowsItsErrorOnceAndAnExitMeanwhileEndsTheUpda
 }
 
 // Enter presses the focused button, as on the original platform, and only that one.
-bool focusReaches(const char *name)
+TEST_F(SettingsDialog, EnterOpensItFromTheMainWindowAndSavesFromTheEndOfTheTabWalk)
 {
-    return QTest::qWaitFor([name] {
-        return QApplication::focusWidget() && QApplication::focusWidget()->objectName() == QLatin1String(name);
-    });
-}
-
-TEST(EnterOnButtons, OpensTheSettingsFromTheMainWindowAndSavesFromTheEndOfTheTabWalk)
-{
-    FakeDesktop desktop;
-    TempCwd cwd;
-    Forms forms;
-    MainF *main = forms.mainF();
+    const auto focusReaches = [](const char *name) {
+        return QTest::qWaitFor([name] { return QApplication::focusWidget()->objectName() == QLatin1String(name); });
+    };
+    MainF *main = start();
     main->MainDisp_Click();
     ASSERT_TRUE(QTest::qWaitForWindowActive(main));
-    main->findChild<QPushButton *>(QStringLiteral("Settings_bt"))->setFocus();
+    find<QPushButton>("Settings_bt")->setFocus();
     ASSERT_TRUE(focusReaches("Settings_bt"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    Settings *dialog = forms.loadedSettings();
-    ASSERT_TRUE(dialog && QTest::qWaitForWindowActive(dialog));
-
-    dialog->findChild<QLineEdit *>(QStringLiteral("pc_txt_0"))->setText(QStringLiteral("Saved"));
-    dialog->findChild<QLineEdit *>(QStringLiteral("time_txt_4"))->setFocus();
+    ASSERT_TRUE(forms->loadedSettings() && QTest::qWaitForWindowActive(forms->loadedSettings()));
+    find<QLineEdit>("pc_txt_0")->setText(QStringLiteral("Saved"));
+    find<QLineEdit>("time_txt_4")->setFocus();
     ASSERT_TRUE(focusReaches("time_txt_4"));
     // Enter there moves on to 更新 without pressing it; Enter on 更新 saves.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     ASSERT_TRUE(focusReaches("update_bt"));
-    EXPECT_FALSE(readAll(cwd.file(QStringLiteral("System.ini"))).contains("Saved"));
+    EXPECT_FALSE(readAll(SettingsIni).contains("Saved"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    EXPECT_TRUE(readAll(cwd.file(QStringLiteral("System.ini"))).contains("Saved"));
-    EXPECT_EQ(forms.loadedSettings(), nullptr);
+    EXPECT_TRUE(readAll(SettingsIni).contains("Saved"));
+    EXPECT_EQ(forms->loadedSettings(), nullptr);
 }
 
-// The dialog marks a wake time that is no time at all, which it still stores as typed.
-TEST(TypedTimes, TheDialogMarksATextThatIsNoTime)
+// A wake time that is no time at all is marked, and still stored as typed.
+TEST_F(SettingsDialog, ItMarksAWakeTimeThatIsNoTime)
 {
-    TempCwd cwd;
-    FakeDesktop desktop;
-    writeAll("System.ini", recordArea({{rec(1, 9), "whenever"}, {rec(2, 9), "7:05"}}));
-    Forms registry;
-    registry.mainF()->Settings_bt_Click();
-    Settings *dialog = registry.loadedSettings();
-    ASSERT_NE(dialog, nullptr);
-    auto marked = [dialog](const char *name) {
-        auto *box = dialog->findChild<QLineEdit *>(QLatin1String(name));
+    start(recordArea({{rec(1, 9), "whenever"}, {rec(2, 9), "7:05"}}));
+    open();
+    auto marked = [this](const char *name) {
+        auto *box = find<QLineEdit>(QLatin1String(name));
         const QImage frame = box->grab().toImage();
         const bool red = frame.pixelColor(0, frame.height() / 2) == QColor(Qt::red);
         EXPECT_EQ(red, !box->toolTip().isEmpty()) << name;
@@ -188,8 +206,90 @@ TEST(TypedTimes, TheDialogMarksATextThatIsNoTime)
     EXPECT_TRUE(marked("time_txt_0"));
     EXPECT_FALSE(marked("time_txt_1"));
     EXPECT_FALSE(marked("time_txt_2")) << "an empty box";
-    dialog->findChild<QLineEdit *>("time_txt_0")->setText("07:30:00");
+    find<QLineEdit>("time_txt_0")->setText("07:30:00");
     EXPECT_FALSE(marked("time_txt_0"));
+}
+
+const QStringList Empty(6, QString());
+const QStringList Old(6, QStringLiteral("99"));
+
+struct Paste {
+    const char *text;
+    QStringList row2; // row 2's boxes afterwards
+};
+
+TEST_F(SettingsDialog, AWholeMacPastedIntoAnyBoxFillsItsRowAndOtherTextStaysAsPasted)
+{
+    const QStringList abc{"AA", "BB", "CC", "0D", "EE", "FF"};
+    const Paste cases[] = {
+        {"00:11:22:33:44:55", ServerMac},
+        {"aa-bb-cc-0d-ee-ff", abc},
+        {"  aabb.cc0D.eeff ", abc},
+        {"001122334455", ServerMac},
+        // No MAC: it stays in its box whole, as pasted; the row's other boxes keep their text.
+        {"00:11:22:33:44", {"99", "99", "99", "00:11:22:33:44", "99", "99"}},
+        {"00:11:22:33:44:55:66", {"99", "99", "99", "00:11:22:33:44:55:66", "99", "99"}},
+    };
+    openWithRow2();
+    for (const Paste &paste : cases) {
+        for (int j = 0; j < 6; ++j)
+            box(6 + j)->setText(QStringLiteral("99"));
+        QApplication::clipboard()->setText(QString::fromLatin1(paste.text));
+        QTest::keyClick(enter(9), Qt::Key_V, Qt::ControlModifier);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return row(1) == paste.row2; }, 1000))
+            << paste.text << " gave " << row(1).join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(row(0), Empty) << paste.text;
+        EXPECT_EQ(row(2), Empty) << paste.text;
+    }
+}
+
+TEST_F(SettingsDialog, AWholeMacTypedIntoOneBoxFillsItsRowWhenTheBoxIsLeft)
+{
+    openWithRow2();
+    QLineEdit *first = enter(12);
+    QTest::keyClicks(first, QStringLiteral("0a-1b-2c-3d-4e-5f"));
+    // Until the box is left, what was typed is only text (as "0a" for "0a-1b-..." would be).
+    EXPECT_EQ(row(2), QStringList({"0a-1b-2c-3d-4e-5f", "", "", "", "", ""}));
+    QTest::keyClick(first, Qt::Key_Tab);
+    EXPECT_EQ(row(2), QStringList({"0A", "1B", "2C", "3D", "4E", "5F"}));
+    EXPECT_EQ(row(1), Old);
+    // A text that is no whole MAC is upper-cased on leaving, as ever.
+    QTest::keyClicks(enter(0), QStringLiteral("0a:1b"));
+    QTest::keyClick(box(0), Qt::Key_Tab);
+    EXPECT_EQ(row(0), QStringList({"0A:1B", "", "", "", "", ""}));
+}
+
+TEST_F(SettingsDialog, TheFindButtonSitsInTheFreeTopAreaAndNoOtherControlMoved)
+{
+    Settings *dialog = openWithRow2();
+    QList<std::pair<QString, QRect>> placed{
+        {"Label1", twips(240, 120, 1095, 255)},     {"port_txt", twips(2640, 120, 855, 270)},
+        {"Label2", twips(240, 480, 2055, 255)},     {"send_qty_cmb", twips(2640, 480, 855, 300)},
+        {"update_bt", twips(6480, 120, 1215, 375)}, {"cancel_bt", twips(6480, 600, 1215, 375)},
+        {"Label3", twips(600, 1080, 615, 255)},     {"Label4", twips(1920, 960, 855, 375)},
+        {"Label5", twips(4080, 1080, 975, 255)},    {"Label11", twips(5880, 1080, 1935, 255)},
+    };
+    for (int n = 1; n <= 5; ++n) {
+        const int top = 1320 + 360 * (n - 1), k = n - 1;
+        placed << std::pair{QStringLiteral("Label%1").arg(5 + n), twips(120, top, 135, 255)}
+               << std::pair{QStringLiteral("pc_txt_%1").arg(k), twips(360, top, 1095, 270)}
+               << std::pair{QStringLiteral("IP_txt_%1").arg(k), twips(1680, top, 1215, 270)}
+               << std::pair{QStringLiteral("timer_chk_%1").arg(k), twips(6120, top, 255, 375)}
+               << std::pair{QStringLiteral("time_txt_%1").arg(k), twips(6480, top, 1215, 270)};
+        for (int j = 0; j < 6; ++j)
+            placed << std::pair{QStringLiteral("MAC_txt_%1").arg(6 * k + j), twips(3120 + 480 * j, top, 375, 270)};
+    }
+    auto *find = dialog->findChild<QPushButton *>(QStringLiteral("find_bt"));
+    ASSERT_NE(find, nullptr);
+    EXPECT_EQ(find->text(), QStringLiteral("探す(&F)…"));
+    EXPECT_TRUE(dialog->rect().contains(find->geometry()));
+    EXPECT_EQ(dialog->size(), QSize(twips(7860), twips(3165)));
+    for (const auto &[name, geometry] : placed) {
+        const QWidget *w = dialog->findChild<QWidget *>(name);
+        ASSERT_NE(w, nullptr) << name.toStdString();
+        EXPECT_EQ(w->geometry(), geometry) << name.toStdString();
+        EXPECT_FALSE(w->geometry().intersects(find->geometry())) << name.toStdString();
+    }
 }
 
 } // namespace

@@ -1,4 +1,7 @@
-// The tray icon's presses: the left button opens the main menu, the right one the help menu.
+// The tray icon: its record and tip as the common services fill them, and its presses: the left
+// button opens the main menu, the right one the help menu.
+#include "core/Cp932.h"
+#include "platform/QzCmn14.h"
 #include "platform/TrayParts.h"
 #include "support/FormsFixture.h"
 
@@ -38,6 +41,25 @@ TEST_F(Tray, TheTraysLeftPressOpensTheMainMenuAndTheRightPressTheHelpMenu)
     EXPECT_TRUE(QApplication::activePopupWidget() == main->helpMenu() && desk.foregrounded.size() == 4);
     main->helpMenu()->close();
     EXPECT_FALSE(main->isVisible());
+}
+
+// The tip sits left in its 64-byte field, padded with blanks; what doesn't fit in code page 932 is cut
+// before the character that would straddle the end.
+TEST(TrayIcon, TheRecordCarriesTheWindowIconAndTipAndAModifyChangesOnlyIconAndTip)
+{
+    FakeDesktop fake;
+    QzCmn14 c;
+    EXPECT_TRUE(c.TrayAddIcon(5, 9, "左-Menu:右-Help"));
+    EXPECT_TRUE(c.TrayModifyIcon(10, QString(40, QChar(0x6F22))));
+    fake.trayHost = false;
+    EXPECT_FALSE(c.TrayModifyIcon(11, QString(63, u'x') + QChar(0x6F22)));
+    EXPECT_FALSE(c.TrayDelIcon());
+    const TrayRecord added{88, 5, 1, 7, 0x200, 9, toCp932("左-Menu:右-Help") + QByteArray(49, ' ')};
+    TrayRecord kanji = added, cut = added;
+    kanji.hIcon = 10, kanji.szTip = toCp932(QString(32, QChar(0x6F22)));
+    cut.hIcon = 11, cut.szTip = QByteArray(63, 'x') + '\0';
+    EXPECT_EQ(fake.trayCalls, (QList<std::pair<int, TrayRecord>>{
+                                  {NimAdd, added}, {NimModify, kanji}, {NimModify, cut}, {NimDelete, cut}}));
 }
 
 } // namespace

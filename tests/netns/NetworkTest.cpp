@@ -1,9 +1,13 @@
 // Everything between network namespaces that the test makes, joined by veth pairs: orvane-wake by
 // subnet and limited broadcast, IPv6 and as an unprivileged user; delivery to a sleeping PC; whether
-// PCs answer, from the tool and in the main window. Namespace a holds this machine's side, b a PC at
-// .2; nobody holds .77. Root only; nothing sent leaves the namespaces.
+// PCs answer, from the tool and in the main window (namespace a holds this machine's side, b a PC at
+// .2; nobody holds .77). Then the machines on a link, known by their MACs: a scan of a /24 behind a
+// switch, the MAC learned for a host, on the link and behind a router, and the settings dialog's
+// finder and MAC learning. Root only; nothing sent leaves the namespaces.
 
 #include "app/Forms.h"
+#include "core/Neighbours.h"
+#include "core/Reachability.h"
 #include "core/SettingsFile.h"
 #include "support/FakeDesktop.h"
 #include "support/Netns.h"
@@ -11,22 +15,22 @@
 #include "support/TempDir.h"
 #include "support/WakeLoopback.h"
 #include "ui/main/MainF.h"
+#include "ui/settings/Finder.h"
+#include "ui/settings/Settings.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sched.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace orvane;
@@ -34,14 +38,7 @@ using namespace orvane::test;
 
 namespace {
 
-using Result = ShellResult;
-
-Result run(const QString &command)
-{
-    return shell(command);
-}
-
-class NetnsStatus : public testing::Test {
+class Network : public testing::Test {
 protected:
     void SetUp() override
     {
@@ -54,50 +51,30 @@ protected:
         ASSERT_TRUE(net.allowUnprivilegedPing(a));
     }
 
-    bool enter(const QString &ns) { return net.enter(ns); }
-
-    Result wake(const QString &options) { return net.exec(a, QString(ORVANE_WAKE_PATH) + " " + options); }
+    ShellResult wake(const QString &options) { return net.exec(a, QString(ORVANE_WAKE_PATH) + " " + options); }
 
     TestNet net;
     QString a, b;
 };
 
-TEST_F(NetnsStatus, AWakeToAnAddressNobodyAnswersForArrivesThroughItsLink)
+TEST_F(Network, AWakeToAnAddressNobodyAnswersForArrivesThroughItsLink)
 {
     for (const bool v6 : {false, true}) {
-        ASSERT_TRUE(enter(b));
-        const int rx = ::socket(v6 ? AF_INET6 : AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in6 any6{AF_INET6, htons(9), 0, in6addr_any, 0};
-        sockaddr_in any4{AF_INET, htons(9), {INADDR_ANY}, {}};
-        ASSERT_EQ(v6 ? ::bind(rx, reinterpret_cast<sockaddr *>(&any6), sizeof any6)
-                     : ::bind(rx, reinterpret_cast<sockaddr *>(&any4), sizeof any4),
-                  0);
+        ASSERT_TRUE(net.enter(b));
+        UdpReceiver rx(v6 ? QHostAddress::AnyIPv6 : QHostAddress::AnyIPv4, 9);
         net.leave();
-        const Result r = wake(QString("--mac 00:11:22:33:44:55 --port 9 --count 2 --host ") +
-                              (v6 ? "fd00:200:8::77" : "10.200.8.77"));
+        const ShellResult r = wake(QString("--mac 00:11:22:33:44:55 --port 9 --count 2 --host ") +
+                                   (v6 ? "fd00:200:8::77" : "10.200.8.77"));
         EXPECT_EQ(r.status, 0) << r.output.toStdString();
-        QByteArray packet(6, '\xff');
-        for (int i = 0; i < 16; ++i)
-            packet += QByteArray::fromHex("001122334455");
-        int got = 0;
-        pollfd p{rx, POLLIN, 0};
-        while (::poll(&p, 1, got < 2 ? 10000 : 500) > 0) {
-            char buf[200];
-            sockaddr_storage from{};
-            socklen_t length = sizeof from;
-            const ssize_t n = ::recvfrom(rx, buf, sizeof buf, 0, reinterpret_cast<sockaddr *>(&from), &length);
-            EXPECT_EQ(QByteArray(buf, static_cast<int>(n)), packet);
-            EXPECT_EQ(ntohs(v6 ? reinterpret_cast<sockaddr_in6 *>(&from)->sin6_port
-                               : reinterpret_cast<sockaddr_in *>(&from)->sin_port),
-                      10);
-            ++got;
-        }
-        EXPECT_EQ(got, 2) << (v6 ? "IPv6: all nodes" : "IPv4: the subnet's broadcast");
-        ::close(rx);
+        rx.receive(2, 10000);
+        const auto got = rx.receive(3, QuietMs); // and nothing more
+        EXPECT_EQ(got.size(), 2) << (v6 ? "IPv6: all nodes" : "IPv4: the subnet's broadcast");
+        for (const UdpReceiver::Datagram &d : got)
+            EXPECT_TRUE(d.data == expectedPacket(QByteArray::fromHex("001122334455")) && d.senderPort == 10);
     }
 }
 
-TEST_F(NetnsStatus, WaitEndsWithTheAnswerOrWhenItsTimeIsUp)
+TEST_F(Network, WaitEndsWithTheAnswerOrWhenItsTimeIsUp)
 {
     const struct {
         QString options;
@@ -109,7 +86,7 @@ TEST_F(NetnsStatus, WaitEndsWithTheAnswerOrWhenItsTimeIsUp)
     for (const auto &c : cases) {
         QElapsedTimer took;
         took.start();
-        const Result r = wake("--mac 00:11:22:33:44:55 --port 9 " + c.options);
+        const ShellResult r = wake("--mac 00:11:22:33:44:55 --port 9 " + c.options);
         EXPECT_EQ(r.status, c.status) << r.output.toStdString();
         EXPECT_TRUE(QRegularExpression(c.output).match(r.output).hasMatch()) << r.output.toStdString();
         if (c.status == 3) {
@@ -118,7 +95,7 @@ TEST_F(NetnsStatus, WaitEndsWithTheAnswerOrWhenItsTimeIsUp)
     }
 }
 
-TEST_F(NetnsStatus, StatusAndTheMainWindowTellWhoAnswers)
+TEST_F(Network, StatusAndTheMainWindowTellWhoAnswers)
 {
     TempCwd cwd;
     SettingsGrid g = grid({{0, 0, "9"}, {0, 1, "1"}});
@@ -127,12 +104,12 @@ TEST_F(NetnsStatus, StatusAndTheMainWindowTellWhoAnswers)
     setPc(g, 4, "Nameless", "no-such-host.invalid", ServerMac);
     setPc(g, 5, "All", "10.200.8.255", ServerMac); // many machines, none of them the PC
     ASSERT_TRUE(writeSettingsFile(QStringLiteral("System.ini"), g));
-    const Result r = run("ip netns exec " + a + " " + ORVANE_WAKE_PATH + " --status");
+    const ShellResult r = wake("--status");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.output, "1\tHere\t10.200.8.2\t応答あり\n2\tGone\t10.200.8.77\t応答なし\n3\t\t\t未確認\n"
                         "4\tNameless\tno-such-host.invalid\t未確認\n5\tAll\t10.200.8.255\t未確認\n");
 
-    ASSERT_TRUE(enter(a));
+    ASSERT_TRUE(net.enter(a));
     FakeDesktop desktop;
     Forms forms;
     MainF *main = forms.mainF();
@@ -162,52 +139,342 @@ TEST_F(NetnsStatus, StatusAndTheMainWindowTellWhoAnswers)
     }
 }
 
-TEST(Netns, OrvaneWakeReachesAnotherNamespaceByBroadcastIPv6AndUnprivileged)
+TEST_F(Network, OrvaneWakeReachesAnotherNamespaceByBroadcastIPv6AndUnprivileged)
 {
-    TestNet net;
-    if (const QString why = net.unavailable(); !why.isEmpty())
-        GTEST_SKIP() << why.toStdString();
-    const QString a = net.add("a"), b = net.add("b");
-    ASSERT_TRUE(
-        net.link(a, "va", {"10.200.7.1/24", "fd00:200:7::1/64"}, b, "vb", {"10.200.7.2/24", "fd00:200:7::2/64"}))
-        << net.lastError().toStdString();
     // The test goes on in namespace b, where it receives on port 9.
     ASSERT_TRUE(net.enter(b));
-    const QString wake = "ip netns exec " + a + " %1 --mac 00:11:22:33:44:55 --port 9 --count 2 --host %2";
+    const QString send = "ip netns exec " + a + " %1 --mac 00:11:22:33:44:55 --port 9 --count 2 --host %2";
 
     // Only the subnet is known: 255.255.255.255 has nowhere to go.
-    Result said = run(wake.arg(ORVANE_WAKE_PATH, "255.255.255.255"));
+    ShellResult said = shell(send.arg(ORVANE_WAKE_PATH, "255.255.255.255"));
     EXPECT_EQ(said.status, 1);
     EXPECT_TRUE(said.output.contains("指定したPCへマジックパケットを送信できませんでした！"))
         << said.output.toStdString();
     EXPECT_TRUE(said.output.contains("へのネットワークに到達できません。")) << said.output.toStdString();
-    ASSERT_EQ(run("ip -n " + a + " route add default dev va").status, 0);
+    ASSERT_EQ(shell("ip -n " + a + " route add default dev osa").status, 0);
 
     // A copy that an unprivileged user can reach; local port 10 is below the unprivileged ports.
     QTemporaryDir dir;
-    ASSERT_EQ(run("cp " ORVANE_WAKE_PATH " " + dir.path() + " && chmod 755 " + dir.path()).status, 0);
+    ASSERT_EQ(shell("cp " ORVANE_WAKE_PATH " " + dir.path() + " && chmod 755 " + dir.path()).status, 0);
     // An address on the link also gets each datagram through the link (its broadcast, all IPv6 nodes).
     const struct {
         QString host, from;
         int fromPort, datagrams;
         QString command;
-    } cases[] = {{"10.200.7.255", "10.200.7.1", 10, 2, ORVANE_WAKE_PATH},
-                 {"255.255.255.255", "10.200.7.1", 10, 2, ORVANE_WAKE_PATH},
-                 {"fd00:200:7::2", "", 10, 4, ORVANE_WAKE_PATH},
-                 {"10.200.7.2", "10.200.7.1", 0, 4,
+    } cases[] = {{"10.200.8.255", "10.200.8.1", 10, 2, ORVANE_WAKE_PATH},
+                 {"255.255.255.255", "10.200.8.1", 10, 2, ORVANE_WAKE_PATH},
+                 {"fd00:200:8::2", "", 10, 4, ORVANE_WAKE_PATH},
+                 {"10.200.8.2", "10.200.8.1", 0, 4,
                   "setpriv --reuid=65534 --regid=65534 --clear-groups " + dir.path() + "/orvane-wake"}};
     for (const auto &c : cases) {
         UdpReceiver rx(QHostAddress::Any, 9);
-        said = run(wake.arg(c.command, c.host));
+        said = shell(send.arg(c.command, c.host));
         EXPECT_EQ(said.status, 0) << said.output.toStdString();
         const auto got = rx.receive(c.datagrams, 10000);
-        ASSERT_EQ(got.size(), c.datagrams) << c.host.toStdString();
+        EXPECT_EQ(got.size(), c.datagrams) << c.host.toStdString();
         for (const UdpReceiver::Datagram &d : got) {
             EXPECT_EQ(d.data, expectedPacket(QByteArray::fromHex("001122334455"))) << c.host.toStdString();
             EXPECT_TRUE(c.from.isEmpty() || d.sender.isEqual(QHostAddress(c.from), QHostAddress::TolerantConversion));
             EXPECT_TRUE(c.fromPort ? d.senderPort == c.fromPort : d.senderPort >= 1024) << d.senderPort;
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+// Namespaces made by each test itself.
+class Links : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (const QString why = net.unavailable(); !why.isEmpty())
+            GTEST_SKIP() << why.toStdString();
+    }
+    TestNet net;
+};
+
+// The namespace's link-local IPv6 address on dev.
+QString linkLocal(TestNet &net, const QString &ns)
+{
+    const QString out = net.exec(ns, "ip -6 -o addr show dev eth0 scope link").output;
+    return QRegularExpression("inet6 (fe80::[0-9a-f:]+)/").match(out).captured(1);
+}
+
+} // namespace
+
+TEST_F(Links, ScanListsExactlyThePresentMachinesEvenOneThatDropsEveryPingAndConnection)
+{
+    const QString sw = net.add("sw"), here = net.add("here"), m3 = net.add("m3"), m20 = net.add("m20"),
+                  m100 = net.add("m100"), v6 = net.add("v6");
+    ASSERT_TRUE(net.plug(sw, here, "eth0", {"10.200.10.1/24"}) &&
+                net.plug(sw, m3, "eth0", {"10.200.10.3/24"}, "02:00:00:00:0a:03") &&
+                net.plug(sw, m20, "eth0", {"10.200.10.20/24"}, "00:1b:21:00:0a:14") &&
+                net.plug(sw, m100, "eth0", {"10.200.10.100/24"}, "02:00:00:00:0a:64") &&
+                net.plug(sw, v6, "eth0", {}, "02:00:00:00:0a:05"))
+        << net.lastError().toStdString();
+    ASSERT_TRUE(net.allowUnprivilegedPing(here));
+    ASSERT_EQ(net.exec(m100, "nft 'add table inet f; add chain inet f in { type filter hook input priority 0; }; "
+                             "add rule inet f in meta l4proto { icmp, ipv6-icmp, tcp } drop'")
+                  .status,
+              0);
+    ASSERT_TRUE(net.enter(here));
+    EXPECT_EQ(probeHosts({"10.200.10.3", "10.200.10.100"}), (std::vector{Reach::Answered, Reach::NoAnswer}))
+        << "the firewall lets pings or connections through";
+    net.leave();
+    const QString v6Address = linkLocal(net, v6);
+    ASSERT_FALSE(v6Address.isEmpty());
+
+    // ip netns exec shows the namespace's own hosts file: a name for the reverse lookup.
+    const QString etc = "/etc/netns/" + here;
+    ASSERT_EQ(shell("mkdir -p " + etc + " && echo '10.200.10.3 printer.orvane.test' > " + etc + "/hosts").status, 0);
+    struct RemoveEtc {
+        QString etc;
+        ~RemoveEtc() { shell("rm -r " + etc + " && rmdir --ignore-fail-on-non-empty /etc/netns"); }
+    } removeEtc{etc};
+
+    // PC 2 is the machine at .20; PC 4 a MAC that nobody has.
+    TempCwd cwd;
+    SettingsGrid g = grid({{0, 0, "9"}, {0, 1, "3"}});
+    setPc(g, 2, "Desk", "desk", {"00", "1B", "21", "00", "0A", "14"});
+    setPc(g, 4, "Gone", "gone", {"02", "00", "00", "00", "0A", "99"});
+    ASSERT_TRUE(writeSettingsFile(QStringLiteral("System.ini"), g));
+    ASSERT_EQ(shell("cp " ORVANE_WAKE_PATH " " + cwd.path() + " && chmod -R a+rX " + cwd.path()).status, 0);
+
+    // Sorted by number, IPv4 first; the IPv6 answers of the IPv4 machines add no lines.
+    const std::string maker = makerOf({0x00, 0x1B, 0x21, 0x00, 0x0A, 0x14});
+    const QString expected = "10.200.10.3\t02:00:00:00:0A:03\tprinter.orvane.test\t\t\n"
+                             "10.200.10.20\t00:1B:21:00:0A:14\t\t" +
+                             QString::fromStdString(maker) +
+                             "\t2\n"
+                             "10.200.10.100\t02:00:00:00:0A:64\t\t\t\n" +
+                             v6Address + "\t02:00:00:00:0A:05\t\t\t\n";
+    for (const QString &user : {QString(), QStringLiteral("setpriv --reuid=65534 --regid=65534 --clear-groups ")}) {
+        net.exec(here, "ip neigh flush all");
+        const ShellResult r = net.exec(here, user + cwd.path() + "/orvane-wake --scan");
+        EXPECT_EQ(r.status, 0) << r.output.toStdString();
+        EXPECT_EQ(r.output, expected) << (user.isEmpty() ? "root" : "unprivileged");
+    }
+}
+
+TEST_F(Links, ASweepOfALargerSubnetCoversTheSlash22AroundThisMachineEachMachineOnce)
+{
+    const QString sw = net.add("sw"), here = net.add("here"), near = net.add("near"), beyond = net.add("beyond");
+    ASSERT_TRUE(net.plug(sw, here, "eth0", {"10.202.0.1/20"}) &&
+                net.plug(sw, near, "eth0", {"10.202.3.200/20"}, "02:00:00:00:0e:01") &&
+                net.plug(sw, beyond, "eth0", {"10.202.4.5/20"}, "02:00:00:00:0e:02"))
+        << net.lastError().toStdString();
+    ASSERT_TRUE(net.enter(here));
+    std::vector<std::string> found;
+    SweepProgress last;
+    int calls = 0, mostAsked = 0;
+    sweepLinks([&](const FoundMachine &m) { found.push_back(m.address + " " + macText(m.mac)); },
+               [&](const SweepProgress &p) {
+                   EXPECT_TRUE(p.done >= last.done && p.done <= p.total);
+                   last = p, ++calls;
+                   // The addresses the kernel is still asking for, in this namespace's table.
+                   if (calls % 10 == 0)
+                       mostAsked = std::max(mostAsked, shell("ip neigh show nud incomplete | wc -l").output.toInt());
+               });
+    EXPECT_LE(mostAsked, 256);
+    EXPECT_GT(mostAsked, 0) << "never looked while the kernel was asking";
+    // Cancelled once the first addresses are settled, the sweep ends before the rest.
+    std::atomic<bool> cancel{false};
+    SweepProgress cancelled;
+    sweepLinks(
+        nullptr,
+        [&](const SweepProgress &p) {
+            cancelled = p;
+            cancel = p.done > 0;
+        },
+        &cancel);
+    net.leave();
+    EXPECT_LT(cancelled.done, 1022);
+    // 10.202.0.0 to 10.202.3.255 but the network's address and this machine's own.
+    EXPECT_EQ(found, std::vector<std::string>{"10.202.3.200 02:00:00:00:0E:01"});
+    EXPECT_EQ(last.total, 1022);
+    EXPECT_EQ(last.done, last.total);
+    EXPECT_GT(calls, 2) << "no progress while it went on";
+}
+
+TEST_F(Links, LearnsTheMacOfAnOnLinkHostAndNeverTheRoutersForOneBehindIt)
+{
+    const QString here = net.add("here"), router = net.add("router"), far = net.add("far");
+    ASSERT_TRUE(net.link(here, "eth0", {"10.200.11.1/24", "fd00:200:11::1/64"}, router, "in0",
+                         {"10.200.11.254/24", "fd00:200:11::fe/64"}, {}, "02:00:00:00:0b:fe") &&
+                net.link(router, "out0", {"10.200.12.1/24"}, far, "eth0", {"10.200.12.2/24"}, {}, "02:00:00:00:0c:02"))
+        << net.lastError().toStdString();
+    // The router answers ARP for the far network (proxy ARP), so the neighbour table even holds an entry
+    // for the far host: with the router's MAC.
+    ASSERT_EQ(net.exec(router, "sysctl -q -w net.ipv4.ip_forward=1 net.ipv4.conf.in0.proxy_arp=1").status, 0);
+    ASSERT_EQ(net.exec(here, "ip route add 10.200.12.0/24 dev eth0").status, 0);
+    ASSERT_EQ(net.exec(far, "ip route add default via 10.200.12.1").status, 0);
+    ASSERT_TRUE(net.allowUnprivilegedPing(here));
+    ASSERT_TRUE(net.enter(here));
+    ASSERT_EQ(probeHost("10.200.12.2"), Reach::Answered) << "the router doesn't forward";
+
+    for (const char *router : {"10.200.11.254", "fd00:200:11::fe"})
+        EXPECT_EQ(learnMac(router), (MacAddress{0x02, 0, 0, 0, 0x0B, 0xFE})) << router;
+    EXPECT_FALSE(learnMac("10.200.12.2").has_value());
+    EXPECT_NE(net.exec(here, "ip neigh show 10.200.12.2").output.indexOf("02:00:00:00:0b:fe"), -1)
+        << "the test's trap isn't set";
+    EXPECT_FALSE(learnMac("10.200.11.77", 300).has_value()) << "nobody is at .77";
+    for (const char *address : {"10.200.11.1", "10.200.11.0", "10.200.11.255", "10.200.12.2", "127.0.0.1",
+                                "fd00:200:11::1", "fd00:200:12::2", "ff02::1", "::1"})
+        EXPECT_FALSE(onLinkInterface(address).has_value()) << address;
+    for (const char *address : {"10.200.11.77", "fd00:200:11::77", "fe80::77", "fe80::77%eth0"})
+        EXPECT_TRUE(onLinkInterface(address).has_value()) << address;
+    net.leave();
+}
+
+namespace {
+
+const QString Pc2 = QStringLiteral("02:00:00:00:09:02"), Pc3 = QStringLiteral("02:00:00:00:09:03"),
+              Pc4 = QStringLiteral("02:00:00:00:09:04");
+
+// The settings dialog of a program in namespace a, at 10.200.9.1/24 behind a switch with the PCs.
+class NetworkDialog : public Links {
+protected:
+    void SetUp() override
+    {
+        Links::SetUp();
+        if (IsSkipped())
+            return;
+        sw = net.add("sw"), a = net.add("a");
+        ASSERT_TRUE(net.plug(sw, a, "eth0", {"10.200.9.1/24"})) << net.lastError().toStdString();
+        ASSERT_TRUE(net.allowUnprivilegedPing(a));
+    }
+
+    // A machine at 10.200.9.last with this MAC; a firewalled one drops every ping and connection.
+    void machine(int last, const QString &mac, bool firewalled = false)
+    {
+        const QString ns = net.add(QString::number(last));
+        ASSERT_TRUE(net.plug(sw, ns, "eth0", {QStringLiteral("10.200.9.%1/24").arg(last)}, mac))
+            << net.lastError().toStdString();
+        if (firewalled) {
+            ASSERT_EQ(net.exec(ns, "nft 'add table inet f; add chain inet f in { type filter hook input priority 0; }; "
+                                   "add rule inet f in meta l4proto { icmp, ipv6-icmp, tcp } drop'")
+                          .status,
+                      0);
+        }
+    }
+
+    // The settings dialog of a program running in namespace a.
+    Settings *open()
+    {
+        EXPECT_TRUE(net.enter(a));
+        forms = std::make_unique<Forms>();
+        forms->mainF()->Settings_bt_Click();
+        Settings *dialog = forms->loadedSettings();
+        EXPECT_TRUE(dialog && QTest::qWaitForWindowActive(dialog));
+        return dialog;
+    }
+    void TearDown() override
+    {
+        forms.reset();
+        net.leave();
+    }
+    QLineEdit *box(const QString &name) { return forms->loadedSettings()->findChild<QLineEdit *>(name); }
+    QStringList mac(int k)
+    {
+        QStringList texts;
+        for (int j = 0; j < 6; ++j)
+            texts << box(QStringLiteral("MAC_txt_%1").arg(6 * k + j))->text();
+        return texts;
+    }
+    void type(const QString &name, const QString &text)
+    {
+        QTest::mouseClick(box(name), Qt::LeftButton);
+        QTest::keyClicks(box(name), text);
+    }
+
+    QString sw, a;
+    TempCwd cwd;
+    FakeDesktop desktop;
+    std::unique_ptr<Forms> forms;
+};
+
+TEST_F(NetworkDialog, LeavingAHostBoxFillsTheMacOfAnOnLinkMachineButNeverOverATypedOne)
+{
+    machine(2, Pc2);
+    machine(3, Pc3, true);
+    open();
+    // Row 1 learns; row 2's first box gets text while its answer is on its way; row 3 had text before.
+    type("IP_txt_0", "10.200.9.3");
+    QTest::keyClick(box("IP_txt_0"), Qt::Key_Tab);
+    type("IP_txt_1", "10.200.9.2");
+    QTest::keyClick(box("IP_txt_1"), Qt::Key_Tab);
+    QTest::keyClicks(box("MAC_txt_6"), "ab");
+    type("MAC_txt_17", "1");
+    type("IP_txt_2", "10.200.9.2");
+    QTest::keyClick(box("IP_txt_2"), Qt::Key_Tab);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mac(0) == Pc3.toUpper().split(':'); }, 5000))
+        << mac(0).join(QLatin1Char(' ')).toStdString();
+    QTest::qWait(2500);
+    EXPECT_EQ(mac(1), QStringList({"AB", "", "", "", "", ""}));
+    EXPECT_EQ(mac(2), QStringList({"", "", "", "", "", "1"}));
+}
+
+TEST_F(NetworkDialog, TheFinderListsTheMachinesOfTheLinkAndAChosenOneFillsARow)
+{
+    machine(2, Pc2);
+    machine(3, Pc3, true);
+    machine(4, Pc4);
+    Settings *dialog = open();
+    // PC2 is the firewalled machine, but its host box holds an address it no longer has.
+    box("IP_txt_1")->setText("10.200.9.99");
+    const QStringList pc3 = Pc3.split(':');
+    for (int j = 0; j < 6; ++j)
+        box(QStringLiteral("MAC_txt_%1").arg(6 + j))->setText(pc3[j]);
+    box("pc_txt_0")->setText("Server");
+    box("IP_txt_0")->setText("10.200.9.250");
+    // PC4's host is a name for .4 that no reverse lookup gives back (as a hosts file's or an mDNS name).
+    box("IP_txt_3")->setText("10.200.2308");
+    const QStringList pc4 = Pc4.split(':');
+    for (int j = 0; j < 6; ++j)
+        box(QStringLiteral("MAC_txt_%1").arg(18 + j))->setText(pc4[j]);
+
+    dialog->findChild<QPushButton *>("find_bt")->click();
+    Finder *finder = dialog->finder();
+    ASSERT_TRUE(finder && QTest::qWaitForWindowExposed(finder));
+    auto *list = finder->findChild<QTreeWidget *>("machines_lst");
+    auto *again = finder->findChild<QPushButton *>("again_bt");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return again->isEnabled(); }, 30000));
+    const auto lines = [list] {
+        QStringList all;
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *item = list->topLevelItem(i);
+            all << item->text(0) + ' ' + item->text(1) + ' ' + item->text(4);
+        }
+        return all;
+    };
+    const QStringList expected{"10.200.9.2 " + Pc2 + " ", "10.200.9.3 " + Pc3 + " PC2（新しいアドレス）",
+                               "10.200.9.4 " + Pc4 + " PC4"};
+    EXPECT_TRUE(QTest::qWaitFor([&] { return lines() == expected; }, 5000)) << lines().join('\n').toStdString();
+    EXPECT_TRUE(finder->findChild<QLabel *>("state_lbl")->text().startsWith("見つかった PC：3 台"));
+    EXPECT_FALSE(finder->findChild<QWidget *>("sweep_bar")->isVisible());
+
+    // Choosing PC2's machine offers PC2; filling it updates the host box.
+    auto *row = finder->findChild<QComboBox *>("row_cmb");
+    EXPECT_EQ(row->currentIndex(), 2) << "the first free row";
+    list->setCurrentItem(list->topLevelItem(1));
+    EXPECT_EQ(row->currentText(), "PC2");
+    finder->findChild<QPushButton *>("fill_bt")->click();
+    EXPECT_EQ(box("IP_txt_1")->text(), "10.200.9.3");
+    EXPECT_EQ(list->topLevelItem(1)->text(4), "PC2");
+    // A machine that is no PC yet is offered the first free row, not the PC chosen before.
+    list->setCurrentItem(list->topLevelItem(0));
+    EXPECT_EQ(row->currentIndex(), 2);
+    // Another machine into PC1, whose name stays.
+    list->setCurrentItem(list->topLevelItem(2));
+    row->setCurrentIndex(0);
+    EXPECT_EQ(row->currentText(), "PC1（Server）");
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(box("IP_txt_0")->text(), "10.200.9.4");
+    EXPECT_EQ(mac(0), Pc4.toUpper().split(':'));
+    EXPECT_EQ(box("pc_txt_0")->text(), "Server");
+    EXPECT_EQ(list->topLevelItem(2)->text(4), "PC1、PC4");
 }
 
 } // namespace

@@ -68,9 +68,18 @@ public:
     {
         return helpCalls.append({w, f, c, d}), helpAnswer;
     }
-    bool shellOpen(qint32, const QString &) override { return false; }
-    QString browseForFolder(qint32, const QString &) override { return {}; }
-    QString fileDialog(const FileDialogRequest &) override { return {}; }
+    // What the shell opens and the choosers are asked; an empty answer is a cancel.
+    bool shellAnswer = false;
+    QStringList opened;
+    QString folderAnswer, fileAnswer;
+    QList<std::pair<qint32, QString>> folderCalls; // owner, title
+    QList<FileDialogRequest> fileCalls;
+    bool shellOpen(qint32, const QString &file) override { return opened.append(file), shellAnswer; }
+    QString browseForFolder(qint32 owner, const QString &title) override
+    {
+        return folderCalls.append({owner, title}), folderAnswer;
+    }
+    QString fileDialog(const FileDialogRequest &request) override { return fileCalls.append(request), fileAnswer; }
     bool exitSession(int) override { return true; }
 
 private:

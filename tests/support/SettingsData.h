@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/FixedField.h"
+#include "core/WakeRequest.h"
 
 #include <QStringList>
 
@@ -39,6 +40,13 @@ inline QByteArray recordArea(std::initializer_list<std::pair<int, QByteArray>> r
     for (const auto &[record, text] : records)
         area.replace((record - 1) * 20, text.size(), text);
     return area;
+}
+
+// PC3 with port, count, the fourth MAC field and host as given, the rest valid.
+inline WakeSettings pc3(const std::string &port = "9", const std::string &count = "3", const std::string &mac4 = "33",
+                        const std::string &host = "127.0.0.1")
+{
+    return {3, "書斎", host, {"00", "11", "22", mac4, "44", "55"}, port, count};
 }
 
 } // namespace orvane::test

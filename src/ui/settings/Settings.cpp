@@ -1,9 +1,12 @@
 #include "ui/settings/Settings.h"
 
+#include "core/Neighbours.h"
 #include "core/SettingsStore.h"
 #include "core/WakeSchedule.h"
 #include "ui/Looks.h"
 #include "ui/main/MainF.h"
+#include "ui/settings/Finder.h"
+#include "ui/settings/Handback.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -123,6 +126,12 @@ Settings::Settings(QWidget *parent) : QWidget(parent)
     // would press: there Enter moves on. Esc does nothing.
     update_bt->setAutoDefault(true);
     cancel_bt->setAutoDefault(true);
+    // In the free space beside the buttons, clear of every other control.
+    find_bt = new QPushButton(QStringLiteral("探す(&F)…"), this);
+    find_bt->setObjectName(QStringLiteral("find_bt"));
+    find_bt->setGeometry(twips(5040, 600, 1215, 375));
+    find_bt->setAutoDefault(true);
+    find_bt->setToolTip(QStringLiteral("このネットワークの PC を探して、MAC アドレスとホストを入れます"));
 
     label(this, "Label3", QStringLiteral("PC名"), twips(600, 1080, 615, 255), Qt::AlignHCenter);
     QLabel *hostHeading = label(this, "Label4", QStringLiteral("Host or IPアドレス"), twips(1920, 960, 855, 375));
@@ -157,13 +166,31 @@ Settings::Settings(QWidget *parent) : QWidget(parent)
             order << MAC_txt[MacCells * k + j];
         order << timer_chk[k] << time_txt[k];
     }
-    order << update_bt << cancel_bt;
+    order << update_bt << cancel_bt << find_bt;
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 
     for (QWidget *w : order)
-        if (w != update_bt && w != cancel_bt)
+        if (!qobject_cast<QPushButton *>(w))
             w->installEventFilter(this);
+
+    for (int k = 0; k < PcCount; ++k) {
+        m_learning.append(nullptr);
+        m_learningHost.append(QString());
+    }
+    for (int i = 0; i < MAC_txt.size(); ++i) {
+        m_macSeen.append(QString());
+        // textEdited comes before textChanged, so m_macSeen still holds the text before the edit.
+        connect(MAC_txt[i], &QLineEdit::textEdited, this, [this, i](const QString &text) { MAC_txt_Edited(i, text); });
+        connect(MAC_txt[i], &QLineEdit::textChanged, this, [this, i](const QString &text) { m_macSeen[i] = text; });
+    }
+    // The finder's marks follow the rows as they are edited.
+    for (const QList<QLineEdit *> *boxes : {&pc_txt, &IP_txt, &MAC_txt})
+        for (QLineEdit *box : *boxes)
+            connect(box, &QLineEdit::textChanged, this, [this] {
+                if (m_finder)
+                    m_finder->refreshMarks();
+            });
 
     // Every control of the dialog has the settings' help topic.
     auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -175,6 +202,12 @@ Settings::Settings(QWidget *parent) : QWidget(parent)
 
     connect(update_bt, &QPushButton::clicked, this, &Settings::update_bt_Click);
     connect(cancel_bt, &QPushButton::clicked, this, &Settings::cancel_bt_Click);
+    connect(find_bt, &QPushButton::clicked, this, &Settings::find_bt_Click);
+}
+
+Settings::~Settings()
+{
+    stopNetwork();
 }
 
 void Settings::Form_Load()
@@ -255,7 +288,35 @@ void Settings::cancel_bt_Click()
 
 void Settings::unload()
 {
+    stopNetwork();
+    if (m_finder)
+        m_finder->close();
     emit unloadRequested();
+}
+
+void Settings::stopNetwork()
+{
+    for (std::shared_ptr<Handback> &learning : m_learning) {
+        if (learning)
+            learning->cut();
+        learning.reset();
+    }
+}
+
+Finder *Settings::finder() const
+{
+    return m_finder;
+}
+
+void Settings::find_bt_Click()
+{
+    if (!m_finder) {
+        m_finder = new Finder([this] { return rowsNow(); }, this);
+        connect(m_finder, &Finder::fillRequested, this, &Settings::fillRow);
+    }
+    m_finder->show();
+    m_finder->raise();
+    m_finder->activateWindow();
 }
 
 bool Settings::eventFilter(QObject *watched, QEvent *event)
@@ -281,6 +342,8 @@ bool Settings::eventFilter(QObject *watched, QEvent *event)
     } else if (event->type() == QEvent::FocusOut) {
         if (const int i = indexIn(MAC_txt, watched); i >= 0)
             MAC_txt_LostFocus(i);
+        else if (const int i = indexIn(IP_txt, watched); i >= 0)
+            IP_txt_LostFocus(i);
     }
     // The key goes on to the control as well: Enter is neither swallowed nor changed.
     return false;
@@ -333,9 +396,98 @@ void Settings::moveOnWithEnter(int KeyCode)
 void Settings::MAC_txt_LostFocus(int Index)
 {
     QLineEdit *box = MAC_txt[Index];
+    // A whole MAC typed into one box is spread over its row.
+    if (const std::optional<MacAddress> mac = parseWholeMac(box->text().toStdString())) {
+        fillMac(Index / MacPerPc, *mac);
+        return;
+    }
     const QString upper = box->text().toUpper();
     if (upper != box->text())
         box->setText(upper);
+}
+
+void Settings::MAC_txt_Edited(int Index, const QString &text)
+{
+    // Typing adds one character at a time; a paste (or a drop) brings many at once and takes effect
+    // at once, once the box has finished its edit. Typed text waits for the box to be left.
+    if (text.size() - m_macSeen[Index].size() < 2 || !parseWholeMac(text.toStdString()))
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, Index, text] {
+            if (MAC_txt[Index]->text() == text)
+                if (const std::optional<MacAddress> mac = parseWholeMac(text.toStdString()))
+                    fillMac(Index / MacPerPc, *mac);
+        },
+        Qt::QueuedConnection);
+}
+
+bool Settings::macEmpty(int k) const
+{
+    for (int j = 0; j < MacPerPc; ++j)
+        if (!MAC_txt[MacPerPc * k + j]->text().isEmpty())
+            return false;
+    return true;
+}
+
+void Settings::fillMac(int k, const MacAddress &mac)
+{
+    for (int j = 0; j < MacPerPc; ++j)
+        MAC_txt[MacPerPc * k + j]->setText(QStringLiteral("%1").arg(mac[j], 2, 16, QLatin1Char('0')).toUpper());
+}
+
+void Settings::IP_txt_LostFocus(int Index)
+{
+    const QString host = IP_txt[Index]->text().trimmed();
+    if (host.isEmpty() || !macEmpty(Index))
+        return;
+    if (m_learning[Index] && m_learningHost[Index] == host)
+        return;
+    if (m_learning[Index])
+        m_learning[Index]->cut();
+    m_learningHost[Index] = host;
+    // The lookup and the kernel's resolution run off the GUI thread; the answer fills the boxes only
+    // if they are all still empty and the host is still the one asked about. No answer, no change.
+    const std::string asked = host.toStdString();
+    m_learning[Index] = Handback::start(this, [this, Index, host, asked](Handback &handback) {
+        const std::optional<MacAddress> mac = learnMac(asked, 1500, &handback.cancel);
+        handback.post([this, Index, host, mac, asking = &handback] {
+            if (m_learning[Index].get() != asking)
+                return;
+            m_learning[Index].reset();
+            if (mac && macEmpty(Index) && IP_txt[Index]->text().trimmed() == host)
+                fillMac(Index, *mac);
+        });
+    });
+}
+
+void Settings::fillRow(int k, const QString &host, const MacAddress &mac, const QString &name)
+{
+    if (!host.isEmpty())
+        fill(IP_txt[k], host);
+    fillMac(k, mac);
+    if (pc_txt[k]->text().isEmpty() && !name.isEmpty())
+        fill(pc_txt[k], name);
+}
+
+QList<PcRowNow> Settings::rowsNow() const
+{
+    QList<PcRowNow> rows;
+    for (int k = 0; k < PcCount; ++k) {
+        PcRowNow row{pc_txt[k]->text(), IP_txt[k]->text(), std::nullopt, macEmpty(k)};
+        MacAddress mac{};
+        bool whole = true;
+        for (int j = 0; j < MacPerPc && whole; ++j) {
+            const QString digits = MAC_txt[MacPerPc * k + j]->text().trimmed();
+            bool ok = false;
+            mac[j] = static_cast<std::uint8_t>(digits.toUInt(&ok, 16));
+            whole = ok && !digits.isEmpty() && digits.size() <= 2;
+        }
+        if (whole)
+            row.mac = mac;
+        rows.append(row);
+    }
+    return rows;
 }
 
 void Settings::showEvent(QShowEvent *event)

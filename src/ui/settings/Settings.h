@@ -1,10 +1,14 @@
 #pragma once
 
 #include "core/FixedField.h"
+#include "core/MagicPacket.h"
 #include "platform/QzCmn14.h"
 
 #include <QList>
+#include <QPointer>
 #include <QWidget>
+
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -14,12 +18,17 @@ class QPushButton;
 
 namespace orvane {
 
+class Finder;
+class Handback;
+struct PcRowNow;
+
 // The settings dialog: non-modal, one instance, loaded hidden by the first LoadSettings and
 // unloaded by its own close commands. It stores whatever is typed; it checks nothing.
 class Settings : public QWidget {
     Q_OBJECT
 public:
     explicit Settings(QWidget *parent = nullptr);
+    ~Settings() override;
 
     void Form_Load();
     // The dialog's half of LoadSettings' display.
@@ -27,6 +36,9 @@ public:
 
     void update_bt_Click();
     void cancel_bt_Click();
+    // Opens "PC を探す" (one window, brought forward when open).
+    void find_bt_Click();
+    Finder *finder() const;
 
 signals:
     // Update and cancel close the dialog for good.
@@ -46,6 +58,16 @@ private:
     void timer_chk_KeyDown(int Index, int KeyCode, Qt::KeyboardModifiers Shift);
     void time_txt_KeyDown(int Index, int KeyCode, Qt::KeyboardModifiers Shift);
     void MAC_txt_LostFocus(int Index);
+    void IP_txt_LostFocus(int Index);
+    void MAC_txt_Edited(int Index, const QString &text);
+
+    // Row k's six MAC boxes, two upper-case hex digits each.
+    void fillMac(int k, const MacAddress &mac);
+    // What the finder puts into row k.
+    void fillRow(int k, const QString &host, const MacAddress &mac, const QString &name);
+    QList<PcRowNow> rowsNow() const;
+    bool macEmpty(int k) const;
+    void stopNetwork();
 
     void moveOnWithEnter(int KeyCode);
     void unload();
@@ -57,11 +79,19 @@ private:
     QComboBox *send_qty_cmb = nullptr;
     QPushButton *update_bt = nullptr;
     QPushButton *cancel_bt = nullptr;
+    QPushButton *find_bt = nullptr;
     QList<QLineEdit *> pc_txt;
     QList<QLineEdit *> IP_txt;
     QList<QLineEdit *> MAC_txt;
     QList<QCheckBox *> timer_chk;
     QList<QLineEdit *> time_txt;
+
+    QPointer<Finder> m_finder;
+    // A MAC being learnt for each row from its host, and the host asked about.
+    QList<std::shared_ptr<Handback>> m_learning;
+    QStringList m_learningHost;
+    // Each MAC box's text as last seen, to tell a paste (many characters at once) from typing.
+    QStringList m_macSeen;
 };
 
 } // namespace orvane

@@ -1,0 +1,422 @@
+#include "ui/settings/Finder.h"
+
+#include "core/HostLookup.h"
+#include "core/Neighbours.h"
+#include "core/RecordFormat.h"
+#include "ui/Looks.h"
+#include "ui/settings/Handback.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include <arpa/inet.h>
+
+namespace orvane {
+
+namespace {
+
+constexpr int PcCount = 5;
+
+enum Column { AddressCol, MacCol, NameCol, MakerCol, MarkCol };
+// Where an item keeps what the columns don't show.
+constexpr int AddressesRole = Qt::UserRole;   // every address seen for the MAC, best first
+constexpr int MacRole = Qt::UserRole + 1;     // the six bytes
+constexpr int SortKeyRole = Qt::UserRole + 2; // of the address shown
+
+// How good an address is for the host box: IPv4 first, then IPv6 other than link-local (which
+// needs an interface that the box can't name).
+int rank(const QString &address)
+{
+    if (!address.contains(QLatin1Char(':')))
+        return 0;
+    return address.startsWith(QLatin1String("fe80"), Qt::CaseInsensitive) ? 2 : 1;
+}
+
+// Sorts IPv4 before IPv6, each by its numeric value.
+QString sortKey(const QString &address)
+{
+    unsigned char bytes[16] = {};
+    const QByteArray text = address.toLatin1();
+    if (::inet_pton(AF_INET, text.constData(), bytes) == 1)
+        return QLatin1Char('4') + QString::fromLatin1(QByteArray(reinterpret_cast<char *>(bytes), 4).toHex());
+    if (::inet_pton(AF_INET6, text.constData(), bytes) == 1)
+        return QLatin1Char('6') + QString::fromLatin1(QByteArray(reinterpret_cast<char *>(bytes), 16).toHex());
+    return QLatin1Char('9') + address;
+}
+
+bool isNumeric(const QString &host)
+{
+    unsigned char bytes[16];
+    const QByteArray text = host.toLatin1();
+    return ::inet_pton(AF_INET, text.constData(), bytes) == 1 || ::inet_pton(AF_INET6, text.constData(), bytes) == 1;
+}
+
+// What a host name stands for while it is being resolved.
+const QString Resolving = QStringLiteral("?");
+
+class MachineItem : public QTreeWidgetItem {
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    bool operator<(const QTreeWidgetItem &other) const override
+    {
+        const int column = treeWidget() ? treeWidget()->sortColumn() : AddressCol;
+        if (column == AddressCol)
+            return data(AddressCol, SortKeyRole).toString() < other.data(AddressCol, SortKeyRole).toString();
+        return QTreeWidgetItem::operator<(other);
+    }
+};
+
+MacAddress macOf(const QTreeWidgetItem *item)
+{
+    MacAddress mac{};
+    const QByteArray bytes = item->data(MacCol, MacRole).toByteArray();
+    for (int i = 0; i < MacBytes && i < bytes.size(); ++i)
+        mac[i] = static_cast<std::uint8_t>(bytes[i]);
+    return mac;
+}
+
+QString bare(QString host)
+{
+    host = host.trimmed().toLower();
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+        host = host.mid(1, host.size() - 2);
+    while (host.endsWith(QLatin1Char('.')))
+        host.chop(1);
+    return host;
+}
+
+QString firstLabel(const QString &name)
+{
+    return name.section(QLatin1Char('.'), 0, 0);
+}
+
+// Whether a host box names this machine: one of its addresses, its name, or the name's first label.
+bool hostNames(const QString &hostBox, const QStringList &addresses, const QString &name)
+{
+    const QString host = bare(hostBox);
+    for (const QString &address : addresses)
+        if (host == address.toLower())
+            return true;
+    const QString full = bare(name);
+    return !full.isEmpty() && (host == full || host == firstLabel(full) || firstLabel(host) == full);
+}
+
+} // namespace
+
+Finder::Finder(std::function<QList<PcRowNow>()> rows, QWidget *parent) : QWidget(parent), m_rows(std::move(rows))
+{
+    setObjectName(QStringLiteral("Finder"));
+    setWindowFlags(Qt::Window);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("PC を探す"));
+    setWindowIcon(settingsIcon());
+    resize(740, 260);
+
+    state_lbl = new QLabel(this);
+    state_lbl->setObjectName(QStringLiteral("state_lbl"));
+    sweep_bar = new QProgressBar(this);
+    sweep_bar->setObjectName(QStringLiteral("sweep_bar"));
+    sweep_bar->setTextVisible(false);
+    sweep_bar->setFixedWidth(200);
+
+    machines_lst = new QTreeWidget(this);
+    machines_lst->setObjectName(QStringLiteral("machines_lst"));
+    machines_lst->setRootIsDecorated(false);
+    machines_lst->setUniformRowHeights(true);
+    machines_lst->setAllColumnsShowFocus(true);
+    machines_lst->setHeaderLabels({QStringLiteral("アドレス"), QStringLiteral("MACアドレス"), QStringLiteral("名前"),
+                                   QStringLiteral("メーカー"), QStringLiteral("登録")});
+    machines_lst->setSortingEnabled(true);
+    machines_lst->sortByColumn(AddressCol, Qt::AscendingOrder);
+    machines_lst->header()->resizeSection(AddressCol, 120);
+    machines_lst->header()->resizeSection(MacCol, 125);
+    machines_lst->header()->resizeSection(NameCol, 140);
+    machines_lst->header()->resizeSection(MakerCol, 150);
+
+    auto *rowLabel = new QLabel(QStringLiteral("入れる先(&P)"), this);
+    row_cmb = new QComboBox(this);
+    row_cmb->setObjectName(QStringLiteral("row_cmb"));
+    row_cmb->setMinimumContentsLength(14);
+    row_cmb->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    rowLabel->setBuddy(row_cmb);
+    fill_bt = new QPushButton(QStringLiteral("入れる(&I)"), this);
+    fill_bt->setObjectName(QStringLiteral("fill_bt"));
+    fill_bt->setEnabled(false);
+    again_bt = new QPushButton(QStringLiteral("もう一度探す(&R)"), this);
+    again_bt->setObjectName(QStringLiteral("again_bt"));
+    close_bt = new QPushButton(QStringLiteral("閉じる(&C)"), this);
+    close_bt->setObjectName(QStringLiteral("close_bt"));
+    for (QPushButton *button : {fill_bt, again_bt, close_bt})
+        button->setAutoDefault(true);
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(state_lbl, 1);
+    top->addWidget(sweep_bar);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(rowLabel);
+    bottom->addWidget(row_cmb);
+    bottom->addWidget(fill_bt);
+    bottom->addStretch(1);
+    bottom->addWidget(again_bt);
+    bottom->addWidget(close_bt);
+    auto *all = new QVBoxLayout(this);
+    all->addLayout(top);
+    all->addWidget(machines_lst, 1);
+    all->addLayout(bottom);
+
+    connect(machines_lst, &QTreeWidget::currentItemChanged, this, [this] { chosen(); });
+    connect(machines_lst, &QTreeWidget::itemActivated, this, [this] { fill_bt_Click(); });
+    connect(fill_bt, &QPushButton::clicked, this, &Finder::fill_bt_Click);
+    connect(again_bt, &QPushButton::clicked, this, &Finder::sweep);
+    connect(close_bt, &QPushButton::clicked, this, &QWidget::close);
+
+    refreshMarks();
+    chooseFreeRow();
+}
+
+// A new PC goes into the first row with neither host nor MAC (a name alone waits for its machine).
+void Finder::chooseFreeRow()
+{
+    const QList<PcRowNow> now = m_rows();
+    for (int k = 0; k < now.size() && k < PcCount; ++k)
+        if (now[k].host.trimmed().isEmpty() && now[k].macBlank) {
+            row_cmb->setCurrentIndex(k);
+            return;
+        }
+}
+
+Finder::~Finder()
+{
+    stop();
+}
+
+void Finder::stop()
+{
+    if (m_sweep)
+        m_sweep->cut();
+    m_sweep.reset();
+    for (const std::shared_ptr<Handback> &lookup : m_lookups)
+        lookup->cut();
+    m_lookups.clear();
+    m_resolved.clear();
+}
+
+void Finder::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_swept) {
+        m_swept = true;
+        // Below the settings dialog, where it leaves the rows in sight.
+        if (const QWidget *dialog = parentWidget(); dialog && dialog->isVisible()) {
+            const QRect room = dialog->screen()->availableGeometry();
+            const QRect beside = dialog->frameGeometry();
+            QPoint at(beside.center().x() - frameGeometry().width() / 2, beside.bottom() + 8);
+            at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - frameGeometry().width())));
+            at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - frameGeometry().height())));
+            move(at);
+        }
+        sweep();
+    }
+}
+
+void Finder::sweep()
+{
+    stop();
+    machines_lst->clear();
+    sweep_bar->setRange(0, 0);
+    sweep_bar->setValue(0);
+    sweep_bar->show();
+    again_bt->setEnabled(false);
+    state_lbl->setText(QStringLiteral("このネットワークの PC を探しています…"));
+    // Results of a sweep that was ended may still be on their way: they are dropped.
+    const int generation = ++m_generation;
+    m_sweep = Handback::start(this, [this, generation](Handback &handback) {
+        SweepProgress last;
+        sweepLinks(
+            [&](const FoundMachine &machine) {
+                handback.post([this, generation, machine] {
+                    if (generation == m_generation)
+                        found(machine);
+                });
+            },
+            [&](const SweepProgress &progress) {
+                last = progress;
+                handback.post([this, generation, progress] {
+                    if (generation == m_generation)
+                        progressed(progress, false);
+                });
+            },
+            &handback.cancel);
+        handback.post([this, generation, last] {
+            if (generation == m_generation)
+                progressed(last, true);
+        });
+    });
+}
+
+void Finder::found(const FoundMachine &machine)
+{
+    const QString address = QString::fromStdString(machine.address);
+    const QByteArray macBytes(reinterpret_cast<const char *>(machine.mac.data()), MacBytes);
+    QTreeWidgetItem *item = nullptr;
+    for (int i = 0; i < machines_lst->topLevelItemCount() && !item; ++i)
+        if (machines_lst->topLevelItem(i)->data(MacCol, MacRole).toByteArray() == macBytes)
+            item = machines_lst->topLevelItem(i);
+    // A machine with several addresses is one line, showing the one that serves best as its host.
+    if (!item) {
+        item = new MachineItem;
+        item->setText(MacCol, QString::fromStdString(macText(machine.mac)));
+        item->setData(MacCol, MacRole, macBytes);
+        item->setText(MakerCol, QString::fromStdString(machine.maker));
+        item->setToolTip(MakerCol, item->text(MakerCol));
+        machines_lst->addTopLevelItem(item);
+    }
+    QStringList addresses = item->data(AddressCol, AddressesRole).toStringList();
+    if (!addresses.contains(address)) {
+        addresses << address;
+        std::stable_sort(addresses.begin(), addresses.end(),
+                         [](const QString &a, const QString &b) { return rank(a) < rank(b); });
+        item->setData(AddressCol, AddressesRole, addresses);
+        item->setText(AddressCol, addresses.first());
+        item->setData(AddressCol, SortKeyRole, sortKey(addresses.first()));
+        item->setToolTip(AddressCol, addresses.join(QLatin1Char('\n')));
+    }
+    if (item->text(NameCol).isEmpty() && !machine.name.empty()) {
+        item->setText(NameCol, QString::fromStdString(machine.name));
+        item->setToolTip(NameCol, item->text(NameCol));
+    }
+    markItem(item, m_rows());
+    if (!machines_lst->currentItem())
+        machines_lst->setCurrentItem(item);
+    machines_lst->sortItems(machines_lst->sortColumn(), machines_lst->header()->sortIndicatorOrder());
+}
+
+void Finder::progressed(const SweepProgress &progress, bool finished)
+{
+    if (progress.total > 0) {
+        sweep_bar->setRange(0, progress.total);
+        sweep_bar->setValue(progress.done);
+    }
+    const int count = machines_lst->topLevelItemCount();
+    if (!finished) {
+        state_lbl->setText(QStringLiteral("このネットワークの PC を探しています… %1 台").arg(count));
+        return;
+    }
+    sweep_bar->hide();
+    again_bt->setEnabled(true);
+    m_sweep.reset();
+    state_lbl->setText(count > 0
+                           ? QStringLiteral("見つかった PC：%1 台。選んで「入れる」を押すと設定に入ります。").arg(count)
+                           : QStringLiteral("PC は見つかりませんでした。"));
+}
+
+void Finder::refreshMarks()
+{
+    const QList<PcRowNow> rows = m_rows();
+    if (row_cmb->count() != PcCount)
+        for (int k = row_cmb->count(); k < PcCount; ++k)
+            row_cmb->addItem(QString());
+    for (int k = 0; k < PcCount; ++k) {
+        const QString name = k < rows.size() ? rows[k].name.trimmed() : QString();
+        row_cmb->setItemText(k, name.isEmpty() ? QStringLiteral("PC%1").arg(k + 1)
+                                               : QStringLiteral("PC%1（%2）").arg(k + 1).arg(name));
+    }
+    for (int i = 0; i < machines_lst->topLevelItemCount(); ++i)
+        markItem(machines_lst->topLevelItem(i), rows);
+}
+
+void Finder::markItem(QTreeWidgetItem *item, const QList<PcRowNow> &rows)
+{
+    const MacAddress mac = macOf(item);
+    const QStringList addresses = item->data(AddressCol, AddressesRole).toStringList();
+    QStringList marks, tips;
+    QList<int> mine;
+    for (int k = 0; k < rows.size() && k < PcCount; ++k) {
+        if (!rows[k].mac || *rows[k].mac != mac)
+            continue;
+        mine << k;
+        const QString host = rows[k].host.trimmed();
+        if (host.isEmpty() || hostIsMachine(host, item)) {
+            marks << QStringLiteral("PC%1").arg(k + 1);
+        } else {
+            // The PC's MAC answers at another address than its host box holds: its address moved.
+            marks << QStringLiteral("PC%1（新しいアドレス）").arg(k + 1);
+            tips << QStringLiteral("PC%1 のホスト欄は「%2」ですが、この MAC アドレスは %3 で応答しています。"
+                                   "選んで「入れる」を押すとホスト欄を更新します。")
+                        .arg(k + 1)
+                        .arg(host, item->text(AddressCol));
+        }
+    }
+    item->setText(MarkCol, marks.join(QStringLiteral("、")));
+    item->setToolTip(MarkCol, tips.join(QLatin1Char('\n')));
+    item->setData(MarkCol, Qt::UserRole, QVariant::fromValue(mine));
+}
+
+bool Finder::hostIsMachine(const QString &hostBox, const QTreeWidgetItem *item)
+{
+    const QStringList addresses = item->data(AddressCol, AddressesRole).toStringList();
+    if (hostNames(hostBox, addresses, item->text(NameCol)))
+        return true;
+    const QString host = bare(hostBox);
+    if (isNumeric(host))
+        return false; // another address
+    // A name that the reverse lookup doesn't give back (a hosts file's, an mDNS name) is still this
+    // machine's when it resolves to one of its addresses. Until that is known, nothing is claimed.
+    if (const auto known = m_resolved.constFind(host); known != m_resolved.cend())
+        return *known == Resolving || addresses.contains(*known);
+    m_resolved.insert(host, Resolving);
+    m_lookups.append(Handback::start(this, [this, host](Handback &handback) {
+        const HostLookup lookup = lookupHost(host.toStdString(), HostLookupTimeoutMs);
+        const QString address = lookup.ok ? QString::fromStdString(lookup.host.text) : QString();
+        handback.post([this, host, address] {
+            m_resolved.insert(host, address);
+            refreshMarks();
+        });
+    }));
+    return true;
+}
+
+void Finder::chosen()
+{
+    QTreeWidgetItem *item = machines_lst->currentItem();
+    fill_bt->setEnabled(item != nullptr);
+    if (!item)
+        return;
+    // A machine that is already a PC goes back into its own row, a new one into a free row: never over
+    // another PC unless the user picks that row.
+    const QList<int> mine = item->data(MarkCol, Qt::UserRole).value<QList<int>>();
+    if (!mine.isEmpty())
+        row_cmb->setCurrentIndex(mine.first());
+    else
+        chooseFreeRow();
+}
+
+void Finder::fill_bt_Click()
+{
+    QTreeWidgetItem *item = machines_lst->currentItem();
+    const int k = row_cmb->currentIndex();
+    if (!item || k < 0)
+        return;
+    const QString name = bare(item->text(NameCol));
+    const QString address = item->text(AddressCol);
+    // The host box keeps 20 characters when saved: a longer name or address would be cut into another.
+    QString host;
+    if (!name.isEmpty() && name.size() <= FieldChars)
+        host = name;
+    else if (address.size() <= FieldChars)
+        host = address;
+    emit fillRequested(k, host, macOf(item), firstLabel(name));
+    state_lbl->setText(QStringLiteral("PC%1 に入れました。設定の「更新」で保存されます。").arg(k + 1));
+}
+
+} // namespace orvane

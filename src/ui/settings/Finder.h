@@ -1,0 +1,86 @@
+#pragma once
+
+#include "core/MagicPacket.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace orvane {
+
+class Handback;
+struct FoundMachine;
+struct SweepProgress;
+
+// One PC row of the settings dialog as it stands, unsaved edits included.
+struct PcRowNow {
+    QString name;
+    QString host;
+    std::optional<MacAddress> mac;
+    bool macBlank = true; // all six MAC boxes empty
+};
+
+// "PC を探す": sweeps this machine's links and lists the machines found, marking those that already
+// are one of the PCs; a chosen machine goes into a chosen row of the settings dialog.
+class Finder : public QWidget {
+    Q_OBJECT
+public:
+    // rows reads the dialog's rows whenever the marks are drawn.
+    Finder(std::function<QList<PcRowNow>()> rows, QWidget *parent);
+    ~Finder() override;
+
+    // Starts a sweep, ending one under way.
+    void sweep();
+    // Draws the marks and the row choice again from the dialog's rows.
+    void refreshMarks();
+
+signals:
+    // Row k (0 ... 4) gets this host, MAC and, if its name box is empty, this name.
+    void fillRequested(int k, const QString &host, const MacAddress &mac, const QString &name);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void found(const FoundMachine &machine);
+    void progressed(const SweepProgress &progress, bool finished);
+    void chosen();
+    void fill_bt_Click();
+    void markItem(QTreeWidgetItem *item, const QList<PcRowNow> &rows);
+    void stop();
+    void chooseFreeRow();
+
+    // Whether a row's host names this machine, resolving a host name off the GUI thread when needed.
+    bool hostIsMachine(const QString &hostBox, const QTreeWidgetItem *item);
+
+    std::function<QList<PcRowNow>()> m_rows;
+    // Host names of the rows as resolved: the numeric address, or empty for a name that doesn't
+    // resolve. A name absent here is being resolved.
+    QHash<QString, QString> m_resolved;
+    QList<std::shared_ptr<Handback>> m_lookups;
+    std::shared_ptr<Handback> m_sweep;
+    bool m_swept = false;
+    int m_generation = 0;
+
+    QTreeWidget *machines_lst = nullptr;
+    QProgressBar *sweep_bar = nullptr;
+    QLabel *state_lbl = nullptr;
+    QComboBox *row_cmb = nullptr;
+    QPushButton *fill_bt = nullptr;
+    QPushButton *again_bt = nullptr;
+    QPushButton *close_bt = nullptr;
+};
+
+} // namespace orvane

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QMetaObject>
+#include <QObject>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+namespace orvane {
+
+// Network work for a window, off the GUI thread: the work runs on a thread of its own (started from
+// the calling thread, so it shares its network namespace) and hands its results back to the window's
+// thread. Once the window cuts it, nothing more reaches the window and the work is told to stop; the
+// thread is never waited for, so a slow lookup can't hold the window up.
+class Handback {
+public:
+    explicit Handback(QObject *window) : m_window(window) {}
+
+    // Runs fn on the GUI thread of the window, unless cut meanwhile.
+    template <class F> void post(F &&fn)
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_window)
+            QMetaObject::invokeMethod(m_window, std::forward<F>(fn), Qt::QueuedConnection);
+    }
+
+    // Nothing more is handed back, and the work is asked to stop.
+    void cut()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_window = nullptr;
+        cancel = true;
+    }
+
+    // Starts work(handback) on a thread of its own.
+    template <class F> static std::shared_ptr<Handback> start(QObject *window, F &&work)
+    {
+        auto handback = std::make_shared<Handback>(window);
+        std::thread([handback, work = std::forward<F>(work)]() mutable { work(*handback); }).detach();
+        return handback;
+    }
+
+    std::atomic<bool> cancel{false};
+
+private:
+    std::mutex m_mutex;
+    QObject *m_window;
+};
+
+} // namespace orvane
