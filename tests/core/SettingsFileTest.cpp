@@ -3,6 +3,8 @@
 
 #include "core/SettingsFile.h"
 #include "core/PlainSettings.h"
+#include "core/ProfileFile.h"
+#include "core/SafeFile.h"
 #include "core/SettingsStore.h"
 #include "support/SettingsData.h"
 #include "support/TempDir.h"
@@ -10,10 +12,14 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <future>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -159,6 +165,84 @@ TEST(SettingsFile, AFailedSaveLeavesTheFileAsItWas)
     EXPECT_FALSE(writeSettingsFile(Ini, grid()));
     EXPECT_EQ(readAll(Ini), ServerFile);
     EXPECT_EQ(QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{Ini});
+}
+
+TEST(SettingsFile, AFileSizeLimitFailsTheSaveWithoutKillingTheProgramAndLeavesNothingChanged)
+{
+    // The new file is longer than the old one; the limit is set in a child that keeps the system's
+    // default for SIGXFSZ, as a program started under "ulimit -f" has it.
+    const SettingsGrid longer = grid({{1, 0, "日本日本日本日本日本日本日本"}});
+    const struct {
+        const char *what;
+        bool secondName; // written in place
+        rlim_t limit;
+    } cases[] = {{"replaced, the limit between the old and the new size", false, 1205},
+                 {"written in place, the limit between the old and the new size", true, 1205},
+                 {"written in place, the limit below the old size", true, 1000}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        TempCwd cwd;
+        writeAll(Ini, ServerFile);
+        if (c.secondName) {
+            ASSERT_EQ(::link("System.ini", "backup.ini"), 0);
+        }
+        const QStringList before = QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            std::signal(SIGXFSZ, SIG_DFL);
+            const rlimit limit{c.limit, c.limit};
+            QString error;
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0 || writeSettingsFile(Ini, longer, &error))
+                ::_exit(1);
+            // The usual reason, and no false alarm about the old content.
+            ::_exit(error == QString::fromLocal8Bit(std::strerror(EFBIG)) ? 0 : 2);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << "1: saved; 2: another reason";
+        EXPECT_EQ(readAll(Ini), ServerFile);
+        EXPECT_EQ(QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+    }
+}
+
+TEST(SettingsFile, AFolderLinkOfAnotherUserOnThePathIsNotFollowed)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "links of another user need root; skipped";
+    constexpr uid_t Nobody = 65534;
+    const std::pair<const char *, std::function<bool()>> writers[] = {
+        {"settings", [] { return writeSettingsFile("via/System.ini", grid()); }},
+        {"profile", [] { return writeProfileString("via/System.ini", "S", "k", "v"); }},
+        {"copy", [] { return copyWholeFile("source", "via/System.ini"); }}};
+    // Whose link "via" (to a folder of the writer's) is, and who writes through it.
+    const struct {
+        const char *what;
+        uid_t link, folder, writer;
+        bool followed;
+    } cases[] = {{"another user's link", Nobody, 0, 0, false},
+                 {"the user's own link", 0, 0, 0, true},
+                 {"the system's link, for another user", 0, Nobody, Nobody, true}};
+    for (const auto &[writerName, write] : writers) {
+        for (const auto &c : cases) {
+            SCOPED_TRACE(std::string(writerName) + ": " + c.what);
+            TempCwd cwd;
+            ASSERT_EQ(::chmod(".", 0755), 0);
+            writeAll("source", "copied");
+            ASSERT_EQ(::mkdir("ours", 0755), 0);
+            writeAll("ours/System.ini", "old");
+            ASSERT_EQ(::chown("ours", c.folder, c.folder) | ::chown("ours/System.ini", c.folder, c.folder), 0);
+            ASSERT_EQ(::symlink("ours", "via"), 0);
+            ASSERT_EQ(::lchown("via", c.link, c.link), 0);
+            const pid_t pid = ::fork();
+            if (pid == 0)
+                ::_exit(::setgid(c.writer) == 0 && ::setuid(c.writer) == 0 && write() ? 0 : 1);
+            int status = 0;
+            ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+            EXPECT_EQ(WIFEXITED(status) && WEXITSTATUS(status) == 0, c.followed);
+            EXPECT_EQ(readAll("ours/System.ini") != "old", c.followed);
+        }
+    }
 }
 
 TEST(SettingsFile, MissingShortBrokenAndOddFilesLoadWithoutHarm)

@@ -18,6 +18,13 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include <atomic>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <thread>
+
 using namespace orvane;
 using namespace orvane::test;
 
@@ -77,6 +84,51 @@ TEST(Services, ByteLengthTheUnexpectedErrorAndFileCopy)
     EXPECT_EQ(c.FileCopy("a.txt", "b.txt"), 1);
     EXPECT_EQ(c.FileCopy("a.txt", "./a.txt"), 0) << "a copy onto itself would empty it";
     EXPECT_EQ(readAll("a.txt") + readAll("b.txt"), "keptkept");
+}
+
+TEST(Services, FileCopyGivesTheSourcesPermissionsAndTimeToTheCopyNotToWhatTakesItsNameAfterwards)
+{
+    // Another program puts a link to a file of ours in the copy's place the moment the copy appears
+    // there; the source's permissions and time must not reach that file.
+    QzCmn14 c;
+    TempCwd cwd;
+    writeAll("a.txt", "new");
+    writeAll("victim", "mine");
+    const timespec old[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
+    ASSERT_EQ(::chmod("a.txt", 0666) | ::chmod("victim", 0600) | ::utimensat(AT_FDCWD, "a.txt", old, 0), 0);
+    struct stat victim {};
+    ASSERT_EQ(::stat("victim", &victim), 0);
+    const int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    ASSERT_GE(::inotify_add_watch(watch, ".", IN_MOVED_TO), 0);
+    std::atomic<int> swaps{0};
+    std::atomic<bool> done{false};
+    std::thread swapper([&] {
+        alignas(inotify_event) char events[4096];
+        pollfd p{watch, POLLIN, 0};
+        while (!done) {
+            if (::poll(&p, 1, 50) > 0 && ::read(watch, events, sizeof events) > 0 && ::rename("link", "b.txt") == 0) {
+                // The swap's own event is no copy of the program's.
+                while (::read(watch, events, sizeof events) > 0) {
+                }
+                ++swaps;
+            }
+        }
+    });
+    constexpr int Rounds = 100;
+    for (int i = 0; i < Rounds; ++i) {
+        ASSERT_EQ(::symlink("victim", "link"), 0);
+        ::unlink("b.txt");
+        ASSERT_EQ(c.FileCopy("a.txt", "b.txt"), 1);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return swaps == i + 1; }, 5000));
+    }
+    done = true;
+    swapper.join();
+    ::close(watch);
+    struct stat after {};
+    ASSERT_EQ(::stat("victim", &after), 0);
+    EXPECT_EQ(after.st_mode & 07777, 0600u);
+    EXPECT_EQ(after.st_mtim.tv_sec, victim.st_mtim.tv_sec);
+    EXPECT_EQ(readAll("victim"), "mine");
 }
 
 TEST(LinuxDesktop, ShellOpenHandsTheFileToXdgOpenNeverAsAnOption)
