@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -44,8 +45,8 @@ protected:
         if (const QString why = net.unavailable(); !why.isEmpty())
             GTEST_SKIP() << why.toStdString();
         a = net.add("a"), b = net.add("b");
-        ASSERT_TRUE(net.link(a, "osa", {"10.200.8.1/24", "fd00:200:8::1/64"}, b, "osb",
-                             {"10.200.8.2/24", "fd00:200:8::2/64"}))
+        ASSERT_TRUE(
+            net.link(a, "osa", {"10.200.8.1/24", "fd00:200:8::1/64"}, b, "osb", {"10.200.8.2/24", "fd00:200:8::2/64"}))
             << net.lastError().toStdString();
         ASSERT_TRUE(net.allowUnprivilegedPing(a));
     }
@@ -137,7 +138,8 @@ TEST_F(NetnsStatus, StatusAndTheMainWindowTellWhoAnswers)
     forms.pcStatus();
     auto button = [main](int n) { return main->findChild<QPushButton *>(QStringLiteral("PC_start_%1").arg(n)); };
     ASSERT_TRUE(QTest::qWaitFor([&] { return button(2)->accessibleDescription() != "未確認"; }, 10000));
-    // The dot in the middle of the icon: green, grey, nothing.
+    // The dot in the middle of the button's mark and of the entry's icon: green, grey, nothing (the
+    // button's own face, as in the same place at its other end).
     const struct {
         QString caption;
         QString state;
@@ -155,7 +157,13 @@ TEST_F(NetnsStatus, StatusAndTheMainWindowTellWhoAnswers)
             << n << ": " << b->accessibleDescription().toStdString();
         EXPECT_EQ(b->toolTip(), b->accessibleDescription());
         EXPECT_EQ(entry->toolTip(), b->accessibleDescription());
-        EXPECT_EQ(b->icon().pixmap(16, 16).toImage().pixelColor(8, 8), e.dot) << n;
-        EXPECT_EQ(entry->icon().cacheKey(), b->icon().cacheKey()) << n;
+        const QWidget *mark = b->findChild<QWidget *>(QStringLiteral("status_mark"));
+        ASSERT_TRUE(mark);
+        const QImage face = b->grab().toImage();
+        const QPoint centre = mark->geometry().center();
+        EXPECT_EQ(face.pixelColor(centre),
+                  e.dot.alpha() ? e.dot : face.pixelColor(b->width() - 1 - centre.x(), centre.y()))
+            << n;
+        EXPECT_EQ(entry->icon().pixmap(16, 16).toImage().pixelColor(8, 8), e.dot) << n;
     }
 }

@@ -16,6 +16,7 @@ class QPushButton;
 
 namespace orvane {
 
+class StatusMark;
 class TimedWake;
 
 // The main window: hidden most of the time, reached through the tray icon.
@@ -96,6 +97,7 @@ private:
     QLabel *m_port_lvl = nullptr;
     QLabel *m_send_qty_lvl = nullptr;
     std::array<QPushButton *, 6> m_PC_start{}; // indexes 1 to 5
+    std::array<StatusMark *, 6> m_PC_mark{};   // their marks
     std::array<QLabel *, 5> m_Info_lvl{};
     QPushButton *m_Settings_bt = nullptr;
     QPushButton *m_Close_bt = nullptr;
