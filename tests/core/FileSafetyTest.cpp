@@ -1,5 +1,5 @@
 // Rewriting files that aren't simply the user's own: links, a folder that refuses new files, hard
-// links, a full disk. Root makes the files of another user with chown and drops to nobody where the
+// links. Root makes the files of another user with chown and drops to nobody where the
 // folder's rights must count.
 
 #include "core/ProfileFile.h"
@@ -10,9 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <functional>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -89,18 +87,4 @@ TEST_F(FileSafety, FilesThatCantOrMustNotBeReplacedAreWrittenInPlace)
     ASSERT_EQ(::chown("System.ini", 0, 0), 0);
     ASSERT_TRUE(writeSettingsFile(Ini, g));
     EXPECT_EQ(readAll("backup.ini"), encodeSettings(g));
-}
-
-TEST_F(FileSafety, AFullDiskDuringAWriteInPlaceLeavesTheFileAsItWas)
-{
-    const QByteArray before = "[A]\r\nx=1\r\n[B]\r\ny=2\r\n";
-    writeAll("test.ini", before);
-    ASSERT_EQ(::chown("test.ini", Nobody, Nobody), 0);
-    EXPECT_TRUE(asNobody([] {
-        // A file size limit between the old and the new size stops the write part way.
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{30, 30};
-        return ::setrlimit(RLIMIT_FSIZE, &limit) == 0 && !writeProfileString("test.ini", "A", "x", QString(100, u'z'));
-    }));
-    EXPECT_EQ(readAll("test.ini"), before);
 }

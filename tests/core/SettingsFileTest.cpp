@@ -145,57 +145,36 @@ TEST(SettingsFile, AStaleOrMalformedTrailerIsIgnored)
     }
 }
 
-TEST(SettingsFile, AFailedSaveLeavesTheFileAsItWas)
+TEST(SettingsFile, AFailedSaveLeavesTheFileAsItWasAndNothingBesideIt)
 {
-    TempCwd cwd;
-    // A file size limit below the new file's size fails the write part way, as a full disk would.
-    writeAll(Ini, ServerFile);
-    rlimit old{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit small{1000, old.rlim_max};
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool saved = writeSettingsFile(Ini, grid({{1, 0, "日本日本日本日本日本日本日本"}}));
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(saved);
-    EXPECT_EQ(readAll(Ini), ServerFile);
-
-    ASSERT_EQ(::chmod("System.ini", 0444), 0);
-    EXPECT_FALSE(writeSettingsFile(Ini, grid()));
-    EXPECT_EQ(readAll(Ini), ServerFile);
-    EXPECT_EQ(QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{Ini});
-}
-
-TEST(SettingsFile, AFileSizeLimitFailsTheSaveWithoutKillingTheProgramAndLeavesNothingChanged)
-{
-    // The new file is longer than the old one; the limit is set in a child that keeps the system's
-    // default for SIGXFSZ, as a program started under "ulimit -f" has it.
-    const SettingsGrid longer = grid({{1, 0, "日本日本日本日本日本日本日本"}});
+    // A file size limit (a shell's "ulimit -f") fails a write part way, as a full disk would; it is set
+    // in a child that keeps the system's default for SIGXFSZ. The new file is longer than the old.
+    const QString tooLarge = QString::fromLocal8Bit(std::strerror(EFBIG));
     const struct {
         const char *what;
         bool secondName; // written in place
-        rlim_t limit;
-    } cases[] = {{"replaced, the limit between the old and the new size", false, 1205},
-                 {"written in place, the limit between the old and the new size", true, 1205},
-                 {"written in place, the limit below the old size", true, 1000}};
+        rlim_t limit;    // 0: none
+        QString reason;
+    } cases[] = {{"read-only", false, 0, "System.ini is read-only"},
+                 {"replaced, the limit between the old and the new size", false, 1205, tooLarge},
+                 {"written in place, the limit between the old and the new size", true, 1205, tooLarge},
+                 {"written in place, the limit below the old size", true, 1000, tooLarge}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         TempCwd cwd;
         writeAll(Ini, ServerFile);
-        if (c.secondName) {
-            ASSERT_EQ(::link("System.ini", "backup.ini"), 0);
-        }
+        ASSERT_EQ(c.secondName ? ::link("System.ini", "backup.ini") : ::chmod("System.ini", c.limit ? 0644 : 0444), 0);
         const QStringList before = QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         const pid_t pid = ::fork();
         if (pid == 0) {
             std::signal(SIGXFSZ, SIG_DFL);
             const rlimit limit{c.limit, c.limit};
             QString error;
-            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0 || writeSettingsFile(Ini, longer, &error))
+            if ((c.limit && ::setrlimit(RLIMIT_FSIZE, &limit) != 0) ||
+                writeSettingsFile(Ini, grid({{1, 0, "日本日本日本日本日本日本日本"}}), &error))
                 ::_exit(1);
             // The usual reason, and no false alarm about the old content.
-            ::_exit(error == QString::fromLocal8Bit(std::strerror(EFBIG)) ? 0 : 2);
+            ::_exit(error == c.reason ? 0 : 2);
         }
         int status = 0;
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
@@ -227,13 +206,12 @@ TEST(SettingsFile, AFolderLinkOfAnotherUserOnThePathIsNotFollowed)
         for (const auto &c : cases) {
             SCOPED_TRACE(std::string(writerName) + ": " + c.what);
             TempCwd cwd;
-            ASSERT_EQ(::chmod(".", 0755), 0);
             writeAll("source", "copied");
-            ASSERT_EQ(::mkdir("ours", 0755), 0);
+            ASSERT_TRUE(::chmod(".", 0755) == 0 && ::mkdir("ours", 0755) == 0 && ::symlink("ours", "via") == 0);
             writeAll("ours/System.ini", "old");
-            ASSERT_EQ(::chown("ours", c.folder, c.folder) | ::chown("ours/System.ini", c.folder, c.folder), 0);
-            ASSERT_EQ(::symlink("ours", "via"), 0);
-            ASSERT_EQ(::lchown("via", c.link, c.link), 0);
+            ASSERT_EQ(::chown("ours", c.folder, c.folder) | ::chown("ours/System.ini", c.folder, c.folder) |
+                          ::lchown("via", c.link, c.link),
+                      0);
             const pid_t pid = ::fork();
             if (pid == 0)
                 ::_exit(::setgid(c.writer) == 0 && ::setuid(c.writer) == 0 && write() ? 0 : 1);

@@ -51,9 +51,9 @@ TEST(Network, TheLimitedBroadcastLeavesOnEveryLinkWhereverTheDefaultRouteLeads)
             const auto got = rx->receive(2, 5000);
             EXPECT_EQ(got.size(), 2) << link;
             for (const UdpReceiver::Datagram &d : got) {
-                EXPECT_EQ(d.data, expectedPacket(QByteArray::fromHex("001122334455"))) << link;
-                EXPECT_TRUE(d.sender.isEqual(QHostAddress(from), QHostAddress::TolerantConversion))
-                    << link << ": " << d.sender.toString().toStdString();
+                EXPECT_TRUE(d.data == expectedPacket(QByteArray::fromHex("001122334455")) &&
+                            d.sender.isEqual(QHostAddress(from), QHostAddress::TolerantConversion))
+                    << link << ": from " << d.sender.toString().toStdString();
                 EXPECT_TRUE(c.fromPort ? d.senderPort == c.fromPort : d.senderPort >= 1024) << d.senderPort;
             }
         }
@@ -61,9 +61,7 @@ TEST(Network, TheLimitedBroadcastLeavesOnEveryLinkWhereverTheDefaultRouteLeads)
 
     // No link to broadcast on: nothing was sent, and it says so.
     const ShellResult r = net.exec(bare, ORVANE_WAKE_PATH + options);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(r.output.contains("指定したPCへマジックパケットを送信できませんでした！")) << r.output.toStdString();
-    EXPECT_TRUE(r.output.contains("へ送信できるネットワークがありません。")) << r.output.toStdString();
+    EXPECT_TRUE(r.status == 1 && r.output.contains("へ送信できるネットワークがありません。")) << r.output.toStdString();
 }
 
 } // namespace
