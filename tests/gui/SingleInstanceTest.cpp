@@ -58,8 +58,9 @@ TEST(SingleInstance, HandsOverInTheSameFolderRunsAloneInAnotherAndNoOtherUserCan
         }
         SingleInstance first;
         ASSERT_TRUE(first.claim());
-        if (c.othersFolderInTmp)
+        if (c.othersFolderInTmp) {
             ASSERT_EQ(::rmdir(others.constData()), 0);
+        }
         EXPECT_TRUE(laterStartHandsOver(first));
         TempCwd elsewhere;
         SingleInstance other;
