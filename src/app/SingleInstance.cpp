@@ -54,17 +54,15 @@ bool ownFolder(const QString &path)
     return isPrivateFolder(path);
 }
 
-// The session's runtime folder; else one of the user's own in the temporary folder; else, when
-// another user took that name first, one in the user's cache folder.
+// The session's runtime folder, else one in the user's cache folder: both the user's own, so every
+// start of the same user in the same environment picks the same one, whatever other users make or
+// remove meanwhile (a shared temporary folder would let them move the lock, and two would run).
 QStringList privateFolders()
 {
     QStringList folders;
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && isPrivateFolder(runtime))
         folders << runtime;
-    const QString temp = QDir(QDir::tempPath()).filePath(QStringLiteral("orvane-%1").arg(::geteuid()));
-    if (ownFolder(temp))
-        folders << temp;
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
     if (!cache.isEmpty() && QDir().mkpath(cache) && ownFolder(cache + QStringLiteral("/orvane")))
         folders << cache + QStringLiteral("/orvane");

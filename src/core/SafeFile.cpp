@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -41,35 +42,90 @@ struct Target {
     struct stat st {};
 };
 
-// Follows path's links, each of which must be the user's, to the file they lead to.
+QByteArray joined(const QByteArray &folder, const QByteArray &name)
+{
+    return folder == "/" ? folder + name : folder + '/' + name;
+}
+
+// The folder above `folder`, which holds no links, so ".." may be taken by its text.
+QByteArray parentOf(const QByteArray &folder)
+{
+    if (folder == "/")
+        return folder;
+    if (folder == "." || folder == ".." || folder.endsWith("/.."))
+        return folder == "." ? QByteArray("..") : folder + "/..";
+    const qsizetype slash = folder.lastIndexOf('/');
+    return slash == 0 ? QByteArray("/") : folder.left(slash);
+}
+
+// Walks path name by name to the file a write of it reaches, following its links. A link to the
+// file must be the user's and lead to a file of the user's. A link on the way to its folder must be
+// the user's or the system's (root's, such as /var/run): root may change any file anyway, while
+// another user's link to a folder of ours would let them choose which of our files is written.
 QString resolve(const QString &path, Target &target)
 {
     const uid_t me = ::geteuid();
-    QByteArray p = QFile::encodeName(path);
-    for (int hops = 0;; ++hops) {
+    const QByteArray given = QFile::encodeName(path);
+    QByteArray done = given.startsWith('/') ? QByteArray("/") : QByteArray(".");
+    QList<QByteArray> todo = given.split('/'); // the names still to walk, the next one last
+    std::reverse(todo.begin(), todo.end());
+    const auto onlyDots = [](const QList<QByteArray> &names) {
+        return std::all_of(names.begin(), names.end(), [](const QByteArray &n) { return n.isEmpty() || n == "."; });
+    };
+    bool toFileByLink = false;
+    int hops = 0;
+    while (!todo.isEmpty()) {
+        const QByteArray name = todo.takeLast();
+        if (name.isEmpty() || name == ".")
+            continue;
+        if (name == "..") {
+            done = parentOf(done);
+            continue;
+        }
+        const bool last = onlyDots(todo);
+        const QByteArray next = joined(done, name);
         struct stat st {};
-        if (::lstat(p.constData(), &st) != 0) {
-            if (errno == ENOENT && hops == 0) {
-                target = {p, false, {}};
+        if (::lstat(next.constData(), &st) != 0) {
+            if (errno == ENOENT && last && !toFileByLink) {
+                target = {next, false, {}};
                 return QString();
             }
-            return hops == 0 ? QStringLiteral("%1: %2").arg(path, systemErrorText(errno))
-                             : QStringLiteral("%1 is a link to a file that doesn't exist").arg(path);
+            return errno == ENOENT && last ? QStringLiteral("%1 is a link to a file that doesn't exist").arg(path)
+                                           : QStringLiteral("%1: %2").arg(path, systemErrorText(errno));
         }
-        if (!S_ISLNK(st.st_mode)) {
-            if (hops > 0 && st.st_uid != me)
+        if (S_ISLNK(st.st_mode)) {
+            if (last && st.st_uid != me)
+                return QStringLiteral("%1 is a link of another user").arg(path);
+            if (!last && st.st_uid != me && st.st_uid != 0)
+                return QStringLiteral("%1 leads through a folder link of another user").arg(path);
+            char to[PATH_MAX];
+            const ssize_t n = ::readlink(next.constData(), to, sizeof to);
+            if (n <= 0 || n == static_cast<ssize_t>(sizeof to) || ++hops > MaxLinkHops)
+                return QStringLiteral("%1: the link can't be followed").arg(path);
+            const QByteArray link(to, n);
+            if (link.startsWith('/'))
+                done = "/";
+            const QList<QByteArray> names = link.split('/');
+            todo.append(QList<QByteArray>(names.rbegin(), names.rend()));
+            toFileByLink = toFileByLink || last;
+            continue;
+        }
+        if (!last && !S_ISDIR(st.st_mode))
+            return QStringLiteral("%1: %2").arg(path, systemErrorText(ENOTDIR));
+        done = next;
+        if (last) {
+            if (toFileByLink && st.st_uid != me)
                 return QStringLiteral("%1 is a link to a file of another user").arg(path);
-            target = {p, true, st};
+            target = {next, true, st};
             return QString();
         }
-        if (st.st_uid != me)
-            return QStringLiteral("%1 is a link of another user").arg(path);
-        char to[PATH_MAX];
-        const ssize_t n = ::readlink(p.constData(), to, sizeof to);
-        if (n <= 0 || n == static_cast<ssize_t>(sizeof to) || hops == MaxLinkHops)
-            return QStringLiteral("%1: the link can't be followed").arg(path);
-        p = to[0] == '/' ? QByteArray(to, n) : folderOf(p) + '/' + QByteArray(to, n);
     }
+    // A path that names a folder ("/", "a/..").
+    struct stat st {};
+    if (::lstat(done.constData(), &st) != 0)
+        return QStringLiteral("%1: %2").arg(path, systemErrorText(errno));
+    target = {done, true, st};
+    return QString();
 }
 
 QString refusalOf(const QString &path, Target &target)
@@ -97,8 +153,21 @@ bool inPlaceWanted(const Target &target)
     return target.st.st_uid == me && ::stat(folderOf(target.path).constData(), &folder) == 0 && folder.st_uid == me;
 }
 
-bool writeAt(int fd, const char *data, qint64 size, qint64 offset)
+// Past a file size limit (a shell's "ulimit -f") the system ends the process with SIGXFSZ in the
+// middle of a write, before the old content can be put back or the new file removed; ignored, the
+// write fails with EFBIG and takes the usual way out. A handler of the program's own stays.
+void ignoreFileSizeSignal()
 {
+    struct sigaction now {};
+    if (::sigaction(SIGXFSZ, nullptr, &now) == 0 && now.sa_handler == SIG_DFL)
+        std::signal(SIGXFSZ, SIG_IGN);
+}
+
+// Writes all of data at offset; `written` counts what reached the file, also on failure.
+bool writeAt(int fd, const char *data, qint64 size, qint64 offset, qint64 *written = nullptr)
+{
+    if (written)
+        *written = 0;
     while (size > 0) {
         const ssize_t n = ::pwrite(fd, data, static_cast<size_t>(size), offset);
         if (n < 0 && errno == EINTR)
@@ -111,6 +180,8 @@ bool writeAt(int fd, const char *data, qint64 size, qint64 offset)
         data += n;
         size -= n;
         offset += n;
+        if (written)
+            *written += n;
     }
     return true;
 }
@@ -160,6 +231,7 @@ public:
 
     bool open(const QString &path)
     {
+        ignoreFileSizeSignal();
         m_name = path;
         if (const QString why = refusalOf(path, m_target); !why.isEmpty())
             return fail(why);
@@ -199,10 +271,21 @@ public:
         return true;
     }
 
+    // The permissions and modification time that the file gets with its new content (a copy's of
+    // its source), set on the open file: through its name they could reach whatever is put there.
+    void keepModeAndTime(const struct stat &from)
+    {
+        m_keep = true;
+        m_mode = from.st_mode & 07777;
+        m_modified = from.st_mtim;
+    }
+
     bool commit()
     {
         if (m_inPlace)
             return commitInPlace();
+        if (m_keep && !setModeAndTime(m_fd.get()))
+            return fail(systemErrorText(errno));
         if (::fsync(m_fd.get()) != 0)
             return fail(systemErrorText(errno));
         m_fd.reset();
@@ -219,6 +302,12 @@ private:
     {
         error = why;
         return false;
+    }
+
+    bool setModeAndTime(int fd) const
+    {
+        const timespec times[2] = {{0, UTIME_OMIT}, m_modified};
+        return ::fchmod(fd, m_mode) == 0 && ::futimens(fd, times) == 0;
     }
 
     // Grows the file first, where a full disk shows, then overwrites what it held; on any failure
@@ -238,15 +327,24 @@ private:
         if (!readAt(fd.get(), old.data(), old.size()))
             return fail(systemErrorText(errno));
         const QByteArray &now = m_content;
+        qint64 overwritten = 0;
+        bool shortened = false;
         bool ok = now.size() <= old.size() ||
                   writeAt(fd.get(), now.constData() + old.size(), now.size() - old.size(), old.size());
-        ok = ok && writeAt(fd.get(), now.constData(), std::min(now.size(), old.size()), 0);
-        ok = ok && (now.size() >= old.size() || ::ftruncate(fd.get(), now.size()) == 0);
+        ok = ok && writeAt(fd.get(), now.constData(), std::min(now.size(), old.size()), 0, &overwritten);
+        if (ok && now.size() < old.size())
+            ok = shortened = ::ftruncate(fd.get(), now.size()) == 0;
+        // Another user's file keeps what they set where they alone may change it.
+        if (ok && m_keep)
+            setModeAndTime(fd.get());
         ok = ok && ::fsync(fd.get()) == 0;
         if (ok)
             return true;
         const int err = errno;
-        const bool restored = writeAt(fd.get(), old.constData(), old.size(), 0) &&
+        // Only what changed goes back: under a file size limit below the old size, writing the
+        // rest again would fail as well.
+        const qint64 changed = shortened ? old.size() : overwritten;
+        const bool restored = writeAt(fd.get(), old.constData(), changed, 0) &&
                               ::ftruncate(fd.get(), old.size()) == 0 && ::fsync(fd.get()) == 0;
         return fail(systemErrorText(err) +
                     (restored ? QString() : QStringLiteral("; the old content couldn't be put back")));
@@ -259,6 +357,9 @@ private:
     QByteArray m_temp; // the new file beside the old, until it is renamed
     qint64 m_size = 0;
     QByteArray m_content; // the new content of a file written in place
+    bool m_keep = false;
+    mode_t m_mode = 0;
+    timespec m_modified{};
 };
 
 bool failed(QString *error, const QString &why)
@@ -293,11 +394,16 @@ bool copyWholeFile(const QString &from, const QString &to, QString *error)
     if (QFileInfo(to).canonicalFilePath() == source.canonicalFilePath())
         return failed(error, QStringLiteral("%1 is the file itself").arg(to));
     QFile in(from);
+    struct stat st {};
     if (!in.open(QIODevice::ReadOnly))
         return failed(error, in.errorString());
+    if (::fstat(in.handle(), &st) != 0)
+        return failed(error, systemErrorText(errno));
     Replacement out;
     if (!out.open(to))
         return failed(error, out.error);
+    // The copy keeps the source's permissions and modification time, as the platform's copy did.
+    out.keepModeAndTime(st);
     QByteArray chunk;
     while (!(chunk = in.read(1 << 16)).isEmpty())
         if (!out.write(chunk.constData(), chunk.size()))
@@ -306,13 +412,6 @@ bool copyWholeFile(const QString &from, const QString &to, QString *error)
         return failed(error, in.errorString());
     if (!out.commit())
         return failed(error, out.error);
-    // The copy keeps the source's permissions and modification time, as the platform's copy did.
-    QFile copied(to);
-    if (copied.open(QIODevice::ReadWrite)) {
-        copied.setFileTime(source.lastModified(), QFileDevice::FileModificationTime);
-        copied.close();
-    }
-    copied.setPermissions(source.permissions());
     return true;
 }
 

@@ -2,9 +2,11 @@
 
 #include "core/HostLookup.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 #include <ifaddrs.h>
 #include <net/if.h>
@@ -184,8 +186,41 @@ std::optional<LinkCopy> linkCopy(const sockaddr_storage &target, std::uint16_t p
     return linkCopyV4(*reinterpret_cast<const sockaddr_in *>(&target), port);
 }
 
-// The copy leaves through the target's interface, whatever the routes say about the broadcast.
-void sendLinkCopy(int fd, const LinkCopy &copy, const std::string &packet)
+// The limited broadcast (255.255.255.255) once on every link that carries broadcasts: up, not
+// loopback, with an IPv4 address. Left to the routes it would take only the one that the route for
+// that address names, which under a VPN's default route is the tunnel and never the LAN.
+std::vector<LinkCopy> everyBroadcastLink(std::uint16_t port)
+{
+    std::vector<LinkCopy> links;
+    ifaddrs *list = nullptr;
+    if (::getifaddrs(&list) != 0)
+        return links;
+    for (const ifaddrs *i = list; i; i = i->ifa_next) {
+        if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET)
+            continue;
+        if (!(i->ifa_flags & IFF_UP) || !(i->ifa_flags & IFF_BROADCAST) || (i->ifa_flags & IFF_LOOPBACK))
+            continue;
+        LinkCopy link;
+        link.interface = ::if_nametoindex(i->ifa_name);
+        // A link with several addresses gets it once, from the first.
+        if (link.interface == 0 ||
+            std::any_of(links.begin(), links.end(), [&](const LinkCopy &l) { return l.interface == link.interface; }))
+            continue;
+        auto *to = reinterpret_cast<sockaddr_in *>(&link.to);
+        to->sin_family = AF_INET;
+        to->sin_addr.s_addr = htonl(INADDR_BROADCAST);
+        to->sin_port = htons(port);
+        link.length = sizeof(sockaddr_in);
+        link.source4 = reinterpret_cast<const sockaddr_in *>(i->ifa_addr)->sin_addr;
+        links.push_back(link);
+    }
+    ::freeifaddrs(list);
+    return links;
+}
+
+// Sends through the copy's interface from its address, whatever the routes say about the broadcast
+// (an interface given with the datagram needs no privileges, unlike binding to a device).
+bool sendLinkCopy(int fd, const LinkCopy &copy, const std::string &packet)
 {
     iovec data{const_cast<char *>(packet.data()), packet.size()};
     msghdr message{};
@@ -216,9 +251,21 @@ void sendLinkCopy(int fd, const LinkCopy &copy, const std::string &packet)
         std::memcpy(CMSG_DATA(c), &info, sizeof info);
         message.msg_controllen = CMSG_SPACE(sizeof info);
     }
-    // The datagram to the address is what the command answers for; this one only adds a way in.
-    while (::sendmsg(fd, &message, 0) < 0 && errno == EINTR) {
-    }
+    ssize_t n;
+    do {
+        n = ::sendmsg(fd, &message, 0);
+    } while (n < 0 && errno == EINTR);
+    if (n >= 0 && n != static_cast<ssize_t>(packet.size()))
+        errno = EMSGSIZE;
+    return n == static_cast<ssize_t>(packet.size());
+}
+
+std::string partlySent(const WakeRequest &r, int sent)
+{
+    if (sent == 0)
+        return std::string();
+    return std::string(CrLf) + "（" + std::to_string(r.count) + " 回のうち " + std::to_string(sent) +
+           " 回は送信済みです）";
 }
 
 } // namespace
@@ -271,6 +318,29 @@ WakeResult sendWake(const WakeRequest &r, int lookupTimeoutMs)
         }
     }
 
+    if (family == AF_INET && reinterpret_cast<const sockaddr_in *>(&to)->sin_addr.s_addr == htonl(INADDR_BROADCAST)) {
+        // Each time counts as sent when it left on at least one link.
+        const std::vector<LinkCopy> links = everyBroadcastLink(r.port);
+        for (int i = 0; i < r.count; ++i) {
+            int err = EADDRNOTAVAIL; // no link at all
+            bool left = false;
+            for (const LinkCopy &link : links) {
+                if (sendLinkCopy(socket.fd(), link, r.packet))
+                    left = true;
+                else
+                    err = errno;
+            }
+            if (!left) {
+                result.error =
+                    failureHead(r) + sendFailureReason(r, lookup.host.text, err) + partlySent(r, result.sent);
+                return result;
+            }
+            ++result.sent;
+        }
+        result.ok = true;
+        return result;
+    }
+
     const std::optional<LinkCopy> copy = linkCopy(to, r.port);
     if (copy && family == AF_INET6) {
         // Our own copy of the all-nodes datagram isn't wanted back.
@@ -284,13 +354,12 @@ WakeResult sendWake(const WakeRequest &r, int lookupTimeoutMs)
             n = ::sendto(socket.fd(), r.packet.data(), r.packet.size(), 0, dest, lookup.host.length);
         } while (n < 0 && errno == EINTR);
         if (n != static_cast<ssize_t>(r.packet.size())) {
-            result.error = failureHead(r) + sendFailureReason(r, lookup.host.text, n < 0 ? errno : EMSGSIZE);
-            if (result.sent > 0)
-                result.error += std::string(CrLf) + "（" + std::to_string(r.count) + " 回のうち " +
-                                std::to_string(result.sent) + " 回は送信済みです）";
+            result.error = failureHead(r) + sendFailureReason(r, lookup.host.text, n < 0 ? errno : EMSGSIZE) +
+                           partlySent(r, result.sent);
             return result;
         }
         ++result.sent;
+        // The datagram to the address is what the command answers for; the copy only adds a way in.
         if (copy)
             sendLinkCopy(socket.fd(), *copy, r.packet);
     }

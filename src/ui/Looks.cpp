@@ -61,23 +61,47 @@ QIcon settingsIcon()
     return icon;
 }
 
+StatusColours statusColours(Reach reach)
+{
+    switch (reach) {
+    case Reach::Answered:
+        return {QColor(0x2E, 0xB8, 0x4B), QColor(0x1B, 0x7A, 0x30)};
+    case Reach::NoAnswer:
+        return {QColor(0xA8, 0xA8, 0xA8), QColor(0x70, 0x70, 0x70)};
+    case Reach::NotChecked:
+        break;
+    }
+    return {};
+}
+
+namespace {
+
+void paintDot(QPainter &p, const QRectF &where, Reach reach)
+{
+    const StatusColours colours = statusColours(reach);
+    if (!colours.fill.isValid())
+        return;
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(colours.rim, 1));
+    p.setBrush(colours.fill);
+    p.drawEllipse(where);
+}
+
+} // namespace
+
 QIcon statusIcon(Reach reach)
 {
-    auto dot = [](const QColor &fill, const QColor &rim) {
+    auto dot = [](Reach r) {
         QPixmap pixmap(16, 16);
         pixmap.fill(Qt::transparent);
-        if (fill.isValid()) {
-            QPainter p(&pixmap);
-            p.setRenderHint(QPainter::Antialiasing);
-            p.setPen(QPen(rim, 1));
-            p.setBrush(fill);
-            p.drawEllipse(QRectF(3.5, 3.5, 9, 9));
-        }
+        QPainter p(&pixmap);
+        paintDot(p, QRectF(3.5, 3.5, 9, 9), r);
+        p.end();
         return QIcon(pixmap);
     };
-    static const QIcon answered = dot(QColor(0x2E, 0xB8, 0x4B), QColor(0x1B, 0x7A, 0x30));
-    static const QIcon noAnswer = dot(QColor(0xA8, 0xA8, 0xA8), QColor(0x70, 0x70, 0x70));
-    static const QIcon notChecked = dot(QColor(), QColor());
+    static const QIcon answered = dot(Reach::Answered);
+    static const QIcon noAnswer = dot(Reach::NoAnswer);
+    static const QIcon notChecked = dot(Reach::NotChecked);
     switch (reach) {
     case Reach::Answered:
         return answered;
@@ -97,6 +121,29 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, const QRec
     l->setAlignment(alignment | Qt::AlignTop);
     l->setTextFormat(Qt::PlainText);
     return l;
+}
+
+StatusMark::StatusMark(QWidget *button) : QWidget(button)
+{
+    setObjectName(QStringLiteral("status_mark"));
+    // Clicks and the keyboard stay the button's.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    // Above the caption, whose glyphs start a few pixels further down.
+    setGeometry(3, 1, 6, 6);
+    show();
+}
+
+void StatusMark::setReach(Reach reach)
+{
+    m_reach = reach;
+    update();
+}
+
+void StatusMark::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    paintDot(p, QRectF(0.5, 0.5, width() - 1, height() - 1), m_reach);
 }
 
 void centreOnScreen(QWidget *window)

@@ -2,12 +2,13 @@
 
 #include "core/Reachability.h"
 
+#include <QColor>
 #include <QFont>
 #include <QIcon>
 #include <QRect>
+#include <QWidget>
 
 class QLabel;
-class QWidget;
 
 namespace orvane {
 
@@ -23,9 +24,32 @@ QIcon programIcon();
 QIcon aboutIcon();
 QIcon settingsIcon();
 
-// A PC's mark (16 pixels): a green dot when it answered, a grey one when it didn't, nothing when it
-// wasn't checked; the same size in every state, so the caption beside it never moves.
+// A PC's state as the colours of its dot: fill and rim; invalid colours (no dot) when it wasn't
+// checked. The one place that chooses them, for the buttons and the tray menu alike.
+struct StatusColours {
+    QColor fill;
+    QColor rim;
+};
+StatusColours statusColours(Reach reach);
+
+// A PC's mark for a menu entry (16 pixels): its dot, or nothing; the same size in every state, so the
+// entry's text never moves.
 QIcon statusIcon(Reach reach);
+
+// A PC button's mark: its dot in the button's top left corner, in the margin beside the centred
+// caption, painted over the button without taking room from it (an icon would take its width from
+// the caption). The button owns it.
+class StatusMark : public QWidget {
+public:
+    explicit StatusMark(QWidget *button);
+    void setReach(Reach reach);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    Reach m_reach = Reach::NotChecked;
+};
 
 // The windows' geometry is given in twips, at 15 to the pixel of the classic dialog font.
 inline constexpr int TwipsPerPixel = 15;

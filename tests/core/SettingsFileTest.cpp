@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <future>
@@ -146,26 +147,82 @@ TEST(SettingsFile, AStaleOrMalformedTrailerIsIgnored)
     }
 }
 
-TEST(SettingsFile, AFailedSaveLeavesTheFileAsItWas)
+TEST(SettingsFile, AFailedSaveLeavesTheFileAsItWasAndNothingBesideIt)
 {
-    TempCwd cwd;
-    // A file size limit below the new file's size fails the write part way, as a full disk would.
-    writeAll(Ini, ServerFile);
-    rlimit old{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit small{1000, old.rlim_max};
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool saved = writeSettingsFile(Ini, grid({{1, 0, "日本日本日本日本日本日本日本"}}));
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(saved);
-    EXPECT_EQ(readAll(Ini), ServerFile);
+    // A file size limit (a shell's "ulimit -f") fails a write part way, as a full disk would; it is set
+    // in a child that keeps the system's default for SIGXFSZ. The new file is longer than the old.
+    const QString tooLarge = QString::fromLocal8Bit(std::strerror(EFBIG));
+    const struct {
+        const char *what;
+        bool secondName; // written in place
+        rlim_t limit;    // 0: none
+        QString reason;
+    } cases[] = {{"read-only", false, 0, "System.ini is read-only"},
+                 {"replaced, the limit between the old and the new size", false, 1205, tooLarge},
+                 {"written in place, the limit between the old and the new size", true, 1205, tooLarge},
+                 {"written in place, the limit below the old size", true, 1000, tooLarge}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        TempCwd cwd;
+        writeAll(Ini, ServerFile);
+        ASSERT_EQ(c.secondName ? ::link("System.ini", "backup.ini") : ::chmod("System.ini", c.limit ? 0644 : 0444), 0);
+        const QStringList before = QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            std::signal(SIGXFSZ, SIG_DFL);
+            const rlimit limit{c.limit, c.limit};
+            QString error;
+            if ((c.limit && ::setrlimit(RLIMIT_FSIZE, &limit) != 0) ||
+                writeSettingsFile(Ini, grid({{1, 0, "日本日本日本日本日本日本日本"}}), &error))
+                ::_exit(1);
+            // The usual reason, and no false alarm about the old content.
+            ::_exit(error == c.reason ? 0 : 2);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << "1: saved; 2: another reason";
+        EXPECT_EQ(readAll(Ini), ServerFile);
+        EXPECT_EQ(QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+    }
+}
 
-    ASSERT_EQ(::chmod("System.ini", 0444), 0);
-    EXPECT_FALSE(writeSettingsFile(Ini, grid()));
-    EXPECT_EQ(readAll(Ini), ServerFile);
-    EXPECT_EQ(QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{Ini});
+TEST(SettingsFile, AFolderLinkOfAnotherUserOnThePathIsNotFollowed)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "links of another user need root; skipped";
+    constexpr uid_t Nobody = 65534;
+    const std::pair<const char *, std::function<bool()>> writers[] = {
+        {"settings", [] { return writeSettingsFile("via/System.ini", grid()); }},
+        {"profile", [] { return writeProfileString("via/System.ini", "S", "k", "v"); }},
+        {"copy", [] { return copyWholeFile("source", "via/System.ini"); }}};
+    // Whose link "via" (to a folder of the writer's) is, and who writes through it.
+    const struct {
+        const char *what;
+        uid_t link, folder, writer;
+        bool followed;
+    } cases[] = {{"another user's link", Nobody, 0, 0, false},
+                 {"the user's own link", 0, 0, 0, true},
+                 {"the system's link, for another user", 0, Nobody, Nobody, true}};
+    for (const auto &[writerName, write] : writers) {
+        for (const auto &c : cases) {
+            SCOPED_TRACE(std::string(writerName) + ": " + c.what);
+            TempCwd cwd;
+            writeAll("source", "copied");
+            ASSERT_TRUE(::chmod(".", 0755) == 0 && ::mkdir("ours", 0755) == 0 && ::symlink("ours", "via") == 0);
+            writeAll("ours/System.ini", "old");
+            ASSERT_EQ(::chown("ours", c.folder, c.folder) | ::chown("ours/System.ini", c.folder, c.folder) |
+                          ::lchown("via", c.link, c.link),
+                      0);
+            const pid_t pid = ::fork();
+            if (pid == 0)
+                ::_exit(::setgid(c.writer) == 0 && ::setuid(c.writer) == 0 && write() ? 0 : 1);
+            int status = 0;
+            ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+            EXPECT_EQ(WIFEXITED(status) && WEXITSTATUS(status) == 0, c.followed);
+            EXPECT_EQ(readAll("ours/System.ini") != "old", c.followed);
+        }
+    }
 }
 
 TEST(SettingsFile, MissingShortBrokenAndOddFilesLoadWithoutHarm)
@@ -272,18 +329,4 @@ TEST_F(FileSafety, FilesThatCantOrMustNotBeReplacedAreWrittenInPlace)
     ASSERT_EQ(::chown("System.ini", 0, 0), 0);
     EXPECT_TRUE(writeSettingsFile(Ini, g));
     EXPECT_EQ(readAll("backup.ini"), encodeSettings(g));
-}
-
-TEST_F(FileSafety, AFullDiskDuringAWriteInPlaceLeavesTheFileAsItWas)
-{
-    const QByteArray before = "[A]\r\nx=1\r\n[B]\r\ny=2\r\n";
-    writeAll("test.ini", before);
-    ASSERT_EQ(::chown("test.ini", Nobody, Nobody), 0);
-    EXPECT_TRUE(asNobody([] {
-        // A file size limit between the old and the new size stops the write part way.
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{30, 30};
-        return ::setrlimit(RLIMIT_FSIZE, &limit) == 0 && !writeProfileString("test.ini", "A", "x", QString(100, u'z'));
-    }));
-    EXPECT_EQ(readAll("test.ini"), before);
 }

@@ -22,6 +22,13 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include <atomic>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <thread>
+
 using namespace orvane;
 using namespace orvane::test;
 
@@ -211,6 +218,50 @@ TEST(Services, ShellHelpSoundBeepFoldersAndConversionsPassTheirArgumentsOn)
         EXPECT_TRUE(QFileInfo(folder).isDir() && !folder.endsWith('/')) << folder.toStdString();
     EXPECT_EQ(c.IntToHex(256) + c.IntToHex(-1) + c.LongToHex(70000), "0100FFFF11170");
     EXPECT_EQ(c.IntToLong(-1), 65535);
+}
+
+TEST(Services, FileCopyGivesTheSourcesPermissionsAndTimeToTheCopyNotToWhatTakesItsNameAfterwards)
+{
+    // Another program puts a link to a file of ours in the copy's place the moment the copy appears
+    // there; the source's permissions and time must not reach that file.
+    QzCmn14 c;
+    TempCwd cwd;
+    writeAll("a.txt", "new");
+    writeAll("victim", "mine");
+    const timespec source[2] = {{0, UTIME_OMIT}, {1000000000, 0}}, kept[2] = {{0, UTIME_OMIT}, {2000000000, 0}};
+    ASSERT_EQ(::chmod("a.txt", 0666) | ::chmod("victim", 0600) | ::utimensat(AT_FDCWD, "a.txt", source, 0) |
+                  ::utimensat(AT_FDCWD, "victim", kept, 0),
+              0);
+    const int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    ASSERT_GE(::inotify_add_watch(watch, ".", IN_MOVED_TO), 0);
+    std::atomic<int> swaps{0};
+    std::atomic<bool> done{false};
+    std::thread swapper([&] {
+        alignas(inotify_event) char events[4096];
+        pollfd p{watch, POLLIN, 0};
+        while (!done) {
+            if (::poll(&p, 1, 50) > 0 && ::read(watch, events, sizeof events) > 0 && ::rename("link", "b.txt") == 0) {
+                // The swap's own event is no copy of the program's.
+                while (::read(watch, events, sizeof events) > 0) {
+                }
+                ++swaps;
+            }
+        }
+    });
+    bool copied = true;
+    for (int i = 0; i < 100 && copied; ++i) {
+        ::unlink("b.txt");
+        copied = ::symlink("victim", "link") == 0 && c.FileCopy("a.txt", "b.txt") == 1 &&
+                 QTest::qWaitFor([&] { return swaps == i + 1; }, 5000);
+    }
+    done = true;
+    swapper.join();
+    ::close(watch);
+    EXPECT_TRUE(copied);
+    struct stat after {};
+    ASSERT_EQ(::stat("victim", &after), 0);
+    EXPECT_EQ(std::tuple(after.st_mode & 07777, after.st_mtim.tv_sec, readAll("victim")),
+              std::tuple(0600u, 2000000000L, QByteArray("mine")));
 }
 
 TEST(LinuxDesktop, ShellOpenHandsTheFileToXdgOpenNeverAsAnOption)

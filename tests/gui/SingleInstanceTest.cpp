@@ -29,7 +29,7 @@ bool laterStartHandsOver(SingleInstance &first)
            later.get() && asked.count() == 1;
 }
 
-TEST(SingleInstance, HandsOverInTheSameFolderRunsAloneInAnotherAndNoOtherUserCanBlockIt)
+TEST(SingleInstance, HandsOverInTheSameFolderRunsAloneInAnotherAndNoOtherUserCanMoveTheLock)
 {
     const struct {
         const char *what;
@@ -38,7 +38,8 @@ TEST(SingleInstance, HandsOverInTheSameFolderRunsAloneInAnotherAndNoOtherUserCan
     } cases[] = {
         {"the session's runtime folder", QStringLiteral("run"), false},
         {"a runtime folder too deep for a socket's path", QString(110, QLatin1Char('r')), false},
-        {"another user's folder of Orvane's name in the temporary folder", QStringLiteral("run"), true},
+        {"another user's folder of Orvane's name in the temporary folder, gone before the second start",
+         QStringLiteral("run"), true},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -48,16 +49,18 @@ TEST(SingleInstance, HandsOverInTheSameFolderRunsAloneInAnotherAndNoOtherUserCan
         EnvGuard r("XDG_RUNTIME_DIR", c.othersFolderInTmp ? QByteArray() : runtime), t("TMPDIR", tmp),
             k("XDG_CACHE_HOME", tmp + "/cache");
         TempCwd here;
+        // The name a shared temporary folder would have for this user's Orvane, taken first by another
+        // user (as root: nobody's; else one that everybody may write into).
+        const QByteArray others = tmp + "/orvane-" + QByteArray::number(::geteuid());
         if (c.othersFolderInTmp) {
-            // Where Orvane's folder would be: another user's (as root: nobody's; else one that everybody
-            // may write into), with a lock in it that can't be opened.
-            const QByteArray lock = QFile::encodeName(SingleInstance::serverName() + QStringLiteral(".lock"));
-            const QByteArray folder = tmp + "/orvane-" + QByteArray::number(::geteuid());
-            ASSERT_TRUE(lock.startsWith(folder) && ::mkdir(lock.constData(), 0700) == 0);
-            ASSERT_EQ(::geteuid() ? ::chmod(folder.constData(), 0777) : ::chown(folder.constData(), 65534, 65534), 0);
+            ASSERT_EQ(::mkdir(others.constData(), 0700), 0);
+            ASSERT_EQ(::geteuid() ? ::chmod(others.constData(), 0777) : ::chown(others.constData(), 65534, 65534), 0);
         }
         SingleInstance first;
         ASSERT_TRUE(first.claim());
+        if (c.othersFolderInTmp) {
+            ASSERT_EQ(::rmdir(others.constData()), 0);
+        }
         EXPECT_TRUE(laterStartHandsOver(first));
         TempCwd elsewhere;
         SingleInstance other;

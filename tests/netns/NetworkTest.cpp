@@ -23,6 +23,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -116,7 +117,8 @@ TEST_F(Network, StatusAndTheMainWindowTellWhoAnswers)
     forms.pcStatus();
     auto button = [main](int n) { return main->findChild<QPushButton *>(QStringLiteral("PC_start_%1").arg(n)); };
     ASSERT_TRUE(QTest::qWaitFor([&] { return button(2)->accessibleDescription() != "未確認"; }, 10000));
-    // The dot in the middle of the icon: green, grey, nothing.
+    // The dot in the middle of the button's mark and of the entry's icon: green, grey, nothing (the
+    // button's own face, as in the same place at its other end).
     const struct {
         QString caption;
         QString state;
@@ -134,8 +136,14 @@ TEST_F(Network, StatusAndTheMainWindowTellWhoAnswers)
             << n << ": " << b->accessibleDescription().toStdString();
         EXPECT_EQ(b->toolTip(), b->accessibleDescription());
         EXPECT_EQ(entry->toolTip(), b->accessibleDescription());
-        EXPECT_EQ(b->icon().pixmap(16, 16).toImage().pixelColor(8, 8), e.dot) << n;
-        EXPECT_EQ(entry->icon().cacheKey(), b->icon().cacheKey()) << n;
+        const QWidget *mark = b->findChild<QWidget *>(QStringLiteral("status_mark"));
+        ASSERT_TRUE(mark);
+        const QImage face = b->grab().toImage();
+        const QPoint centre = mark->geometry().center();
+        EXPECT_EQ(face.pixelColor(centre),
+                  e.dot.alpha() ? e.dot : face.pixelColor(b->width() - 1 - centre.x(), centre.y()))
+            << n;
+        EXPECT_EQ(entry->icon().pixmap(16, 16).toImage().pixelColor(8, 8), e.dot) << n;
     }
 }
 
@@ -145,13 +153,8 @@ TEST_F(Network, OrvaneWakeReachesAnotherNamespaceByBroadcastIPv6AndUnprivileged)
     ASSERT_TRUE(net.enter(b));
     const QString send = "ip netns exec " + a + " %1 --mac 00:11:22:33:44:55 --port 9 --count 2 --host %2";
 
-    // Only the subnet is known: 255.255.255.255 has nowhere to go.
-    ShellResult said = shell(send.arg(ORVANE_WAKE_PATH, "255.255.255.255"));
-    EXPECT_EQ(said.status, 1);
-    EXPECT_TRUE(said.output.contains("指定したPCへマジックパケットを送信できませんでした！"))
-        << said.output.toStdString();
-    EXPECT_TRUE(said.output.contains("へのネットワークに到達できません。")) << said.output.toStdString();
-    ASSERT_EQ(shell("ip -n " + a + " route add default dev osa").status, 0);
+    // Only the subnet is known: 255.255.255.255 goes out on the link all the same.
+    ShellResult said;
 
     // A copy that an unprivileged user can reach; local port 10 is below the unprivileged ports.
     QTemporaryDir dir;
@@ -183,6 +186,58 @@ TEST_F(Network, OrvaneWakeReachesAnotherNamespaceByBroadcastIPv6AndUnprivileged)
 } // namespace
 
 namespace {
+
+TEST(LimitedBroadcast, LeavesOnEveryLinkWhereverTheDefaultRouteLeads)
+{
+    TestNet net;
+    if (const QString why = net.unavailable(); !why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
+    // This machine (a) on its LAN and on a second link that holds the default route, as a VPN or a
+    // second network would; a machine with no link but loopback.
+    const QString a = net.add("a"), lan = net.add("lan"), other = net.add("other"), bare = net.add("bare");
+    ASSERT_TRUE(net.link(a, "lana", {"10.200.9.1/24"}, lan, "lanb", {"10.200.9.2/24"}) &&
+                net.link(a, "vpna", {"10.200.10.1/24"}, other, "vpnb", {"10.200.10.2/24"}))
+        << net.lastError().toStdString();
+    ASSERT_EQ(net.exec(a, "ip route add default via 10.200.10.2").status, 0);
+    // A copy that an unprivileged user can reach; local port 10 is below the unprivileged ports.
+    QTemporaryDir dir;
+    ASSERT_EQ(shell("cp " ORVANE_WAKE_PATH " " + dir.path() + " && chmod 755 " + dir.path()).status, 0);
+    const QString options = " --mac 00:11:22:33:44:55 --port 9 --count 2 --host 255.255.255.255";
+
+    const struct {
+        const char *who;
+        QString command;
+        int fromPort;
+    } cases[] = {{"root", ORVANE_WAKE_PATH, 10},
+                 {"nobody", "setpriv --reuid=65534 --regid=65534 --clear-groups " + dir.path() + "/orvane-wake", 0}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.who);
+        // Each receiver's socket lives in the namespace it was made in.
+        ASSERT_TRUE(net.enter(lan));
+        auto onLan = std::make_unique<UdpReceiver>(QHostAddress::Any, 9);
+        ASSERT_TRUE(net.enter(other));
+        auto onOther = std::make_unique<UdpReceiver>(QHostAddress::Any, 9);
+        net.leave();
+        ASSERT_TRUE(onLan->isBound() && onOther->isBound());
+        const ShellResult r = net.exec(a, c.command + options);
+        EXPECT_EQ(r.status, 0) << r.output.toStdString();
+        for (const auto &[link, rx, from] : {std::tuple("LAN", onLan.get(), "10.200.9.1"),
+                                             std::tuple("default route's link", onOther.get(), "10.200.10.1")}) {
+            const auto got = rx->receive(2, 5000);
+            EXPECT_EQ(got.size(), 2) << link;
+            for (const UdpReceiver::Datagram &d : got) {
+                EXPECT_TRUE(d.data == expectedPacket(QByteArray::fromHex("001122334455")) &&
+                            d.sender.isEqual(QHostAddress(from), QHostAddress::TolerantConversion))
+                    << link << ": from " << d.sender.toString().toStdString();
+                EXPECT_TRUE(c.fromPort ? d.senderPort == c.fromPort : d.senderPort >= 1024) << d.senderPort;
+            }
+        }
+    }
+
+    // No link to broadcast on: nothing was sent, and it says so.
+    const ShellResult r = net.exec(bare, ORVANE_WAKE_PATH + options);
+    EXPECT_TRUE(r.status == 1 && r.output.contains("へ送信できるネットワークがありません。")) << r.output.toStdString();
+}
 
 // Namespaces made by each test itself.
 class Links : public testing::Test {

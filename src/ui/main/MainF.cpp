@@ -92,6 +92,7 @@ void MainF::buildControls()
     for (int n = FirstPc; n <= LastPc; ++n) {
         m_PC_start[n] = button(c, QStringLiteral("PC_start_%1").arg(n), QStringLiteral("PC%1 起動").arg(n), 120,
                                720 * n, 1575, 375);
+        m_PC_mark[n] = new StatusMark(m_PC_start[n]);
         connect(m_PC_start[n], &QPushButton::clicked, this, [this, n] { PC_start_Click(static_cast<qint16>(n)); });
     }
     for (int n = FirstPc; n <= LastPc; ++n)
@@ -236,11 +237,10 @@ void MainF::showStatus(int n, Reach reach, const QString &text)
 {
     if (n < FirstPc || n > LastPc)
         return;
-    const QIcon mark = statusIcon(reach);
-    m_PC_start[n]->setIcon(mark);
+    m_PC_mark[n]->setReach(reach);
     m_PC_start[n]->setToolTip(text);
     m_PC_start[n]->setAccessibleDescription(text);
-    m_PCn_start[n]->setIcon(mark);
+    m_PCn_start[n]->setIcon(statusIcon(reach));
     m_PCn_start[n]->setToolTip(text);
     m_PCn_start[n]->setStatusTip(text);
 }
