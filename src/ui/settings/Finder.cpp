@@ -25,7 +25,7 @@ namespace orvane {
 
 namespace {
 
-constexpr int PcCount = 5;
+constexpr int PcCount = LastPc - FirstPc + 1;
 
 enum Column { AddressCol, MacCol, NameCol, MakerCol, MarkCol };
 // Where an item keeps what the columns don't show.
@@ -328,8 +328,8 @@ void Finder::refreshMarks()
             row_cmb->addItem(QString());
     for (int k = 0; k < PcCount; ++k) {
         const QString name = k < rows.size() ? rows[k].name.trimmed() : QString();
-        row_cmb->setItemText(k, name.isEmpty() ? QStringLiteral("PC%1").arg(k + 1)
-                                               : QStringLiteral("PC%1（%2）").arg(k + 1).arg(name));
+        row_cmb->setItemText(k, name.isEmpty() ? QStringLiteral("PC%1").arg(k + FirstPc)
+                                               : QStringLiteral("PC%1（%2）").arg(k + FirstPc).arg(name));
     }
     for (int i = 0; i < machines_lst->topLevelItemCount(); ++i)
         markItem(machines_lst->topLevelItem(i), rows);
@@ -347,13 +347,13 @@ void Finder::markItem(QTreeWidgetItem *item, const QList<PcRowNow> &rows)
         mine << k;
         const QString host = rows[k].host.trimmed();
         if (host.isEmpty() || hostIsMachine(host, item)) {
-            marks << QStringLiteral("PC%1").arg(k + 1);
+            marks << QStringLiteral("PC%1").arg(k + FirstPc);
         } else {
             // The PC's MAC answers at another address than its host box holds: its address moved.
-            marks << QStringLiteral("PC%1（新しいアドレス）").arg(k + 1);
+            marks << QStringLiteral("PC%1（新しいアドレス）").arg(k + FirstPc);
             tips << QStringLiteral("PC%1 のホスト欄は「%2」ですが、この MAC アドレスは %3 で応答しています。"
                                    "選んで「入れる」を押すとホスト欄を更新します。")
-                        .arg(k + 1)
+                        .arg(k + FirstPc)
                         .arg(host, item->text(AddressCol));
         }
     }
@@ -416,7 +416,7 @@ void Finder::fill_bt_Click()
     else if (address.size() <= FieldChars)
         host = address;
     emit fillRequested(k, host, macOf(item), firstLabel(name));
-    state_lbl->setText(QStringLiteral("PC%1 に入れました。設定の「更新」で保存されます。").arg(k + 1));
+    state_lbl->setText(QStringLiteral("PC%1 に入れました。設定の「更新」で保存されます。").arg(k + FirstPc));
 }
 
 } // namespace orvane

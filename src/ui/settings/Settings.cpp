@@ -174,7 +174,7 @@ Settings::Settings(QWidget *parent) : QWidget(parent)
         if (!qobject_cast<QPushButton *>(w))
             w->installEventFilter(this);
 
-    for (int k = 0; k < PcCount; ++k) {
+    for (int n = FirstPc; n <= LastPc; ++n) {
         m_learning.append(nullptr);
         m_learningHost.append(QString());
     }
@@ -398,7 +398,7 @@ void Settings::MAC_txt_LostFocus(int Index)
     QLineEdit *box = MAC_txt[Index];
     // A whole MAC typed into one box is spread over its row.
     if (const std::optional<MacAddress> mac = parseWholeMac(box->text().toStdString())) {
-        fillMac(Index / MacPerPc, *mac);
+        fillMac(Index / MacCells, *mac);
         return;
     }
     const QString upper = box->text().toUpper();
@@ -417,23 +417,23 @@ void Settings::MAC_txt_Edited(int Index, const QString &text)
         [this, Index, text] {
             if (MAC_txt[Index]->text() == text)
                 if (const std::optional<MacAddress> mac = parseWholeMac(text.toStdString()))
-                    fillMac(Index / MacPerPc, *mac);
+                    fillMac(Index / MacCells, *mac);
         },
         Qt::QueuedConnection);
 }
 
 bool Settings::macEmpty(int k) const
 {
-    for (int j = 0; j < MacPerPc; ++j)
-        if (!MAC_txt[MacPerPc * k + j]->text().isEmpty())
+    for (int j = 0; j < MacCells; ++j)
+        if (!MAC_txt[MacCells * k + j]->text().isEmpty())
             return false;
     return true;
 }
 
 void Settings::fillMac(int k, const MacAddress &mac)
 {
-    for (int j = 0; j < MacPerPc; ++j)
-        MAC_txt[MacPerPc * k + j]->setText(QStringLiteral("%1").arg(mac[j], 2, 16, QLatin1Char('0')).toUpper());
+    for (int j = 0; j < MacCells; ++j)
+        MAC_txt[MacCells * k + j]->setText(QStringLiteral("%1").arg(mac[j], 2, 16, QLatin1Char('0')).toUpper());
 }
 
 void Settings::IP_txt_LostFocus(int Index)
@@ -473,12 +473,13 @@ void Settings::fillRow(int k, const QString &host, const MacAddress &mac, const 
 QList<PcRowNow> Settings::rowsNow() const
 {
     QList<PcRowNow> rows;
-    for (int k = 0; k < PcCount; ++k) {
+    for (int n = FirstPc; n <= LastPc; ++n) {
+        const int k = n - FirstPc;
         PcRowNow row{pc_txt[k]->text(), IP_txt[k]->text(), std::nullopt, macEmpty(k)};
         MacAddress mac{};
         bool whole = true;
-        for (int j = 0; j < MacPerPc && whole; ++j) {
-            const QString digits = MAC_txt[MacPerPc * k + j]->text().trimmed();
+        for (int j = 0; j < MacCells && whole; ++j) {
+            const QString digits = MAC_txt[MacCells * k + j]->text().trimmed();
             bool ok = false;
             mac[j] = static_cast<std::uint8_t>(digits.toUInt(&ok, 16));
             whole = ok && !digits.isEmpty() && digits.size() <= 2;
