@@ -36,7 +36,7 @@ PcStatus::PcStatus(QObject *parent) : QObject(parent), m_roundTimer(new QTimer(t
 
 PcStatus::~PcStatus()
 {
-    m_cancel = true;
+    m_cancel.cancel();
     m_pool.waitForDone();
 }
 
@@ -144,7 +144,7 @@ void PcStatus::probe(const Hosts &hosts, void (PcStatus::*done)(const Hosts &, c
 {
     m_pool.start([this, hosts, done] {
         const std::vector<Reach> reach = probeHosts(hosts, ProbeTimeoutMs, &m_cancel);
-        if (!m_cancel)
+        if (!m_cancel.cancelled())
             QMetaObject::invokeMethod(
                 this, [this, hosts, reach, done] { (this->*done)(hosts, reach); }, Qt::QueuedConnection);
     });

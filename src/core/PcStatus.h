@@ -8,7 +8,6 @@
 #include <QThreadPool>
 
 #include <array>
-#include <atomic>
 #include <string>
 #include <vector>
 
@@ -76,7 +75,7 @@ private:
     bool m_roundAgain = false;
     bool m_watchRunning = false;
     std::array<std::string, 6> m_markHosts; // the host each mark was found for
-    std::atomic<bool> m_cancel = false;
+    ProbeCancel m_cancel;
     QThreadPool m_pool;
 };
 

@@ -236,6 +236,7 @@ WakeResult sendWake(const WakeRequest &r, int lookupTimeoutMs)
             r.subject + "のHost or IPアドレス「" + r.host + "」が見つかりません！" + MessageLineBreak + lookup.reason;
         return result;
     }
+    result.target = lookup.host;
 
     sockaddr_storage to = lookup.host.address;
     const int family = to.ss_family;

@@ -76,10 +76,13 @@ QIcon statusIcon(Reach reach)
     };
     static const QIcon answered = dot(QColor(0x2E, 0xB8, 0x4B), QColor(0x1B, 0x7A, 0x30));
     static const QIcon noAnswer = dot(QColor(0xA8, 0xA8, 0xA8), QColor(0x70, 0x70, 0x70));
+    static const QIcon otherMac = dot(QColor(0xF0, 0xA0, 0x20), QColor(0xA8, 0x68, 0x08));
     static const QIcon notChecked = dot(QColor(), QColor());
     switch (reach) {
     case Reach::Answered:
         return answered;
+    case Reach::OtherMac:
+        return otherMac;
     case Reach::NoAnswer:
         return noAnswer;
     case Reach::NotChecked:

@@ -47,11 +47,13 @@ const char HelpText[] =
     "           同じネットワークの IPv4 アドレスには、そのネットワークのブロードキャストにも送ります\n"
     "           (IPv6 では ff02::1)。眠っている PC はアドレスに応答しないためです。\n"
     "  --wait   送ったあと、PC が応答するまで待ちます (省略時 180 秒、--wait=秒数 で指定)。\n"
-    "           2 秒ごとに確かめ、応答までの秒数を表示します。\n"
+    "           2 秒ごとに確かめ、応答までの秒数を表示します。ブロードキャスト、マルチキャスト、\n"
+    "           ネットワークのアドレスでは確かめられないため、そう表示してすぐに終わります。\n"
     "  --status System.ini の PC ごとに 番号・名前・Host・状態 (応答あり / 応答なし / 未確認) を\n"
     "           タブ区切りで 1 行ずつ表示します。Host のない PC には何も送りません。\n"
     "\n"
-    "終了コード: 0 送信した (--wait では応答があった)、1 設定の誤り・送信の失敗・送信回数 0 以下、\n"
+    "終了コード: 0 送信した (--wait では応答があったか、確かめられないアドレス)、\n"
+    "            1 設定の誤り・送信の失敗・送信回数 0 以下、\n"
     "            2 使い方の誤り、3 --wait の時間内に応答がなかった\n";
 
 // Length of the UTF-8 sequence at text[i]; 0 when none starts there.
@@ -173,7 +175,15 @@ int wakeAndReport(const WakeSettings &settings)
     if (result.sent == 0)
         return refused(wakeSubject(settings) + "へは何も送信しませんでした！" + MessageLineBreak +
                        "マジックパケット送信回数が「" + settings.count + "」です。1 以上にしてください。");
-    return g_waitSeconds > 0 ? waitForAnswer(settings) : Sent;
+    if (g_waitSeconds == 0)
+        return Sent;
+    // Many machines or none: no answer there speaks for the PC, and waiting for one would end in a
+    // "no answer" that isn't true.
+    if (const AddressKind kind = addressKind(result.target.address); kind != AddressKind::OneMachine) {
+        print(stdout, uncheckableText(settings.host, kind));
+        return Sent;
+    }
+    return waitForAnswer(settings);
 }
 
 // One line per PC: number, name, host and whether it answers now, all checked at once.
