@@ -52,8 +52,8 @@ protected:
     // a and b on one link: 10.200.8.1 and .2.
     void oneLink()
     {
-        ASSERT_TRUE(net.link(a, "osa", {"10.200.8.1/24", "fd00:200:8::1/64"}, b, "osb",
-                             {"10.200.8.2/24", "fd00:200:8::2/64"}))
+        ASSERT_TRUE(
+            net.link(a, "osa", {"10.200.8.1/24", "fd00:200:8::1/64"}, b, "osb", {"10.200.8.2/24", "fd00:200:8::2/64"}))
             << net.lastError().toStdString();
     }
 
@@ -139,11 +139,11 @@ private:
 TEST_F(Network, ARefusalFromARouterOnTheWayIsNoAnswer)
 {
     const QString r = net.add("r");
-    ASSERT_TRUE(net.link(a, "ea", {"10.201.1.1/24", "fd00:201:1::1/64"}, r, "ra",
-                         {"10.201.1.254/24", "fd00:201:1::fe/64"}))
+    ASSERT_TRUE(
+        net.link(a, "ea", {"10.201.1.1/24", "fd00:201:1::1/64"}, r, "ra", {"10.201.1.254/24", "fd00:201:1::fe/64"}))
         << net.lastError().toStdString();
-    ASSERT_TRUE(net.link(r, "rb", {"10.201.2.254/24", "fd00:201:2::fe/64"}, b, "eb",
-                         {"10.201.2.2/24", "fd00:201:2::2/64"}))
+    ASSERT_TRUE(
+        net.link(r, "rb", {"10.201.2.254/24", "fd00:201:2::fe/64"}, b, "eb", {"10.201.2.2/24", "fd00:201:2::2/64"}))
         << net.lastError().toStdString();
     in(a, "ip route add default via 10.201.1.254");
     in(a, "ip -6 route add default via fd00:201:1::fe");
