@@ -67,5 +67,7 @@ void sweepLinks(const std::function<void(const FoundMachine &)> &found,
 
 // The maker for a MAC from the IEEE OUI list (/usr/share/ieee-data/oui.txt), or empty.
 std::string makerOf(const MacAddress &mac);
+// The same from another copy of the list, read each time.
+std::string makerOf(const MacAddress &mac, const std::string &ouiFile);
 
 } // namespace orvane

@@ -1,7 +1,9 @@
-// Whether a PC answered, in network namespaces the tests make: answers that come from elsewhere than
-// the PC, and addresses that no answer can speak for. Root only.
+// In namespaces the test makes: the machines on a link, known by their MACs (a scan of a /24 behind a
+// switch, the MAC learned for a host, on the link and behind a router), and whether a PC answered
+// (answers from elsewhere than the PC, addresses that no answer can speak for). Root only.
 
 #include "app/Forms.h"
+#include "core/Neighbours.h"
 #include "core/PcStatus.h"
 #include "core/Reachability.h"
 #include "core/SettingsFile.h"
@@ -15,6 +17,7 @@
 
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include <atomic>
 #include <thread>
@@ -31,9 +34,138 @@ using namespace orvane::test;
 
 namespace {
 
+class Network : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (const QString why = net.unavailable(); !why.isEmpty())
+            GTEST_SKIP() << why.toStdString();
+    }
+    TestNet net;
+};
+
+// The namespace's link-local IPv6 address on dev.
+QString linkLocal(TestNet &net, const QString &ns)
+{
+    const QString out = net.exec(ns, "ip -6 -o addr show dev eth0 scope link").output;
+    return QRegularExpression("inet6 (fe80::[0-9a-f:]+)/").match(out).captured(1);
+}
+
+} // namespace
+
+TEST_F(Network, ScanListsExactlyThePresentMachinesEvenOneThatDropsEveryPingAndConnection)
+{
+    const QString sw = net.add("sw"), here = net.add("here"), m3 = net.add("m3"), m20 = net.add("m20"),
+                  m100 = net.add("m100"), v6 = net.add("v6");
+    ASSERT_TRUE(net.plug(sw, here, "eth0", {"10.200.10.1/24"}) &&
+                net.plug(sw, m3, "eth0", {"10.200.10.3/24"}, "02:00:00:00:0a:03") &&
+                net.plug(sw, m20, "eth0", {"10.200.10.20/24"}, "00:1b:21:00:0a:14") &&
+                net.plug(sw, m100, "eth0", {"10.200.10.100/24"}, "02:00:00:00:0a:64") &&
+                net.plug(sw, v6, "eth0", {}, "02:00:00:00:0a:05"))
+        << net.lastError().toStdString();
+    ASSERT_TRUE(net.allowUnprivilegedPing(here));
+    ASSERT_EQ(net.exec(m100, "nft 'add table inet f; add chain inet f in { type filter hook input priority 0; }; "
+                             "add rule inet f in meta l4proto { icmp, ipv6-icmp, tcp } drop'")
+                  .status,
+              0);
+    ASSERT_TRUE(net.enter(here));
+    EXPECT_EQ(probeHosts({"10.200.10.3", "10.200.10.100"}), (std::vector{Reach::Answered, Reach::NoAnswer}))
+        << "the firewall lets pings or connections through";
+    net.leave();
+    const QString v6Address = linkLocal(net, v6);
+    ASSERT_FALSE(v6Address.isEmpty());
+
+    // ip netns exec shows the namespace's own hosts file: a name for the reverse lookup.
+    const QString etc = "/etc/netns/" + here;
+    ASSERT_EQ(shell("mkdir -p " + etc + " && echo '10.200.10.3 printer.orvane.test' > " + etc + "/hosts").status, 0);
+    struct RemoveEtc {
+        QString etc;
+        ~RemoveEtc() { shell("rm -r " + etc + " && rmdir --ignore-fail-on-non-empty /etc/netns"); }
+    } removeEtc{etc};
+
+    // PC 2 is the machine at .20; PC 4 a MAC that nobody has.
+    TempCwd cwd;
+    SettingsGrid g = grid({{0, 0, "9"}, {0, 1, "3"}});
+    setPc(g, 2, "Desk", "desk", {"00", "1B", "21", "00", "0A", "14"});
+    setPc(g, 4, "Gone", "gone", {"02", "00", "00", "00", "0A", "99"});
+    ASSERT_TRUE(writeSettingsFile(QStringLiteral("System.ini"), g));
+    ASSERT_EQ(shell("cp " ORVANE_WAKE_PATH " " + cwd.path() + " && chmod -R a+rX " + cwd.path()).status, 0);
+
+    // Sorted by number, IPv4 first; the IPv6 answers of the IPv4 machines add no lines.
+    const std::string maker = makerOf({0x00, 0x1B, 0x21, 0x00, 0x0A, 0x14});
+    const QString expected = "10.200.10.3\t02:00:00:00:0A:03\tprinter.orvane.test\t\t\n"
+                             "10.200.10.20\t00:1B:21:00:0A:14\t\t" +
+                             QString::fromStdString(maker) +
+                             "\t2\n"
+                             "10.200.10.100\t02:00:00:00:0A:64\t\t\t\n" +
+                             v6Address + "\t02:00:00:00:0A:05\t\t\t\n";
+    for (const QString &user : {QString(), QStringLiteral("setpriv --reuid=65534 --regid=65534 --clear-groups ")}) {
+        net.exec(here, "ip neigh flush all");
+        const ShellResult r = net.exec(here, user + cwd.path() + "/orvane-wake --scan");
+        EXPECT_EQ(r.status, 0) << r.output.toStdString();
+        EXPECT_EQ(r.output, expected) << (user.isEmpty() ? "root" : "unprivileged");
+    }
+}
+
+TEST_F(Network, ASweepOfALargerSubnetCoversTheSlash22AroundThisMachineEachMachineOnce)
+{
+    const QString sw = net.add("sw"), here = net.add("here"), near = net.add("near"), beyond = net.add("beyond");
+    ASSERT_TRUE(net.plug(sw, here, "eth0", {"10.202.0.1/20"}) &&
+                net.plug(sw, near, "eth0", {"10.202.3.200/20"}, "02:00:00:00:0e:01") &&
+                net.plug(sw, beyond, "eth0", {"10.202.4.5/20"}, "02:00:00:00:0e:02"))
+        << net.lastError().toStdString();
+    ASSERT_TRUE(net.enter(here));
+    std::vector<std::string> found;
+    SweepProgress last;
+    int calls = 0;
+    sweepLinks([&](const FoundMachine &m) { found.push_back(m.address + " " + macText(m.mac)); },
+               [&](const SweepProgress &p) {
+                   EXPECT_TRUE(p.done >= last.done && p.done <= p.total);
+                   last = p, ++calls;
+               });
+    net.leave();
+    // 10.202.0.0 to 10.202.3.255 but the network's address and this machine's own.
+    EXPECT_EQ(found, std::vector<std::string>{"10.202.3.200 02:00:00:00:0E:01"});
+    EXPECT_EQ(last.total, 1022);
+    EXPECT_EQ(last.done, last.total);
+    EXPECT_GT(calls, 2) << "no progress while it went on";
+}
+
+TEST_F(Network, LearnsTheMacOfAnOnLinkHostAndNeverTheRoutersForOneBehindIt)
+{
+    const QString here = net.add("here"), router = net.add("router"), far = net.add("far");
+    ASSERT_TRUE(net.link(here, "eth0", {"10.200.11.1/24", "fd00:200:11::1/64"}, router, "in0",
+                         {"10.200.11.254/24", "fd00:200:11::fe/64"}, {}, "02:00:00:00:0b:fe") &&
+                net.link(router, "out0", {"10.200.12.1/24"}, far, "eth0", {"10.200.12.2/24"}, {}, "02:00:00:00:0c:02"))
+        << net.lastError().toStdString();
+    // The router answers ARP for the far network (proxy ARP), so the neighbour table even holds an entry
+    // for the far host: with the router's MAC.
+    ASSERT_EQ(net.exec(router, "sysctl -q -w net.ipv4.ip_forward=1 net.ipv4.conf.in0.proxy_arp=1").status, 0);
+    ASSERT_EQ(net.exec(here, "ip route add 10.200.12.0/24 dev eth0").status, 0);
+    ASSERT_EQ(net.exec(far, "ip route add default via 10.200.12.1").status, 0);
+    ASSERT_TRUE(net.allowUnprivilegedPing(here));
+    ASSERT_TRUE(net.enter(here));
+    ASSERT_EQ(probeHost("10.200.12.2"), Reach::Answered) << "the router doesn't forward";
+
+    for (const char *router : {"10.200.11.254", "fd00:200:11::fe"})
+        EXPECT_EQ(learnMac(router), (MacAddress{0x02, 0, 0, 0, 0x0B, 0xFE})) << router;
+    EXPECT_FALSE(learnMac("10.200.12.2").has_value());
+    EXPECT_NE(net.exec(here, "ip neigh show 10.200.12.2").output.indexOf("02:00:00:00:0b:fe"), -1)
+        << "the test's trap isn't set";
+    EXPECT_FALSE(learnMac("10.200.11.77", 300).has_value()) << "nobody is at .77";
+    for (const char *address : {"10.200.11.1", "10.200.11.0", "10.200.11.255", "10.200.12.2", "127.0.0.1",
+                                "fd00:200:11::1", "fd00:200:12::2", "ff02::1", "::1"})
+        EXPECT_FALSE(onLinkInterface(address).has_value()) << address;
+    for (const char *address : {"10.200.11.77", "fd00:200:11::77", "fe80::77", "fe80::77%eth0"})
+        EXPECT_TRUE(onLinkInterface(address).has_value()) << address;
+    net.leave();
+}
+
+namespace {
+
 const QString Wake = QStringLiteral(ORVANE_WAKE_PATH " --mac 00:11:22:33:44:55 --port 9 ");
 
-class Network : public testing::Test {
+class Answers : public testing::Test {
 protected:
     void SetUp() override
     {
@@ -136,7 +268,7 @@ private:
 // a - r - b: a router r between this machine (a, 10.201.1.1) and the PCs' subnet (b holds .2);
 // r's firewall rejects everything for .77, an address nobody holds, as nft's reject does: with an
 // ICMP port unreachable from r. Echoes aren't allowed in a, so every check is a TCP attempt.
-TEST_F(Network, ARefusalFromARouterOnTheWayIsNoAnswer)
+TEST_F(Answers, ARefusalFromARouterOnTheWayIsNoAnswer)
 {
     const QString r = net.add("r");
     ASSERT_TRUE(
@@ -172,7 +304,7 @@ TEST_F(Network, ARefusalFromARouterOnTheWayIsNoAnswer)
 
 // b ignores echoes and drops every TCP attempt; a responder of the test's own answers echoes in its
 // place, rightly or with something else than was sent.
-TEST_F(Network, AnEchoReplyCountsOnlyWithTheSequenceAndPayloadSent)
+TEST_F(Answers, AnEchoReplyCountsOnlyWithTheSequenceAndPayloadSent)
 {
     oneLink();
     ASSERT_TRUE(net.allowUnprivilegedPing(a));
@@ -197,7 +329,7 @@ TEST_F(Network, AnEchoReplyCountsOnlyWithTheSequenceAndPayloadSent)
     }
 }
 
-TEST_F(Network, WaitSaysAtOnceThatAnAddressOfManyMachinesCantBeChecked)
+TEST_F(Answers, WaitSaysAtOnceThatAnAddressOfManyMachinesCantBeChecked)
 {
     oneLink();
     in(a, "ip route add default dev osa"); // somewhere for 255.255.255.255 to go
@@ -217,7 +349,7 @@ TEST_F(Network, WaitSaysAtOnceThatAnAddressOfManyMachinesCantBeChecked)
     }
 }
 
-TEST_F(Network, TheProgramWatchesNoAddressOfManyMachines)
+TEST_F(Answers, TheProgramWatchesNoAddressOfManyMachines)
 {
     oneLink();
     TempCwd cwd;

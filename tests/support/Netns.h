@@ -102,6 +102,26 @@ public:
         return true;
     }
 
+    // Plugs namespace ns into a switch: a bridge in namespace sw (made on first use; it has no
+    // addresses, so it is no machine of its own) and a veth pair whose end dev in ns has the
+    // addresses and MAC given.
+    bool plug(const QString &sw, const QString &ns, const QString &dev, const QStringList &addresses,
+              const QString &mac = {})
+    {
+        if (shell("ip -n " + sw + " link show br0").status != 0) {
+            const ShellResult r = shell("ip -n " + sw + " link add br0 type bridge && ip -n " + sw +
+                                        " link set br0 addrgenmode none && ip -n " + sw + " link set br0 up");
+            if (r.status != 0) {
+                m_lastError = r.output.trimmed();
+                return false;
+            }
+        }
+        const QString port = QStringLiteral("p%1").arg(++m_ports);
+        if (!link(sw, port, {}, ns, dev, addresses, {}, mac))
+            return false;
+        return shell("ip -n " + sw + " link set " + port + " master br0").status == 0;
+    }
+
     // Runs a command inside namespace ns.
     ShellResult exec(const QString &ns, const QString &command) { return shell("ip netns exec " + ns + " " + command); }
 
@@ -137,6 +157,7 @@ private:
     QStringList m_made;
     QString m_lastError;
     int m_home = -1;
+    int m_ports = 0;
 };
 
 } // namespace orvane::test

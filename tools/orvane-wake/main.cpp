@@ -2,18 +2,24 @@
 // It doesn't load Qt: that alone would take longer than everything else it does.
 
 #include "Version.h"
+#include "core/Neighbours.h"
 #include "core/PlainSettings.h"
 #include "core/Reachability.h"
 #include "core/WakeSender.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
+
+#include <arpa/inet.h>
 
 using namespace orvane;
 
@@ -31,6 +37,7 @@ const char UsageText[] = "使い方: orvane-wake N\n"
                          "        orvane-wake --mac XX:XX:XX:XX:XX:XX --host HOST [--port PORT] [--count COUNT]\n"
                          "        orvane-wake --wait[=SECONDS] N | --wait[=SECONDS] --mac ... --host ...\n"
                          "        orvane-wake --status\n"
+                         "        orvane-wake --scan\n"
                          "        orvane-wake --help | --version\n";
 
 const char HelpText[] =
@@ -51,6 +58,9 @@ const char HelpText[] =
     "           ネットワークのアドレスでは確かめられないため、そう表示してすぐに終わります。\n"
     "  --status System.ini の PC ごとに 番号・名前・Host・状態 (応答あり / 応答なし / 未確認) を\n"
     "           タブ区切りで 1 行ずつ表示します。Host のない PC には何も送りません。\n"
+    "  --scan   このコンピューターのネットワークにある機器を探し、アドレス・MACアドレス・名前・\n"
+    "           メーカー・(System.ini の PC と同じ MAC なら) PC の番号をタブ区切りで 1 行ずつ、\n"
+    "           アドレス順に表示します。管理者の権限はいりません。\n"
     "\n"
     "終了コード: 0 送信した (--wait では応答があったか、確かめられないアドレス)、\n"
     "            1 設定の誤り・送信の失敗・送信回数 0 以下、\n"
@@ -207,6 +217,54 @@ int status()
     return Sent;
 }
 
+// The order of the list: IPv4 before IPv6, each by its numeric value.
+std::pair<int, std::array<unsigned char, 16>> addressKey(const std::string &address)
+{
+    std::array<unsigned char, 16> bytes{};
+    if (inet_pton(AF_INET, address.c_str(), bytes.data()) == 1)
+        return {4, bytes};
+    inet_pton(AF_INET6, address.c_str(), bytes.data());
+    return {6, bytes};
+}
+
+// The machines on this machine's links, one line each: address, MAC, name, maker and the number
+// of the PC that has this MAC (System.ini is optional here).
+int scan()
+{
+    std::array<std::optional<MacAddress>, LastPc + 1> pcMacs;
+    SettingsValues values;
+    std::string error;
+    if (readSettings(values, error)) {
+        for (int pc = FirstPc; pc <= LastPc; ++pc) {
+            MacAddress mac{};
+            bool ok = true;
+            for (size_t i = 0; i < MacBytes && ok; ++i) {
+                const std::optional<std::uint8_t> b = macFieldByte(values[static_cast<size_t>(pc)][2 + i]);
+                ok = b.has_value();
+                mac[i] = b.value_or(0);
+            }
+            if (ok)
+                pcMacs[static_cast<size_t>(pc)] = mac;
+        }
+    }
+    std::vector<FoundMachine> machines;
+    sweepLinks([&](const FoundMachine &m) { machines.push_back(m); }, nullptr);
+    std::sort(machines.begin(), machines.end(), [](const FoundMachine &x, const FoundMachine &y) {
+        return addressKey(x.address) < addressKey(y.address);
+    });
+    std::string out;
+    for (const FoundMachine &m : machines) {
+        std::string pcNumber;
+        for (int pc = FirstPc; pc <= LastPc && pcNumber.empty(); ++pc)
+            if (pcMacs[static_cast<size_t>(pc)] == m.mac)
+                pcNumber = std::to_string(pc);
+        out += m.address + "\t" + macText(m.mac) + "\t" + escaped(m.name) + "\t" + escaped(m.maker) + "\t" + pcNumber +
+               "\n";
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return Sent;
+}
+
 // Takes --wait and --wait=SECONDS out of the arguments; false for a wrong number of seconds.
 bool takeWait(std::vector<std::string> &args, std::string &problem)
 {
@@ -288,6 +346,8 @@ int main(int argc, char **argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && args.front() == "--status")
         return status();
+    if (args.size() == 1 && args.front() == "--scan")
+        return scan();
     if (std::string problem; !takeWait(args, problem))
         return usage(problem);
     if (args.empty())
