@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTest>
 
 #include <atomic>
 #include <thread>
@@ -367,4 +368,42 @@ TEST_F(Answers, TheProgramWatchesNoAddressOfManyMachines)
     EXPECT_FALSE(status.watching(1));
     EXPECT_TRUE(status.watching(2));
     net.leave();
+}
+
+// On one switch: this machine (a), b at .2 and c, the PC, now at .9 by its MAC.
+TEST_F(Answers, AnOnLinkPcIsKnownByItsMacAndSaysWhereItsMacAnswers)
+{
+    const QString sw = net.add("sw"), c = net.add("c");
+    ASSERT_TRUE(net.plug(sw, a, "eth0", {"10.200.8.1/24"}) &&
+                net.plug(sw, b, "eth0", {"10.200.8.2/24"}, "02:00:00:00:08:02") &&
+                net.plug(sw, c, "eth0", {"10.200.8.9/24"}, "02:00:00:00:08:09"))
+        << net.lastError().toStdString();
+    TempCwd cwd;
+    const QStringList pcMac{"02", "00", "00", "00", "08", "09"};
+    SettingsGrid g = grid({{0, 0, "9"}, {0, 1, "1"}});
+    setPc(g, 1, "Moved", "10.200.8.2", pcMac);
+    setPc(g, 2, "Here", "10.200.8.9", pcMac);
+    setPc(g, 3, "Gone", "10.200.8.77", pcMac);
+    ASSERT_TRUE(writeSettingsFile(QStringLiteral("System.ini"), g));
+    EXPECT_EQ(net.exec(a, ORVANE_WAKE_PATH " --status").output,
+              "1\tMoved\t10.200.8.2\t別の MAC から応答 02:00:00:00:08:02、02:00:00:00:08:09 は 10.200.8.9 で応答\n"
+              "2\tHere\t10.200.8.9\t応答あり\n"
+              "3\tGone\t10.200.8.77\t応答なし、02:00:00:00:08:09 は 10.200.8.9 で応答\n"
+              "4\t\t\t未確認\n5\t\t\t未確認\n");
+
+    ASSERT_TRUE(net.enter(a));
+    FakeDesktop desktop;
+    Forms forms;
+    MainF *main = forms.mainF();
+    forms.pcStatus();
+    QPushButton *moved = main->findChild<QPushButton *>("PC_start_1");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return moved->accessibleDescription() != "未確認"; }, 10000));
+    net.leave();
+    EXPECT_TRUE(QRegularExpression("^別の MAC から応答 02:00:00:00:08:02 \\d\\d:\\d\\d:\\d\\d、02:00:00:00:08:09 は "
+                                   "10.200.8.9 で応答$")
+                    .match(moved->accessibleDescription())
+                    .hasMatch())
+        << moved->accessibleDescription().toStdString();
+    EXPECT_EQ(moved->toolTip(), moved->accessibleDescription());
+    EXPECT_EQ(moved->icon().pixmap(16, 16).toImage().pixelColor(8, 8), QColor(0xF0, 0xA0, 0x20)) << "its own colour";
 }

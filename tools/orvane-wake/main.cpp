@@ -3,6 +3,7 @@
 
 #include "Version.h"
 #include "core/Neighbours.h"
+#include "core/PcCheck.h"
 #include "core/PlainSettings.h"
 #include "core/Reachability.h"
 #include "core/WakeSender.h"
@@ -165,7 +166,9 @@ int waitForAnswer(const WakeSettings &settings)
     const Steady::time_point deadline = start + std::chrono::seconds(g_waitSeconds);
     for (Steady::time_point check = start; check < deadline; check = Steady::now()) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - check).count();
-        if (probeHost(settings.host, static_cast<int>(std::min<long long>(ProbeTimeoutMs, left))) == Reach::Answered) {
+        // On the PC's link, an answer from another MAC is another machine's.
+        const int timeoutMs = static_cast<int>(std::min<long long>(ProbeTimeoutMs, left));
+        if (checkPcs({{settings.host, settingsMac(settings.mac)}}, timeoutMs).front().reach == Reach::Answered) {
             const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start).count();
             print(stdout, answeredText(name, static_cast<int>((took + 500) / 1000)));
             return Sent;
@@ -203,15 +206,18 @@ int status()
     std::string error;
     if (!readSettings(values, error))
         return refused(error);
-    std::vector<std::string> hosts;
-    for (int pc = FirstPc; pc <= LastPc; ++pc)
-        hosts.push_back(values[static_cast<size_t>(pc)][1]);
-    const std::vector<Reach> reach = probeHosts(hosts);
+    std::vector<PcProbe> pcs;
+    for (int pc = FirstPc; pc <= LastPc; ++pc) {
+        const WakeSettings s = wakeSettingsOf(values, pc);
+        pcs.push_back({s.host, settingsMac(s.mac)});
+    }
+    const std::vector<PcAnswer> answers = checkPcs(pcs);
     std::string out;
     for (int pc = FirstPc; pc <= LastPc; ++pc) {
         const auto &row = values[static_cast<size_t>(pc)];
+        const size_t i = static_cast<size_t>(pc - FirstPc);
         out += std::to_string(pc) + "\t" + escaped(row[0]) + "\t" + escaped(row[1]) + "\t" +
-               reachWord(reach[static_cast<size_t>(pc - FirstPc)]) + "\n";
+               answerText(answers[i], {}, pcs[i].mac) + "\n";
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
     return Sent;
