@@ -45,7 +45,7 @@ protected:
             GTEST_SKIP() << why.toStdString();
         a = net.add("a"), b = net.add("b");
         ASSERT_TRUE(net.link(a, "osa", {"10.200.8.1/24", "fd00:200:8::1/64"}, b, "osb",
-                             {"10.200.8.2/24", "fd00:200:8::2/64"}))
+                             {"10.200.8.2/24", "fd00:200:8::2/64"}, {}, "00:11:22:33:44:55")) // the PCs' MAC
             << net.lastError().toStdString();
         ASSERT_TRUE(net.allowUnprivilegedPing(a));
     }
@@ -121,7 +121,7 @@ TEST_F(NetnsStatus, StatusAndTheMainWindowTellWhoAnswers)
     TempCwd cwd;
     SettingsGrid g = grid({{0, 0, "9"}, {0, 1, "1"}});
     setPc(g, 1, "Here", "10.200.8.2", ServerMac);
-    setPc(g, 2, "Gone", "10.200.8.77", ServerMac);
+    setPc(g, 2, "Gone", "10.200.8.77", {"00", "11", "22", "33", "44", "66"}); // nowhere on the link
     setPc(g, 4, "Nameless", "no-such-host.invalid", ServerMac);
     setPc(g, 5, "All", "10.200.8.255", ServerMac); // many machines, none of them the PC
     ASSERT_TRUE(writeSettingsFile(QStringLiteral("System.ini"), g));
