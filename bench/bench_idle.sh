@@ -54,7 +54,7 @@ threads=$(ls /proc/"$pid"/task | wc -l)
 
 awk -v t0="$t0" -v t1="$t1" -v hz="$hz" -v rss="$rss_kb" -v threads="$threads" '
 function finish(   tid, d, busy) {
-    if (n > 1) {
+    if (tPrev) {
         d = 0
         for (tid in now) d += now[tid] - ((tid in last) ? last[tid] : 0)
         busy = poolPrev || poolNow
@@ -67,10 +67,10 @@ function finish(   tid, d, busy) {
     poolPrev = poolNow
     tPrev = t
 }
-/^T / { if (n++) finish(); t = $2; delete now; poolNow = 0; next }
+/^T / { if (samples++) finish(); t = $2; delete now; poolNow = 0; next }
 {
     now[$1] = $2
-    if ($3) { poolNow = 1; if (n > 1 && !($1 in seenPool)) rounds++; seenPool[$1] = 1 }
+    if ($3) { poolNow = 1; if (samples > 1 && !($1 in seenPool)) rounds++; seenPool[$1] = 1 }
 }
 END {
     finish()
