@@ -140,7 +140,7 @@ PcStatus &Forms::pcStatus()
     m_pcStatus = new PcStatus;
     PcStatus *status = m_pcStatus;
     connect(&settingsStore(), &SettingsStore::loaded, status, &PcStatus::checkAll);
-    connect(&wakeEvents(), &WakeEvents::started, status, [status](qint16 Index) { status->watch(Index); });
+    connect(&wakeEvents(), &WakeEvents::answerAwaited, status, [status](qint16 Index) { status->watch(Index); });
     connect(status, &PcStatus::markChanged, this, [this, status](int pc) {
         if (MainF *main = loadedMainF())
             main->showStatus(pc, status->mark(pc).reach, PcStatus::markText(status->mark(pc)));

@@ -152,14 +152,27 @@ void resolve(const std::shared_ptr<Pending> &pending, const std::string &name)
     pending->done.notify_all();
 }
 
+std::string withoutBrackets(const std::string &host)
+{
+    return host.size() > 2 && host.front() == '[' && host.back() == ']' ? host.substr(1, host.size() - 2) : host;
+}
+
 } // namespace
+
+std::optional<HostAddress> numericHost(const std::string &hostText)
+{
+    HostAddress found;
+    if (!numericAddress(withoutBrackets(hostText), found))
+        return std::nullopt;
+    unmapV4(found);
+    found.text = numericText(found.address);
+    return found;
+}
 
 HostLookup lookupHost(const std::string &hostText, int timeoutMs)
 {
     HostLookup result;
-    std::string host = hostText;
-    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
-        host = host.substr(1, host.size() - 2);
+    const std::string host = withoutBrackets(hostText);
 
     // Blanks and control characters never belong to a host; a NUL would even cut the name short
     // (and an empty name means this machine).
@@ -170,9 +183,8 @@ HostLookup lookupHost(const std::string &hostText, int timeoutMs)
         }
     }
 
-    if (numericAddress(host, result.host)) {
-        unmapV4(result.host);
-        result.host.text = numericText(result.host.address);
+    if (const std::optional<HostAddress> numeric = numericHost(host)) {
+        result.host = *numeric;
         result.ok = true;
         return result;
     }

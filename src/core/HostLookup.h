@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include <sys/socket.h>
@@ -25,5 +26,8 @@ struct HostLookup {
 // too). Names are resolved by the system resolver in a thread of their own, and the caller waits at
 // most timeoutMs for it; a name with an IPv4 address gets that one.
 HostLookup lookupHost(const std::string &host, int timeoutMs = HostLookupTimeoutMs);
+
+// The address when the host is written as one (what lookupHost gives it at once, without a thread).
+std::optional<HostAddress> numericHost(const std::string &host);
 
 } // namespace orvane

@@ -19,6 +19,18 @@ WakeSettings pcSettings(int pc)
     return wakeSettingsOf(settingsStore().SettingsTable, pc);
 }
 
+// What a check of PC pc asks for now.
+PcProbe probeOf(int pc)
+{
+    const WakeSettings s = pcSettings(pc);
+    return {s.host, settingsMac(s.mac)};
+}
+
+bool operator==(const PcProbe &a, const PcProbe &b)
+{
+    return a.host == b.host && a.mac == b.mac;
+}
+
 } // namespace
 
 PcStatus::PcStatus(QObject *parent) : QObject(parent), m_roundTimer(new QTimer(this)), m_watchTimer(new QTimer(this))
@@ -36,22 +48,22 @@ PcStatus::PcStatus(QObject *parent) : QObject(parent), m_roundTimer(new QTimer(t
 
 PcStatus::~PcStatus()
 {
-    m_cancel = true;
+    m_cancel.cancel();
     m_pool.waitForDone();
 }
 
 QString PcStatus::markText(const Mark &mark)
 {
-    const QString word = QString::fromUtf8(reachWord(mark.reach));
-    return mark.reach == Reach::NotChecked ? word : word + QLatin1Char(' ') + mark.time;
+    const PcAnswer answer{mark.reach, mark.otherMac.toStdString(), mark.seenAt.toStdString()};
+    return QString::fromStdString(answerText(answer, mark.time.toStdString(), mark.mac));
 }
 
 void PcStatus::checkAll()
 {
-    // A mark found for another host says nothing about this one.
+    // A mark found for another host or MAC says nothing about this one.
     for (int pc = FirstPc; pc <= LastPc; ++pc)
-        if (pcSettings(pc).host != m_markHosts[static_cast<size_t>(pc)])
-            setMark(pc, Reach::NotChecked, pcSettings(pc).host);
+        if (!(probeOf(pc) == m_markProbes[static_cast<size_t>(pc)]))
+            setMark(pc, PcAnswer{}, probeOf(pc));
     startRound();
 }
 
@@ -63,24 +75,24 @@ void PcStatus::startRound()
     }
     Hosts hosts;
     for (int pc = FirstPc; pc <= LastPc; ++pc)
-        hosts.push_back(pcSettings(pc).host);
+        hosts.push_back(probeOf(pc));
     m_roundRunning = true;
     probe(hosts, &PcStatus::roundDone);
 }
 
-void PcStatus::roundDone(const Hosts &hosts, const std::vector<Reach> &reach)
+void PcStatus::roundDone(const Hosts &hosts, const std::vector<PcAnswer> &answers)
 {
     m_roundRunning = false;
     for (int pc = FirstPc; pc <= LastPc; ++pc) {
         const size_t i = static_cast<size_t>(pc - FirstPc);
-        if (pcSettings(pc).host == hosts[i])
-            setMark(pc, reach[i], hosts[i]);
+        if (probeOf(pc) == hosts[i])
+            setMark(pc, answers[i], hosts[i]);
     }
     emit roundFinished();
     // Asked again while this round ran: only a changed host needs another one now.
     bool changed = false;
     for (int pc = FirstPc; pc <= LastPc; ++pc)
-        changed = changed || pcSettings(pc).host != hosts[static_cast<size_t>(pc - FirstPc)];
+        changed = changed || !(probeOf(pc) == hosts[static_cast<size_t>(pc - FirstPc)]);
     if (std::exchange(m_roundAgain, false) && changed)
         startRound();
 }
@@ -90,7 +102,7 @@ void PcStatus::watch(int pc)
     if (pc < FirstPc || pc > LastPc)
         return;
     const WakeSettings s = pcSettings(pc);
-    m_watches.insert(pc, {s.host, QString::fromStdString(pcName(s)), clock().monotonicMs()});
+    m_watches.insert(pc, {probeOf(pc), QString::fromStdString(pcName(s)), clock().monotonicMs()});
     if (!m_watchTimer->isActive())
         m_watchTimer->start();
 }
@@ -108,23 +120,23 @@ void PcStatus::watchTick()
         return;
     Hosts hosts(LastPc);
     for (auto w = m_watches.cbegin(); w != m_watches.cend(); ++w)
-        hosts[static_cast<size_t>(w.key() - FirstPc)] = w->host;
+        hosts[static_cast<size_t>(w.key() - FirstPc)] = w->pc;
     m_watchRunning = true;
     probe(hosts, &PcStatus::watchDone);
 }
 
-void PcStatus::watchDone(const Hosts &hosts, const std::vector<Reach> &reach)
+void PcStatus::watchDone(const Hosts &hosts, const std::vector<PcAnswer> &answers)
 {
     m_watchRunning = false;
     const qint64 now = clock().monotonicMs();
     for (int pc = FirstPc; pc <= LastPc; ++pc) {
         const size_t i = static_cast<size_t>(pc - FirstPc);
         const auto w = m_watches.constFind(pc);
-        if (w == m_watches.constEnd() || w->host != hosts[i])
+        if (w == m_watches.constEnd() || !(w->pc == hosts[i]))
             continue;
-        if (pcSettings(pc).host == hosts[i])
-            setMark(pc, reach[i], hosts[i]);
-        if (reach[i] == Reach::Answered) {
+        if (probeOf(pc) == hosts[i])
+            setMark(pc, answers[i], hosts[i]);
+        if (answers[i].reach == Reach::Answered) {
             const int seconds = static_cast<int>(std::lround((now - w->startMs) / 1000.0));
             endWatch(pc, QString::fromStdString(answeredText(w->name.toStdString(), seconds)), QString());
         }
@@ -139,22 +151,28 @@ void PcStatus::endWatch(int pc, const QString &title, const QString &text)
     emit watchEnded(pc, title, text);
 }
 
-void PcStatus::probe(const Hosts &hosts, void (PcStatus::*done)(const Hosts &, const std::vector<Reach> &))
+void PcStatus::probe(const Hosts &hosts, void (PcStatus::*done)(const Hosts &, const std::vector<PcAnswer> &))
 {
     m_pool.start([this, hosts, done] {
-        const std::vector<Reach> reach = probeHosts(hosts, ProbeTimeoutMs, &m_cancel);
-        if (!m_cancel)
+        const std::vector<PcAnswer> answers = checkPcs(hosts, ProbeTimeoutMs, &m_cancel);
+        if (!m_cancel.cancelled())
             QMetaObject::invokeMethod(
-                this, [this, hosts, reach, done] { (this->*done)(hosts, reach); }, Qt::QueuedConnection);
+                this, [this, hosts, answers, done] { (this->*done)(hosts, answers); }, Qt::QueuedConnection);
     });
 }
 
-void PcStatus::setMark(int pc, Reach reach, const std::string &host)
+void PcStatus::setMark(int pc, const PcAnswer &answer, const PcProbe &probe)
 {
     Mark &m = m_marks[static_cast<size_t>(pc)];
-    m.reach = host.empty() ? Reach::NotChecked : reach;
-    m.time = m.reach == Reach::NotChecked ? QString() : timeText(clock().secondsSinceMidnight());
-    m_markHosts[static_cast<size_t>(pc)] = host;
+    m = Mark{};
+    m.reach = probe.host.empty() ? Reach::NotChecked : answer.reach;
+    if (m.reach != Reach::NotChecked) {
+        m.time = timeText(clock().secondsSinceMidnight());
+        m.otherMac = QString::fromStdString(answer.otherMac);
+        m.seenAt = QString::fromStdString(answer.seenAt);
+        m.mac = probe.mac;
+    }
+    m_markProbes[static_cast<size_t>(pc)] = probe;
     emit markChanged(pc);
 }
 

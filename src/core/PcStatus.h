@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Reachability.h"
+#include "core/PcCheck.h"
 #include "core/RecordFormat.h"
 
 #include <QHash>
@@ -9,7 +9,7 @@
 #include <QThreadPool>
 
 #include <array>
-#include <atomic>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,7 +30,10 @@ public:
 
     struct Mark {
         Reach reach = Reach::NotChecked;
-        QString time; // "hh:mm:ss" of the check that found it
+        QString time;                  // "hh:mm:ss" of the check that found it
+        QString otherMac;              // OtherMac: the MAC that answered
+        QString seenAt;                // where the PC's MAC answers instead
+        std::optional<MacAddress> mac; // the PC's, as the check knew it
     };
 
     explicit PcStatus(QObject *parent = nullptr);
@@ -43,7 +46,8 @@ public:
     Mark mark(int pc) const { return m_marks[static_cast<size_t>(pc)]; }
     bool watching(int pc) const { return m_watches.contains(pc); }
 
-    // "応答あり 12:03:10", "応答なし 12:03:10", "未確認".
+    // "応答あり 12:03:10", "応答なし 12:03:10", "未確認", "別の MAC から応答 00:11:22:33:44:55 12:03:10";
+    // after the time where the PC's MAC answers instead: "、00:11:22:33:44:55 は 10.200.8.9 で応答".
     static QString markText(const Mark &mark);
 
 signals:
@@ -54,19 +58,19 @@ signals:
 
 private:
     struct Watch {
-        std::string host;
+        PcProbe pc;
         QString name;
         qint64 startMs = 0;
     };
-    using Hosts = std::vector<std::string>; // PC 1 to 5; empty where nothing is to be checked
+    using Hosts = std::vector<PcProbe>; // PC 1 to 5; an empty host where nothing is to be checked
 
     void startRound();
     void watchTick();
     // Runs the check on the pool; done gets the answers on this object's thread.
-    void probe(const Hosts &hosts, void (PcStatus::*done)(const Hosts &, const std::vector<Reach> &));
-    void roundDone(const Hosts &hosts, const std::vector<Reach> &reach);
-    void watchDone(const Hosts &hosts, const std::vector<Reach> &reach);
-    void setMark(int pc, Reach reach, const std::string &host);
+    void probe(const Hosts &hosts, void (PcStatus::*done)(const Hosts &, const std::vector<PcAnswer> &));
+    void roundDone(const Hosts &hosts, const std::vector<PcAnswer> &answers);
+    void watchDone(const Hosts &hosts, const std::vector<PcAnswer> &answers);
+    void setMark(int pc, const PcAnswer &answer, const PcProbe &probe);
     void endWatch(int pc, const QString &title, const QString &text);
 
     std::array<Mark, LastPc + 1> m_marks{}; // PC FirstPc to LastPc
@@ -76,8 +80,8 @@ private:
     bool m_roundRunning = false;
     bool m_roundAgain = false;
     bool m_watchRunning = false;
-    std::array<std::string, LastPc + 1> m_markHosts; // the host each mark was found for
-    std::atomic<bool> m_cancel = false;
+    std::array<PcProbe, LastPc + 1> m_markProbes; // the host and MAC each mark was found for
+    ProbeCancel m_cancel;
     QThreadPool m_pool;
 };
 

@@ -4,21 +4,23 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <system_error>
 #include <thread>
 
 #include <cerrno>
 #include <ifaddrs.h>
+#include <linux/errqueue.h>
 #include <net/if.h>
 #include <netinet/icmp6.h>
 #include <netinet/in.h>
 #include <netinet/ip_icmp.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -33,18 +35,28 @@ using std::chrono::milliseconds;
 // any of them is as good an answer as a connection.
 constexpr std::uint16_t TcpPorts[] = {22, 139, 445, 3389, 5900};
 constexpr int EchoRepeatMs = 500;
-// How often a cancellable wait looks at its flag.
-constexpr int CancelSliceMs = 100;
 
-bool cancelled(const std::atomic<bool> *cancel)
+bool cancelled(const ProbeCancel *cancel)
 {
-    return cancel && cancel->load();
+    return cancel && cancel->cancelled();
 }
 
+// Rounded up: a poll that wakes a little early would only go round again at once.
 int msUntil(Steady::time_point t)
 {
-    const auto left = std::chrono::duration_cast<milliseconds>(t - Steady::now()).count();
+    const auto left = std::chrono::ceil<milliseconds>(t - Steady::now()).count();
     return static_cast<int>(std::clamp<long long>(left, 0, 60000));
+}
+
+// Sleeps until one of fds is ready, the time comes or the cancel is set; false on a failed poll.
+bool sleepOn(std::vector<pollfd> &fds, Steady::time_point until, const ProbeCancel *cancel)
+{
+    if (cancel)
+        fds.push_back({cancel->fd(), POLLIN, 0});
+    const int rc = ::poll(fds.data(), fds.size(), msUntil(until));
+    if (cancel)
+        fds.pop_back();
+    return rc >= 0 || errno == EINTR;
 }
 
 struct Target {
@@ -53,8 +65,8 @@ struct Target {
     int icmp = -1;
     std::vector<int> tcp;
     bool tcpStarted = false;
-    Steady::time_point nextEcho;
-    std::uint16_t sequence = 0;
+    std::uint16_t sequence = 0; // of the next echo
+    unsigned char payload[8] = {};
 
     bool open() const { return address && reach == Reach::NotChecked; }
     int family() const { return address->address.ss_family; }
@@ -70,20 +82,27 @@ struct Target {
 };
 
 // Names resolve in threads of their own, all at once; a thread that is still busy when the caller
-// gives up finishes into the shared state and ends.
+// gives up finishes into the shared state and ends. Addresses need no thread.
 std::vector<std::optional<HostAddress>> resolveAll(const std::vector<std::string> &hosts, int timeoutMs,
-                                                   const std::atomic<bool> *cancel)
+                                                   const ProbeCancel *cancel)
 {
     struct Shared {
         std::mutex mutex;
-        std::condition_variable done;
         std::vector<std::optional<HostAddress>> found;
         size_t pending = 0;
+        int done = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK); // counts finished lookups
+        ~Shared()
+        {
+            if (done >= 0)
+                ::close(done);
+        }
     };
     auto shared = std::make_shared<Shared>();
     shared->found.resize(hosts.size());
     for (size_t i = 0; i < hosts.size(); ++i) {
         if (hosts[i].empty())
+            continue;
+        if ((shared->found[i] = numericHost(hosts[i])))
             continue;
         auto work = [shared, i, host = hosts[i], timeoutMs] {
             const HostLookup lookup = lookupHost(host, timeoutMs);
@@ -91,7 +110,8 @@ std::vector<std::optional<HostAddress>> resolveAll(const std::vector<std::string
             if (lookup.ok)
                 shared->found[i] = lookup.host;
             --shared->pending;
-            shared->done.notify_all();
+            const std::uint64_t one = 1;
+            [[maybe_unused]] const ssize_t n = ::write(shared->done, &one, sizeof one);
         };
         {
             std::lock_guard lock(shared->mutex);
@@ -104,30 +124,22 @@ std::vector<std::optional<HostAddress>> resolveAll(const std::vector<std::string
         }
     }
     const Steady::time_point deadline = Steady::now() + milliseconds(timeoutMs);
-    std::unique_lock lock(shared->mutex);
-    while (shared->pending > 0 && !cancelled(cancel) && Steady::now() < deadline)
-        shared->done.wait_for(lock,
-                              milliseconds(cancel ? std::min(CancelSliceMs, msUntil(deadline)) : msUntil(deadline)));
+    for (;;) {
+        {
+            std::lock_guard lock(shared->mutex);
+            if (shared->pending == 0 || shared->done < 0)
+                return shared->found;
+        }
+        if (cancelled(cancel) || Steady::now() >= deadline)
+            break;
+        std::vector<pollfd> fds{{shared->done, POLLIN, 0}};
+        if (!sleepOn(fds, deadline, cancel))
+            break;
+        std::uint64_t count;
+        [[maybe_unused]] const ssize_t n = ::read(shared->done, &count, sizeof count);
+    }
+    std::lock_guard lock(shared->mutex);
     return shared->found;
-}
-
-// A broadcast or multicast address stands for many machines, none of which speaks for the PC.
-bool manyMachines(const sockaddr_storage &a)
-{
-    if (a.ss_family == AF_INET6)
-        return IN6_IS_ADDR_MULTICAST(&reinterpret_cast<const sockaddr_in6 *>(&a)->sin6_addr);
-    const in_addr_t v4 = reinterpret_cast<const sockaddr_in *>(&a)->sin_addr.s_addr;
-    if (v4 == htonl(INADDR_BROADCAST) || IN_MULTICAST(ntohl(v4)))
-        return true;
-    ifaddrs *list = nullptr;
-    if (::getifaddrs(&list) != 0)
-        return false;
-    bool broadcast = false;
-    for (const ifaddrs *i = list; i && !broadcast; i = i->ifa_next)
-        broadcast = (i->ifa_flags & IFF_BROADCAST) && i->ifa_broadaddr && i->ifa_broadaddr->sa_family == AF_INET &&
-                    reinterpret_cast<const sockaddr_in *>(i->ifa_broadaddr)->sin_addr.s_addr == v4;
-    ::freeifaddrs(list);
-    return broadcast;
 }
 
 sockaddr_storage withPort(const HostAddress &host, std::uint16_t port)
@@ -151,6 +163,35 @@ bool sameAddress(const sockaddr_storage &a, const sockaddr_storage &b)
            reinterpret_cast<const sockaddr_in *>(&b)->sin_addr.s_addr;
 }
 
+// Whether a refused connection was refused by the PC: by the reset of its own stack, or an ICMP
+// error from its own address. A router or firewall on the way that rejects for an address nobody
+// holds leaves its ICMP error, from its own address, on the socket's error queue.
+bool refusedByPc(int fd, const HostAddress &pc)
+{
+    char data[64];
+    iovec iov{data, sizeof data};
+    alignas(cmsghdr) char control[512];
+    msghdr message{};
+    message.msg_iov = &iov;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    if (::recvmsg(fd, &message, MSG_ERRQUEUE | MSG_DONTWAIT) < 0)
+        return true;
+    for (cmsghdr *c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
+        const bool error = (c->cmsg_level == SOL_IP && c->cmsg_type == IP_RECVERR) ||
+                           (c->cmsg_level == SOL_IPV6 && c->cmsg_type == IPV6_RECVERR);
+        const auto *e = reinterpret_cast<const sock_extended_err *>(CMSG_DATA(c));
+        if (!error || (e->ee_origin != SO_EE_ORIGIN_ICMP && e->ee_origin != SO_EE_ORIGIN_ICMP6))
+            continue;
+        const sockaddr *offender = SO_EE_OFFENDER(e);
+        sockaddr_storage from{};
+        std::memcpy(&from, offender, offender->sa_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in));
+        return sameAddress(from, pc.address);
+    }
+    return true;
+}
+
 void startTcp(Target &t)
 {
     t.tcpStarted = true;
@@ -161,8 +202,15 @@ void startTcp(Target &t)
         // Closed with a reset: no connection lingers on either side.
         const linger abort{1, 0};
         ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+        // ICMP errors onto the error queue, with the address that sent them.
+        const int on = 1;
+        if (t.family() == AF_INET6)
+            ::setsockopt(fd, SOL_IPV6, IPV6_RECVERR, &on, sizeof on);
+        else
+            ::setsockopt(fd, SOL_IP, IP_RECVERR, &on, sizeof on);
         const sockaddr_storage to = withPort(*t.address, port);
-        if (::connect(fd, reinterpret_cast<const sockaddr *>(&to), t.address->length) == 0 || errno == ECONNREFUSED) {
+        if (::connect(fd, reinterpret_cast<const sockaddr *>(&to), t.address->length) == 0 ||
+            (errno == ECONNREFUSED && refusedByPc(fd, *t.address))) {
             ::close(fd);
             t.reach = Reach::Answered;
             return;
@@ -182,7 +230,7 @@ void sendEcho(Target &t)
     packet[6] = static_cast<unsigned char>(t.sequence >> 8);
     packet[7] = static_cast<unsigned char>(t.sequence & 0xFF);
     ++t.sequence;
-    std::memcpy(packet + 8, "Orvane..", 8);
+    std::memcpy(packet + 8, t.payload, sizeof t.payload);
     const sockaddr_storage to = withPort(*t.address, 0);
     if (::sendto(t.icmp, packet, sizeof packet, 0, reinterpret_cast<const sockaddr *>(&to), t.address->length) < 0 &&
         errno != EAGAIN) {
@@ -192,7 +240,23 @@ void sendEcho(Target &t)
         if (!t.tcpStarted)
             startTcp(t);
     }
-    t.nextEcho = Steady::now() + milliseconds(EchoRepeatMs);
+}
+
+// A reply to one of our echoes: from the PC, with our identifier (the socket's port), one of the
+// sequence numbers sent and the payload.
+bool ourReply(const Target &t, const unsigned char *reply, ssize_t n, const sockaddr_storage &from)
+{
+    sockaddr_storage local{};
+    socklen_t length = sizeof local;
+    if (n != 16 || !sameAddress(from, t.address->address) ||
+        ::getsockname(t.icmp, reinterpret_cast<sockaddr *>(&local), &length) != 0)
+        return false;
+    const std::uint16_t id = ntohs(t.family() == AF_INET6 ? reinterpret_cast<const sockaddr_in6 *>(&local)->sin6_port
+                                                          : reinterpret_cast<const sockaddr_in *>(&local)->sin_port);
+    const int sequence = reply[6] << 8 | reply[7];
+    return reply[0] == (t.family() == AF_INET6 ? ICMP6_ECHO_REPLY : ICMP_ECHOREPLY) &&
+           (reply[4] << 8 | reply[5]) == id && sequence < t.sequence &&
+           std::memcmp(reply + 8, t.payload, sizeof t.payload) == 0;
 }
 
 void readEchoes(Target &t)
@@ -208,8 +272,7 @@ void readEchoes(Target &t)
                 return;
             continue; // an ICMP error reported for an earlier echo
         }
-        const unsigned char reply = t.family() == AF_INET6 ? ICMP6_ECHO_REPLY : ICMP_ECHOREPLY;
-        if (n >= 8 && buf[0] == reply && sameAddress(from, t.address->address)) {
+        if (ourReply(t, buf, n, from)) {
             t.reach = Reach::Answered;
             return;
         }
@@ -225,7 +288,7 @@ void readConnects(Target &t, const std::vector<pollfd> &polled)
         int err = 0;
         socklen_t length = sizeof err;
         ::getsockopt(p.fd, SOL_SOCKET, SO_ERROR, &err, &length);
-        if (err == 0 || err == ECONNREFUSED) {
+        if (err == 0 || (err == ECONNREFUSED && refusedByPc(p.fd, *t.address))) {
             t.reach = Reach::Answered;
             return;
         }
@@ -234,23 +297,109 @@ void readConnects(Target &t, const std::vector<pollfd> &polled)
     }
 }
 
+bool inPrefix(const unsigned char *a, const unsigned char *net, const unsigned char *mask, size_t bytes)
+{
+    for (size_t i = 0; i < bytes; ++i)
+        if ((a[i] & mask[i]) != (net[i] & mask[i]))
+            return false;
+    return true;
+}
+
 } // namespace
 
-std::vector<Reach> probeHosts(const std::vector<std::string> &hosts, int timeoutMs, const std::atomic<bool> *cancel)
+ProbeCancel::ProbeCancel() : m_fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+ProbeCancel::~ProbeCancel()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void ProbeCancel::cancel()
+{
+    m_cancelled = true;
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = ::write(m_fd, &one, sizeof one);
+}
+
+AddressKind addressKind(const sockaddr_storage &a)
+{
+    const bool v6 = a.ss_family == AF_INET6;
+    const auto *bytes =
+        v6 ? reinterpret_cast<const sockaddr_in6 *>(&a)->sin6_addr.s6_addr
+           : reinterpret_cast<const unsigned char *>(&reinterpret_cast<const sockaddr_in *>(&a)->sin_addr);
+    const size_t size = v6 ? 16 : 4;
+    if (v6 ? bytes[0] == 0xFF : (bytes[0] & 0xF0) == 0xE0)
+        return AddressKind::Multicast;
+    if (std::all_of(bytes, bytes + size, [](unsigned char b) { return b == 0xFF; }))
+        return AddressKind::Broadcast;
+    if (std::all_of(bytes, bytes + size, [](unsigned char b) { return b == 0; }))
+        return AddressKind::Network;
+    ifaddrs *list = nullptr;
+    if (::getifaddrs(&list) != 0)
+        return AddressKind::OneMachine;
+    AddressKind kind = AddressKind::OneMachine;
+    for (const ifaddrs *i = list; i && kind == AddressKind::OneMachine; i = i->ifa_next) {
+        if (!i->ifa_addr || !i->ifa_netmask || i->ifa_addr->sa_family != a.ss_family || (i->ifa_flags & IFF_LOOPBACK))
+            continue;
+        const auto *own =
+            v6 ? reinterpret_cast<const sockaddr_in6 *>(i->ifa_addr)->sin6_addr.s6_addr
+               : reinterpret_cast<const unsigned char *>(&reinterpret_cast<const sockaddr_in *>(i->ifa_addr)->sin_addr);
+        const auto *mask = v6 ? reinterpret_cast<const sockaddr_in6 *>(i->ifa_netmask)->sin6_addr.s6_addr
+                              : reinterpret_cast<const unsigned char *>(
+                                    &reinterpret_cast<const sockaddr_in *>(i->ifa_netmask)->sin_addr);
+        if (!inPrefix(bytes, own, mask, size))
+            continue;
+        bool zeros = true, ones = true;
+        int free = 0;
+        for (size_t b = 0; b < size; ++b) {
+            const auto hostPart = static_cast<unsigned char>(bytes[b] & ~mask[b]);
+            free += __builtin_popcount(static_cast<unsigned char>(~mask[b]));
+            zeros = zeros && hostPart == 0;
+            ones = ones && hostPart == static_cast<unsigned char>(~mask[b]);
+        }
+        // A /31 or /32 (/127, /128) has no broadcast or network address: both ends are machines.
+        if (free < 2)
+            continue;
+        if (zeros)
+            kind = AddressKind::Network;
+        else if (ones && !v6)
+            kind = AddressKind::Broadcast;
+    }
+    ::freeifaddrs(list);
+    return kind;
+}
+
+std::string uncheckableText(const std::string &host, AddressKind kind)
+{
+    const char *what = kind == AddressKind::Broadcast   ? "ブロードキャスト"
+                       : kind == AddressKind::Multicast ? "マルチキャスト"
+                                                        : "ネットワーク";
+    return host + " は" + what + "のアドレスなので、PC の応答は確かめられません";
+}
+
+namespace {
+
+// The checks of probeHosts; addresses gets what each host resolved to.
+std::vector<Reach> probeAll(const std::vector<std::string> &hosts, int timeoutMs, const ProbeCancel *cancel,
+                            std::vector<std::optional<HostAddress>> &addresses)
 {
     std::vector<Target> targets(hosts.size());
-    const std::vector<std::optional<HostAddress>> addresses = resolveAll(hosts, timeoutMs, cancel);
+    addresses = resolveAll(hosts, timeoutMs, cancel);
 
     const Steady::time_point start = Steady::now();
     const Steady::time_point deadline = start + milliseconds(timeoutMs);
     const Steady::time_point halfway = start + milliseconds(timeoutMs / 2);
+    std::random_device random;
     for (size_t i = 0; i < targets.size(); ++i) {
         Target &t = targets[i];
         t.address = addresses[i];
-        if (t.address && manyMachines(t.address->address))
+        if (t.address && addressKind(t.address->address) != AddressKind::OneMachine)
             t.address.reset();
         if (!t.address)
             continue;
+        for (unsigned char &b : t.payload)
+            b = static_cast<unsigned char>(random());
         const int protocol = t.family() == AF_INET6 ? int{IPPROTO_ICMPV6} : int{IPPROTO_ICMP};
         t.icmp = ::socket(t.family(), SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, protocol);
         if (t.icmp < 0)
@@ -259,6 +408,8 @@ std::vector<Reach> probeHosts(const std::vector<std::string> &hosts, int timeout
             sendEcho(t);
     }
 
+    // The echoes of all targets go out together, so that a round wakes once for them.
+    Steady::time_point nextEcho = start + milliseconds(EchoRepeatMs);
     while (!cancelled(cancel)) {
         std::vector<pollfd> polled;
         Steady::time_point wake = deadline;
@@ -267,7 +418,7 @@ std::vector<Reach> probeHosts(const std::vector<std::string> &hosts, int timeout
                 continue;
             if (t.icmp >= 0) {
                 polled.push_back({t.icmp, POLLIN, 0});
-                wake = std::min(wake, t.nextEcho);
+                wake = std::min(wake, nextEcho);
             }
             if (!t.tcpStarted)
                 wake = std::min(wake, halfway);
@@ -276,10 +427,12 @@ std::vector<Reach> probeHosts(const std::vector<std::string> &hosts, int timeout
         }
         if (polled.empty() || Steady::now() >= deadline)
             break;
-        const int waitMs = cancel ? std::min(CancelSliceMs, msUntil(wake)) : msUntil(wake);
-        if (::poll(polled.data(), polled.size(), waitMs) < 0 && errno != EINTR)
+        if (!sleepOn(polled, wake, cancel))
             break;
         const Steady::time_point now = Steady::now();
+        const bool echoNow = now >= nextEcho;
+        if (echoNow)
+            nextEcho = now + milliseconds(EchoRepeatMs);
         for (Target &t : targets) {
             if (!t.open())
                 continue;
@@ -288,7 +441,7 @@ std::vector<Reach> probeHosts(const std::vector<std::string> &hosts, int timeout
                     readEchoes(t);
             if (t.open())
                 readConnects(t, polled);
-            if (t.open() && t.icmp >= 0 && now >= t.nextEcho)
+            if (t.open() && t.icmp >= 0 && echoNow)
                 sendEcho(t);
             if (t.open() && !t.tcpStarted && now >= halfway)
                 startTcp(t);
@@ -305,6 +458,19 @@ std::vector<Reach> probeHosts(const std::vector<std::string> &hosts, int timeout
     return result;
 }
 
+} // namespace
+
+std::vector<Reach> probeHosts(const std::vector<std::string> &hosts, int timeoutMs, const ProbeCancel *cancel,
+                              std::vector<std::string> *addresses)
+{
+    std::vector<std::optional<HostAddress>> found;
+    std::vector<Reach> reach = probeAll(hosts, timeoutMs, cancel, found);
+    if (addresses)
+        for (const std::optional<HostAddress> &a : found)
+            addresses->push_back(a ? a->text : std::string());
+    return reach;
+}
+
 Reach probeHost(const std::string &host, int timeoutMs)
 {
     return probeHosts({host}, timeoutMs).front();
@@ -317,6 +483,8 @@ const char *reachWord(Reach reach)
         return "応答あり";
     case Reach::NoAnswer:
         return "応答なし";
+    case Reach::OtherMac:
+        return "別の MAC から応答";
     case Reach::NotChecked:
         break;
     }

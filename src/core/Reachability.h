@@ -4,27 +4,59 @@
 #include <string>
 #include <vector>
 
+#include <sys/socket.h>
+
 // Plain C++, like the wake itself: orvane-wake checks PCs too.
 namespace orvane {
 
-enum class Reach { NotChecked, Answered, NoAnswer };
+// OtherMac: the address answered, but from another MAC than the PC's (another machine has the
+// address now, or a range extender answers for the machines behind it).
+enum class Reach { NotChecked, Answered, NoAnswer, OtherMac };
 
 // How long one check of a PC waits for its answer.
 inline constexpr int ProbeTimeoutMs = 1500;
 
+// Ends a check from another thread at once: the check sleeps in poll() on this as on its sockets.
+class ProbeCancel {
+public:
+    ProbeCancel();
+    ~ProbeCancel();
+    ProbeCancel(const ProbeCancel &) = delete;
+    ProbeCancel &operator=(const ProbeCancel &) = delete;
+    void cancel();
+    bool cancelled() const { return m_cancelled.load(); }
+    int fd() const { return m_fd; } // readable once cancelled
+
+private:
+    std::atomic<bool> m_cancelled = false;
+    int m_fd;
+};
+
 // Checks every host at once and says for each whether it answered within timeoutMs. An empty host,
-// a name that doesn't resolve in that time, and a broadcast or multicast address are not checked:
-// nothing is sent for them. A host answers
-// an ICMP echo (through the unprivileged ICMP socket, where the system allows one) or a TCP
-// connection attempt to a port PCs commonly have, where a refusal is an answer too; the attempts
-// start at once without ICMP, and halfway through for a host that ignores echoes. A set `cancel`
-// ends the check early, with what is known.
+// a name that doesn't resolve in that time, and an address that is no single machine's (see
+// addressKind) are not checked: nothing is sent for them. A host answers an ICMP echo (through the
+// unprivileged ICMP socket, where the system allows one) with the identifier, sequence number and
+// payload that were sent, or a TCP connection attempt to a port PCs commonly have, where a refusal is
+// an answer too when the PC sent it (not a router or firewall on the way, with an ICMP error of its
+// own address). The attempts start at once without ICMP, and halfway through for a host that ignores
+// echoes. A cancel ends the check early, with what is known.
+// addresses gets the numeric address each host was checked at (empty where none).
 std::vector<Reach> probeHosts(const std::vector<std::string> &hosts, int timeoutMs = ProbeTimeoutMs,
-                              const std::atomic<bool> *cancel = nullptr);
+                              const ProbeCancel *cancel = nullptr, std::vector<std::string> *addresses = nullptr);
 
 Reach probeHost(const std::string &host, int timeoutMs = ProbeTimeoutMs);
 
-// "応答あり", "応答なし", "未確認".
+// What an address stands for: one machine, or many or none, for which no answer speaks for a PC.
+enum class AddressKind { OneMachine, Broadcast, Multicast, Network };
+// Broadcast: 255.255.255.255 or a subnet's broadcast; Network: a subnet's own address (IPv4, or the
+// IPv6 prefix with a zero interface part) of one of this machine's links, or 0.0.0.0 and ::.
+AddressKind addressKind(const sockaddr_storage &address);
+
+// What orvane-wake --wait says for such an address: "10.200.8.255 はブロードキャストのアドレスなので、
+// PC の応答は確かめられません".
+std::string uncheckableText(const std::string &host, AddressKind kind);
+
+// "応答あり", "応答なし", "未確認", "別の MAC から応答".
 const char *reachWord(Reach reach);
 
 // What a watch after a wake ends with: "書斎 が応答しました（起動から 14 秒）" and

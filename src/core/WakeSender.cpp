@@ -283,6 +283,7 @@ WakeResult sendWake(const WakeRequest &r, int lookupTimeoutMs)
         result.error = r.subject + "のHost or IPアドレス「" + r.host + "」が見つかりません！" + CrLf + lookup.reason;
         return result;
     }
+    result.target = lookup.host;
 
     sockaddr_storage to = lookup.host.address;
     const int family = to.ss_family;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/HostLookup.h"
 #include "core/WakeRequest.h"
 
 #include <string>
@@ -8,8 +9,9 @@ namespace orvane {
 
 struct WakeResult {
     bool ok = false;
-    int sent = 0;      // times the packet was handed to the system (a broadcast on several links: once)
-    std::string error; // the message for the user when not ok
+    int sent = 0;       // times the packet was handed to the system (a broadcast on several links: once)
+    std::string error;  // the message for the user when not ok
+    HostAddress target; // where the datagrams went, once the host is resolved
 };
 
 // Resolves the host, binds a UDP socket to the local port (port + 1), sends the packet `count`

@@ -68,6 +68,8 @@ StatusColours statusColours(Reach reach)
         return {QColor(0x2E, 0xB8, 0x4B), QColor(0x1B, 0x7A, 0x30)};
     case Reach::NoAnswer:
         return {QColor(0xA8, 0xA8, 0xA8), QColor(0x70, 0x70, 0x70)};
+    case Reach::OtherMac:
+        return {QColor(0xF0, 0xA0, 0x20), QColor(0xA8, 0x68, 0x08)};
     case Reach::NotChecked:
         break;
     }
@@ -101,10 +103,13 @@ QIcon statusIcon(Reach reach)
     };
     static const QIcon answered = dot(Reach::Answered);
     static const QIcon noAnswer = dot(Reach::NoAnswer);
+    static const QIcon otherMac = dot(Reach::OtherMac);
     static const QIcon notChecked = dot(Reach::NotChecked);
     switch (reach) {
     case Reach::Answered:
         return answered;
+    case Reach::OtherMac:
+        return otherMac;
     case Reach::NoAnswer:
         return noAnswer;
     case Reach::NotChecked:

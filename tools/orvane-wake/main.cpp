@@ -3,6 +3,7 @@
 
 #include "Version.h"
 #include "core/Neighbours.h"
+#include "core/PcCheck.h"
 #include "core/PlainSettings.h"
 #include "core/Reachability.h"
 #include "core/WakeSender.h"
@@ -54,14 +55,18 @@ const char HelpText[] =
     "           同じネットワークの IPv4 アドレスには、そのネットワークのブロードキャストにも送ります\n"
     "           (IPv6 では ff02::1)。眠っている PC はアドレスに応答しないためです。\n"
     "  --wait   送ったあと、PC が応答するまで待ちます (省略時 180 秒、--wait=秒数 で指定)。\n"
-    "           2 秒ごとに確かめ、応答までの秒数を表示します。\n"
-    "  --status System.ini の PC ごとに 番号・名前・Host・状態 (応答あり / 応答なし / 未確認) を\n"
-    "           タブ区切りで 1 行ずつ表示します。Host のない PC には何も送りません。\n"
+    "           2 秒ごとに確かめ、応答までの秒数を表示します。ブロードキャスト、マルチキャスト、\n"
+    "           ネットワークのアドレスでは確かめられないため、そう表示してすぐに終わります。\n"
+    "  --status System.ini の PC ごとに 番号・名前・Host・状態 (応答あり / 応答なし / 未確認 /\n"
+    "           別の MAC から応答 MACアドレス) をタブ区切りで 1 行ずつ表示します。PC の MAC が別の\n"
+    "           アドレスで応答していれば「、MAC は アドレス で応答」を続けます。Host のない PC には\n"
+    "           何も送りません。\n"
     "  --scan   このコンピューターのネットワークにある機器を探し、アドレス・MACアドレス・名前・\n"
     "           メーカー・(System.ini の PC と同じ MAC なら) PC の番号をタブ区切りで 1 行ずつ、\n"
     "           アドレス順に表示します。管理者の権限はいりません。\n"
     "\n"
-    "終了コード: 0 送信した (--wait では応答があった)、1 設定の誤り・送信の失敗・送信回数 0 以下、\n"
+    "終了コード: 0 送信した (--wait では応答があったか、確かめられないアドレス)、\n"
+    "            1 設定の誤り・送信の失敗・送信回数 0 以下、\n"
     "            2 使い方の誤り、3 --wait の時間内に応答がなかった\n";
 
 // Length of the UTF-8 sequence at text[i]; 0 when none starts there.
@@ -162,7 +167,9 @@ int waitForAnswer(const WakeSettings &settings)
     const Steady::time_point deadline = start + std::chrono::seconds(g_waitSeconds);
     for (Steady::time_point check = start; check < deadline; check = Steady::now()) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - check).count();
-        if (probeHost(settings.host, static_cast<int>(std::min<long long>(ProbeTimeoutMs, left))) == Reach::Answered) {
+        // On the PC's link, an answer from another MAC is another machine's.
+        const int timeoutMs = static_cast<int>(std::min<long long>(ProbeTimeoutMs, left));
+        if (checkPcs({{settings.host, settingsMac(settings.mac)}}, timeoutMs).front().reach == Reach::Answered) {
             const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start).count();
             print(stdout, answeredText(name, static_cast<int>((took + 500) / 1000)));
             return Sent;
@@ -180,9 +187,17 @@ int wakeAndReport(const WakeSettings &settings)
         return refused(result.error);
     // Exit status 0 says that packets went out.
     if (result.sent == 0)
-        return refused(wakeSubject(settings) + "へは何も送信しませんでした！" + CrLf + "マジックパケット送信回数が「" +
-                       settings.count + "」です。1 以上にしてください。");
-    return g_waitSeconds > 0 ? waitForAnswer(settings) : Sent;
+        return refused(wakeSubject(settings) + "へは何も送信しませんでした！" + CrLf +
+                       "マジックパケット送信回数が「" + settings.count + "」です。1 以上にしてください。");
+    if (g_waitSeconds == 0)
+        return Sent;
+    // Many machines or none: no answer there speaks for the PC, and waiting for one would end in a
+    // "no answer" that isn't true.
+    if (const AddressKind kind = addressKind(result.target.address); kind != AddressKind::OneMachine) {
+        print(stdout, uncheckableText(settings.host, kind));
+        return Sent;
+    }
+    return waitForAnswer(settings);
 }
 
 // One line per PC: number, name, host and whether it answers now, all checked at once.
@@ -192,15 +207,17 @@ int status()
     std::string error;
     if (!readSettings(values, error))
         return refused(error);
-    std::vector<std::string> hosts;
-    for (int pc = FirstPc; pc <= LastPc; ++pc)
-        hosts.push_back(settingsValue(values, pc, HostCell));
-    const std::vector<Reach> reach = probeHosts(hosts);
+    std::vector<PcProbe> pcs;
+    for (int pc = FirstPc; pc <= LastPc; ++pc) {
+        const WakeSettings s = wakeSettingsOf(values, pc);
+        pcs.push_back({s.host, settingsMac(s.mac)});
+    }
+    const std::vector<PcAnswer> answers = checkPcs(pcs);
     std::string out;
     for (int pc = FirstPc; pc <= LastPc; ++pc) {
-        out += std::to_string(pc) + "\t" + escaped(settingsValue(values, pc, NameCell)) + "\t" +
-               escaped(settingsValue(values, pc, HostCell)) + "\t" +
-               reachWord(reach[static_cast<size_t>(pc - FirstPc)]) + "\n";
+        const size_t i = static_cast<size_t>(pc - FirstPc);
+        out += std::to_string(pc) + "\t" + escaped(settingsValue(values, pc, NameCell)) + "\t" + escaped(settingsValue(values, pc, HostCell)) + "\t" +
+               answerText(answers[i], {}, pcs[i].mac) + "\n";
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
     return Sent;

@@ -1,6 +1,7 @@
 #include "ui/wake/PcStart.h"
 
 #include "core/MagicPacket.h"
+#include "core/Reachability.h"
 #include "core/SettingsStore.h"
 #include "core/WakeSender.h"
 #include "core/WakeTable.h"
@@ -33,6 +34,9 @@ void PC_start_Click(QzCmn14 &common, qint16 Index)
     common.PlayWaveSound(common.MB_Info.toString());
     StartedPcName = table.value(Index, NameCell);
     emit wakeEvents().started(Index);
+    // Nothing sent wakes nothing; a broadcast or multicast address answers for no one PC.
+    if (result.sent > 0 && addressKind(result.target.address) == AddressKind::OneMachine)
+        emit wakeEvents().answerAwaited(Index);
 }
 
 } // namespace orvane

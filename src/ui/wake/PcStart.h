@@ -19,6 +19,8 @@ class WakeEvents : public QObject {
 signals:
     // PC Index got its datagrams and StartedPcName names it: time for the notice.
     void started(qint16 Index);
+    // PC Index's datagrams went to its own address, so whether it comes up can be watched.
+    void answerAwaited(qint16 Index);
 };
 
 WakeEvents &wakeEvents();

@@ -1,0 +1,75 @@
+#include "core/PcCheck.h"
+
+#include "core/Neighbours.h"
+
+#include <algorithm>
+
+namespace orvane {
+
+std::vector<PcAnswer> checkPcs(const std::vector<PcProbe> &pcs, int timeoutMs, const ProbeCancel *cancel)
+{
+    std::vector<std::string> hosts;
+    for (const PcProbe &pc : pcs)
+        hosts.push_back(pc.host);
+    std::vector<std::string> addresses;
+    const std::vector<Reach> reach = probeHosts(hosts, timeoutMs, cancel, &addresses);
+    std::vector<PcAnswer> answers(pcs.size());
+    for (size_t i = 0; i < pcs.size(); ++i)
+        answers[i].reach = reach[i];
+    if (std::none_of(pcs.begin(), pcs.end(), [](const PcProbe &pc) { return pc.mac.has_value(); }))
+        return answers;
+    // What the kernel learned while the checks ran: on a link, the MAC behind each address.
+    const std::vector<Neighbour> table = readNeighbours();
+    for (size_t i = 0; i < pcs.size(); ++i) {
+        const std::string &address = addresses[i];
+        if (!pcs[i].mac || address.empty())
+            continue;
+        PcAnswer &answer = answers[i];
+        if (answer.reach == Reach::Answered && onLinkInterface(address)) {
+            for (const Neighbour &n : table)
+                if (n.address == address && n.mac != *pcs[i].mac) {
+                    answer.reach = Reach::OtherMac;
+                    answer.otherMac = macText(n.mac);
+                }
+        }
+        // Where the PC's MAC answers instead. Only IPv4: a machine has several IPv6 addresses.
+        if (answer.reach != Reach::Answered && address.find('.') != std::string::npos)
+            for (const Neighbour &n : table)
+                if (n.mac == *pcs[i].mac && n.address != address && n.address.find('.') != std::string::npos)
+                    answer.seenAt = n.address;
+    }
+    return answers;
+}
+
+std::string seenAtText(const MacAddress &mac, const std::string &address)
+{
+    return "、" + macText(mac) + " は " + address + " で応答";
+}
+
+std::string answerText(const PcAnswer &answer, const std::string &time, const std::optional<MacAddress> &mac)
+{
+    std::string text = reachWord(answer.reach);
+    if (answer.reach == Reach::NotChecked)
+        return text;
+    if (answer.reach == Reach::OtherMac)
+        text += " " + answer.otherMac;
+    if (!time.empty())
+        text += " " + time;
+    if (mac && !answer.seenAt.empty())
+        text += seenAtText(*mac, answer.seenAt);
+    return text;
+}
+
+std::optional<MacAddress> settingsMac(const std::array<std::string, MacBytes> &fields)
+{
+    MacAddress mac{};
+    for (size_t i = 0; i < MacBytes; ++i) {
+        const std::optional<std::uint8_t> b = macFieldByte(fields[i]);
+        if (!b)
+            return std::nullopt;
+        mac[i] = *b;
+    }
+    return mac;
+}
+
+} // namespace orvane

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/MagicPacket.h"
+#include "core/Reachability.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Whether each PC answered, known by its MAC where it is on one of this machine's links. Plain C++:
+// orvane-wake --status uses it too.
+namespace orvane {
+
+// A PC to check: its host, and its MAC where the settings hold a whole one.
+struct PcProbe {
+    std::string host;
+    std::optional<MacAddress> mac;
+};
+
+struct PcAnswer {
+    Reach reach = Reach::NotChecked;
+    std::string otherMac; // with OtherMac: the MAC that answered, "00:11:22:33:44:55"
+    std::string seenAt;   // where the neighbour table has the PC's MAC instead, when it didn't answer itself
+};
+
+// probeHosts for PCs, which for an on-link PC with a MAC also looks at whose MAC answered: only the
+// PC's own is an answer (the neighbour table's entry for the address after the check), another is
+// OtherMac. A PC that didn't answer at its IPv4 address gets the address at which the table has its
+// MAC. PCs behind a router are checked by address alone.
+std::vector<PcAnswer> checkPcs(const std::vector<PcProbe> &pcs, int timeoutMs = ProbeTimeoutMs,
+                               const ProbeCancel *cancel = nullptr);
+
+// What follows a mark whose PC's MAC answers elsewhere: "、00:11:22:33:44:55 は 10.200.8.9 で応答".
+std::string seenAtText(const MacAddress &mac, const std::string &address);
+
+// A state as orvane-wake --status and the marks show it: "応答なし", "別の MAC から応答
+// 00:11:22:33:44:55", with time (when not empty) after it, then where the PC's MAC answers instead:
+// "応答なし 12:03:10、00:11:22:33:44:55 は 10.200.8.9 で応答". "未確認" alone.
+std::string answerText(const PcAnswer &answer, const std::string &time, const std::optional<MacAddress> &mac);
+
+// The MAC of the settings' six fields; nothing unless all six are hexadecimal bytes.
+std::optional<MacAddress> settingsMac(const std::array<std::string, MacBytes> &fields);
+
+} // namespace orvane
