@@ -4,10 +4,10 @@
 #include "core/SettingsFile.h"
 #include "core/SettingsStore.h"
 #include "platform/TrayParts.h"
-#include "support/FormsFixture.h"
-#include "ui/main/MainF.h"
 #include "support/FakeDesktop.h"
+#include "support/FormsFixture.h"
 #include "support/WakeLoopback.h"
+#include "ui/main/MainF.h"
 #include "ui/wake/PcStart.h"
 
 #include <gtest/gtest.h>

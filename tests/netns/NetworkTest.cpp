@@ -32,15 +32,15 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include <unistd.h>
 #include "core/PcStatus.h"
 #include <atomic>
-#include <thread>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sched.h>
 #include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -54,9 +54,8 @@ protected:
         if (const QString why = net.unavailable(); !why.isEmpty())
             GTEST_SKIP() << why.toStdString();
         a = net.add("a"), b = net.add("b");
-        ASSERT_TRUE(
-            net.link(a, "osa", {"10.200.8.1/24", "fd00:200:8::1/64"}, b, "osb", {"10.200.8.2/24", "fd00:200:8::2/64"},
-                     {}, "00:11:22:33:44:55")) // the PCs' MAC
+        ASSERT_TRUE(net.link(a, "osa", {"10.200.8.1/24", "fd00:200:8::1/64"}, b, "osb",
+                             {"10.200.8.2/24", "fd00:200:8::2/64"}, {}, "00:11:22:33:44:55")) // the PCs' MAC
             << net.lastError().toStdString();
         ASSERT_TRUE(net.allowUnprivilegedPing(a));
     }

@@ -187,8 +187,8 @@ int wakeAndReport(const WakeSettings &settings)
         return refused(result.error);
     // Exit status 0 says that packets went out.
     if (result.sent == 0)
-        return refused(wakeSubject(settings) + "へは何も送信しませんでした！" + CrLf +
-                       "マジックパケット送信回数が「" + settings.count + "」です。1 以上にしてください。");
+        return refused(wakeSubject(settings) + "へは何も送信しませんでした！" + CrLf + "マジックパケット送信回数が「" +
+                       settings.count + "」です。1 以上にしてください。");
     if (g_waitSeconds == 0)
         return Sent;
     // Many machines or none: no answer there speaks for the PC, and waiting for one would end in a
@@ -216,8 +216,8 @@ int status()
     std::string out;
     for (int pc = FirstPc; pc <= LastPc; ++pc) {
         const size_t i = static_cast<size_t>(pc - FirstPc);
-        out += std::to_string(pc) + "\t" + escaped(settingsValue(values, pc, NameCell)) + "\t" + escaped(settingsValue(values, pc, HostCell)) + "\t" +
-               answerText(answers[i], {}, pcs[i].mac) + "\n";
+        out += std::to_string(pc) + "\t" + escaped(settingsValue(values, pc, NameCell)) + "\t" +
+               escaped(settingsValue(values, pc, HostCell)) + "\t" + answerText(answers[i], {}, pcs[i].mac) + "\n";
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
     return Sent;

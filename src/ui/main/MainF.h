@@ -95,7 +95,7 @@ private:
     QLabel *m_port_lvl = nullptr;
     QLabel *m_send_qty_lvl = nullptr;
     std::array<QPushButton *, LastPc + 1> m_PC_start{};      // indexes FirstPc to LastPc
-    std::array<StatusMark *, LastPc + 1> m_PC_mark{};    // their marks
+    std::array<StatusMark *, LastPc + 1> m_PC_mark{};        // their marks
     std::array<QLabel *, LastPc - FirstPc + 1> m_Info_lvl{}; // PC n at n - FirstPc
     QPushButton *m_Settings_bt = nullptr;
     QPushButton *m_Close_bt = nullptr;
