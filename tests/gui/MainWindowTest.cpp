@@ -256,7 +256,7 @@ TEST(PlainText, NamesHostsMacsPortAndCountShowAsTyped)
     EXPECT_EQ(shown(forms.dialog()->findChild<QWidget *>(QStringLiteral("start_lvl"))), "<b>PC</b> を起動しました！");
 }
 
-TEST(MainWindow, ThePcButtonsMarkTakesNoRoomFromTheCaptionAndCoversNoneOfIt)
+TEST(PcButtonMark, TakesNoRoomFromTheCaptionAndCoversNoneOfIt)
 {
     FakeDesktop desktop;
     MainF main;

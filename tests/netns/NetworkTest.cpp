@@ -785,5 +785,10 @@ TEST_F(Answers, AnOnLinkPcIsKnownByItsMacAndSaysWhereItsMacAnswers)
                     .hasMatch())
         << moved->accessibleDescription().toStdString();
     EXPECT_EQ(moved->toolTip(), moved->accessibleDescription());
-    EXPECT_EQ(moved->icon().pixmap(16, 16).toImage().pixelColor(8, 8), QColor(0xF0, 0xA0, 0x20)) << "its own colour";
+    const QWidget *mark = moved->findChild<QWidget *>(QStringLiteral("status_mark"));
+    ASSERT_TRUE(mark);
+    EXPECT_EQ(moved->grab().toImage().pixelColor(mark->geometry().center()), QColor(0xF0, 0xA0, 0x20))
+        << "its own colour";
+    EXPECT_EQ(main->findChild<QAction *>("PC1_start")->icon().pixmap(16, 16).toImage().pixelColor(8, 8),
+              QColor(0xF0, 0xA0, 0x20));
 }
