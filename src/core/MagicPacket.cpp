@@ -2,8 +2,6 @@
 
 namespace orvane {
 
-namespace {
-
 int hexDigit(char c)
 {
     if (c >= '0' && c <= '9')
@@ -14,8 +12,6 @@ int hexDigit(char c)
         return c - 'a' + 10;
     return -1;
 }
-
-} // namespace
 
 std::optional<std::uint8_t> macFieldByte(std::string_view field)
 {

@@ -70,17 +70,6 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // A file descriptor closed with its owner.
 struct Fd {
     int fd = -1;
@@ -555,7 +544,7 @@ std::unordered_map<std::uint32_t, std::string> readOui(const std::string &file)
         std::uint32_t oui = 0;
         bool ok = true;
         for (const size_t i : {0, 1, 3, 4, 6, 7}) {
-            const int v = hexValue(prefix[i]);
+            const int v = hexDigit(prefix[i]);
             ok = ok && v >= 0;
             oui = oui << 4 | static_cast<std::uint32_t>(std::max(v, 0));
         }
@@ -603,7 +592,7 @@ std::optional<MacAddress> parseWholeMac(std::string_view text)
     }
     MacAddress mac{};
     for (size_t i = 0; i < MacBytes; ++i) {
-        const int high = hexValue(digits[2 * i]), low = hexValue(digits[2 * i + 1]);
+        const int high = hexDigit(digits[2 * i]), low = hexDigit(digits[2 * i + 1]);
         if (high < 0 || low < 0)
             return std::nullopt;
         mac[i] = static_cast<std::uint8_t>(high << 4 | low);
