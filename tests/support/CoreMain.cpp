@@ -1,3 +1,5 @@
+#include "support/PrivateNetwork.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -6,6 +8,7 @@
 int main(int argc, char **argv)
 {
     testing::InitGoogleTest(&argc, argv);
+    orvane::test::enterPrivateNetwork();
     QCoreApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,3 +1,5 @@
+#include "support/PrivateNetwork.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -7,6 +9,9 @@
 int main(int argc, char **argv)
 {
     testing::InitGoogleTest(&argc, argv);
+    // The window suites ask for it (they type hosts); the others start servers of their own outside.
+    if (qEnvironmentVariableIsSet("ORVANE_TEST_PRIVATE_NETWORK"))
+        orvane::test::enterPrivateNetwork();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
