@@ -305,8 +305,10 @@ int list()
     std::string out = cell(GlobalRow, PortCell) + "\n" + cell(GlobalRow, SendCountCell) + "\n";
     for (int pc = FirstPc; pc <= LastPc; ++pc) {
         std::string mac = cell(pc, MacCell);
-        for (int i = 1; i < MacCells; ++i)
-            mac += ":" + cell(pc, MacCell + i);
+        for (int i = 1; i < MacCells; ++i) {
+            mac += ':';
+            mac += cell(pc, MacCell + i);
+        }
         out += std::to_string(pc) + "\t" + cell(pc, NameCell) + "\t" + cell(pc, HostCell) + "\t" + mac + "\t" +
                cell(pc, TimerCell) + "\t" + cell(pc, WakeTimeCell) + "\n";
     }
