@@ -519,8 +519,8 @@ TEST_F(NetworkDialog, TheFinderListsTheMachinesOfTheLinkAndAChosenOneFillsARow)
     EXPECT_FALSE(finder->findChild<QWidget *>("sweep_bar")->isVisible());
 
     // Choosing PC2's machine offers PC2; filling it updates the host box.
+    // (Which machine is chosen first depends on which answered first.)
     auto *row = finder->findChild<QComboBox *>("row_cmb");
-    EXPECT_EQ(row->currentIndex(), 2) << "the first free row";
     list->setCurrentItem(list->topLevelItem(1));
     EXPECT_EQ(row->currentText(), "PC2");
     finder->findChild<QPushButton *>("fill_bt")->click();
