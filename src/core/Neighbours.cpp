@@ -1,6 +1,7 @@
 #include "core/Neighbours.h"
 
 #include "core/HostLookup.h"
+#include "core/LocalAddresses.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,7 +19,6 @@
 #include <utility>
 
 #include <arpa/inet.h>
-#include <ifaddrs.h>
 #include <linux/neighbour.h>
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
@@ -196,38 +196,22 @@ struct OwnAddress {
     int index = 0;
 };
 
-int prefixOf(const in6_addr &mask, int bytes)
-{
-    int bits = 0;
-    for (int i = 0; i < bytes; ++i)
-        bits += __builtin_popcount(mask.s6_addr[i]);
-    return bits;
-}
-
 std::vector<OwnAddress> ownAddresses()
 {
     std::vector<OwnAddress> out;
-    ifaddrs *list = nullptr;
-    if (::getifaddrs(&list) != 0)
-        return out;
-    for (const ifaddrs *i = list; i; i = i->ifa_next) {
-        if (!i->ifa_addr || !i->ifa_netmask || !(i->ifa_flags & IFF_UP) || (i->ifa_flags & IFF_LOOPBACK))
-            continue;
-        const int family = i->ifa_addr->sa_family;
-        if (family != AF_INET && family != AF_INET6)
-            continue;
+    for (const LocalAddress &l : localAddresses()) {
         // Point-to-point and tunnel links resolve no MACs.
-        if (i->ifa_flags & (IFF_NOARP | IFF_POINTOPOINT))
+        if (!(l.flags & IFF_UP) || (l.flags & (IFF_LOOPBACK | IFF_NOARP | IFF_POINTOPOINT)))
             continue;
         OwnAddress o;
-        o.address = addressOf(i->ifa_addr);
-        o.mask = addressOf(i->ifa_netmask).bytes;
-        o.prefix = prefixOf(o.mask, family == AF_INET ? 4 : 16);
-        o.index = static_cast<int>(::if_nametoindex(i->ifa_name));
-        if (o.index > 0)
-            out.push_back(o);
+        o.address.family = l.family;
+        o.address.bytes = l.address;
+        o.address.scope = static_cast<int>(l.scope);
+        o.mask = l.mask;
+        o.prefix = l.bytes() * 8 - l.hostBits();
+        o.index = static_cast<int>(l.interface);
+        out.push_back(o);
     }
-    ::freeifaddrs(list);
     return out;
 }
 

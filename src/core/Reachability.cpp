@@ -1,6 +1,7 @@
 #include "core/Reachability.h"
 
 #include "core/HostLookup.h"
+#include "core/LocalAddresses.h"
 
 #include <algorithm>
 #include <chrono>
@@ -13,7 +14,6 @@
 #include <thread>
 
 #include <cerrno>
-#include <ifaddrs.h>
 #include <linux/errqueue.h>
 #include <net/if.h>
 #include <netinet/icmp6.h>
@@ -297,14 +297,6 @@ void readConnects(Target &t, const std::vector<pollfd> &polled)
     }
 }
 
-bool inPrefix(const unsigned char *a, const unsigned char *net, const unsigned char *mask, size_t bytes)
-{
-    for (size_t i = 0; i < bytes; ++i)
-        if ((a[i] & mask[i]) != (net[i] & mask[i]))
-            return false;
-    return true;
-}
-
 } // namespace
 
 ProbeCancel::ProbeCancel() : m_fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
@@ -335,39 +327,24 @@ AddressKind addressKind(const sockaddr_storage &a)
         return AddressKind::Broadcast;
     if (std::all_of(bytes, bytes + size, [](unsigned char b) { return b == 0; }))
         return AddressKind::Network;
-    ifaddrs *list = nullptr;
-    if (::getifaddrs(&list) != 0)
-        return AddressKind::OneMachine;
-    AddressKind kind = AddressKind::OneMachine;
-    for (const ifaddrs *i = list; i && kind == AddressKind::OneMachine; i = i->ifa_next) {
-        if (!i->ifa_addr || !i->ifa_netmask || i->ifa_addr->sa_family != a.ss_family || (i->ifa_flags & IFF_LOOPBACK))
+    for (const LocalAddress &own : localAddresses()) {
+        if (own.family != a.ss_family || (own.flags & IFF_LOOPBACK) || !own.contains(bytes))
             continue;
-        const auto *own =
-            v6 ? reinterpret_cast<const sockaddr_in6 *>(i->ifa_addr)->sin6_addr.s6_addr
-               : reinterpret_cast<const unsigned char *>(&reinterpret_cast<const sockaddr_in *>(i->ifa_addr)->sin_addr);
-        const auto *mask = v6 ? reinterpret_cast<const sockaddr_in6 *>(i->ifa_netmask)->sin6_addr.s6_addr
-                              : reinterpret_cast<const unsigned char *>(
-                                    &reinterpret_cast<const sockaddr_in *>(i->ifa_netmask)->sin_addr);
-        if (!inPrefix(bytes, own, mask, size))
+        // A /31 or /32 (/127, /128) has no broadcast or network address: both ends are machines.
+        if (own.hostBits() < 2)
             continue;
         bool zeros = true, ones = true;
-        int free = 0;
         for (size_t b = 0; b < size; ++b) {
-            const auto hostPart = static_cast<unsigned char>(bytes[b] & ~mask[b]);
-            free += __builtin_popcount(static_cast<unsigned char>(~mask[b]));
-            zeros = zeros && hostPart == 0;
-            ones = ones && hostPart == static_cast<unsigned char>(~mask[b]);
+            const auto free = static_cast<unsigned char>(~own.mask.s6_addr[b]);
+            zeros = zeros && (bytes[b] & free) == 0;
+            ones = ones && (bytes[b] & free) == free;
         }
-        // A /31 or /32 (/127, /128) has no broadcast or network address: both ends are machines.
-        if (free < 2)
-            continue;
         if (zeros)
-            kind = AddressKind::Network;
-        else if (ones && !v6)
-            kind = AddressKind::Broadcast;
+            return AddressKind::Network;
+        if (ones && !v6)
+            return AddressKind::Broadcast;
     }
-    ::freeifaddrs(list);
-    return kind;
+    return AddressKind::OneMachine;
 }
 
 std::string uncheckableText(const std::string &host, AddressKind kind)

@@ -1,6 +1,7 @@
 #include "core/WakeSender.h"
 
 #include "core/HostLookup.h"
+#include "core/LocalAddresses.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,7 +9,6 @@
 #include <optional>
 #include <vector>
 
-#include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -91,23 +91,27 @@ struct LinkCopy {
     in6_addr source6{};
 };
 
+std::uint32_t v4Of(const in6_addr &bytes)
+{
+    std::uint32_t n;
+    std::memcpy(&n, &bytes, 4);
+    return ntohl(n);
+}
+
 std::optional<LinkCopy> linkCopyV4(const sockaddr_in &target, std::uint16_t port)
 {
     const std::uint32_t t = ntohl(target.sin_addr.s_addr);
     if ((t >> 24) == 127 || (t >> 28) == 0xE || t == 0xFFFFFFFFu)
         return std::nullopt;
-    ifaddrs *list = nullptr;
-    if (::getifaddrs(&list) != 0)
-        return std::nullopt;
     std::optional<LinkCopy> best;
     std::uint32_t bestMask = 0;
-    for (const ifaddrs *i = list; i; i = i->ifa_next) {
-        if (!i->ifa_addr || !i->ifa_netmask || i->ifa_addr->sa_family != AF_INET)
+    for (const LocalAddress &own : localAddresses()) {
+        if (own.family != AF_INET)
             continue;
-        if (!(i->ifa_flags & IFF_UP) || !(i->ifa_flags & IFF_BROADCAST) || (i->ifa_flags & IFF_LOOPBACK))
+        if (!(own.flags & IFF_UP) || !(own.flags & IFF_BROADCAST) || (own.flags & IFF_LOOPBACK))
             continue;
-        const std::uint32_t addr = ntohl(reinterpret_cast<const sockaddr_in *>(i->ifa_addr)->sin_addr.s_addr);
-        const std::uint32_t mask = ntohl(reinterpret_cast<const sockaddr_in *>(i->ifa_netmask)->sin_addr.s_addr);
+        const std::uint32_t addr = v4Of(own.address);
+        const std::uint32_t mask = v4Of(own.mask);
         const std::uint32_t broadcast = (addr & mask) | ~mask;
         // A /31 or /32 has no broadcast; a subnet's broadcast or network address is sent as it is.
         if (~mask < 3 || (addr & mask) != (t & mask) || t == broadcast || t == (addr & mask))
@@ -121,13 +125,10 @@ std::optional<LinkCopy> linkCopyV4(const sockaddr_in &target, std::uint16_t port
         to->sin_port = htons(port);
         copy.length = sizeof(sockaddr_in);
         copy.source4.s_addr = htonl(addr);
-        copy.interface = ::if_nametoindex(i->ifa_name);
-        if (copy.interface == 0)
-            continue;
+        copy.interface = own.interface;
         best = copy;
         bestMask = mask;
     }
-    ::freeifaddrs(list);
     return best;
 }
 
@@ -141,27 +142,17 @@ std::optional<LinkCopy> linkCopyV6(const sockaddr_in6 &target, std::uint16_t por
     if (IN6_IS_ADDR_LINKLOCAL(&t)) {
         interface = target.sin6_scope_id;
     } else {
-        ifaddrs *list = nullptr;
-        if (::getifaddrs(&list) != 0)
-            return std::nullopt;
-        for (const ifaddrs *i = list; i && !interface; i = i->ifa_next) {
-            if (!i->ifa_addr || !i->ifa_netmask || i->ifa_addr->sa_family != AF_INET6)
+        for (const LocalAddress &own : localAddresses()) {
+            if (own.family != AF_INET6 || IN6_IS_ADDR_LINKLOCAL(&own.address))
                 continue;
-            if (!(i->ifa_flags & IFF_UP) || !(i->ifa_flags & IFF_MULTICAST) || (i->ifa_flags & IFF_LOOPBACK))
+            if (!(own.flags & IFF_UP) || !(own.flags & IFF_MULTICAST) || (own.flags & IFF_LOOPBACK))
                 continue;
-            const auto &a = reinterpret_cast<const sockaddr_in6 *>(i->ifa_addr)->sin6_addr;
-            const auto &m = reinterpret_cast<const sockaddr_in6 *>(i->ifa_netmask)->sin6_addr;
-            if (IN6_IS_ADDR_LINKLOCAL(&a))
-                continue;
-            bool same = true;
-            for (int b = 0; b < 16; ++b)
-                same = same && (a.s6_addr[b] & m.s6_addr[b]) == (t.s6_addr[b] & m.s6_addr[b]);
-            if (same) {
-                interface = ::if_nametoindex(i->ifa_name);
-                source = a;
+            if (own.contains(t.s6_addr)) {
+                interface = own.interface;
+                source = own.address;
+                break;
             }
         }
-        ::freeifaddrs(list);
     }
     if (interface == 0)
         return std::nullopt;
@@ -192,29 +183,24 @@ std::optional<LinkCopy> linkCopy(const sockaddr_storage &target, std::uint16_t p
 std::vector<LinkCopy> everyBroadcastLink(std::uint16_t port)
 {
     std::vector<LinkCopy> links;
-    ifaddrs *list = nullptr;
-    if (::getifaddrs(&list) != 0)
-        return links;
-    for (const ifaddrs *i = list; i; i = i->ifa_next) {
-        if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET)
+    for (const LocalAddress &own : localAddresses()) {
+        if (own.family != AF_INET)
             continue;
-        if (!(i->ifa_flags & IFF_UP) || !(i->ifa_flags & IFF_BROADCAST) || (i->ifa_flags & IFF_LOOPBACK))
+        if (!(own.flags & IFF_UP) || !(own.flags & IFF_BROADCAST) || (own.flags & IFF_LOOPBACK))
+            continue;
+        // A link with several addresses gets it once, from the first.
+        if (std::any_of(links.begin(), links.end(), [&](const LinkCopy &l) { return l.interface == own.interface; }))
             continue;
         LinkCopy link;
-        link.interface = ::if_nametoindex(i->ifa_name);
-        // A link with several addresses gets it once, from the first.
-        if (link.interface == 0 ||
-            std::any_of(links.begin(), links.end(), [&](const LinkCopy &l) { return l.interface == link.interface; }))
-            continue;
+        link.interface = own.interface;
         auto *to = reinterpret_cast<sockaddr_in *>(&link.to);
         to->sin_family = AF_INET;
         to->sin_addr.s_addr = htonl(INADDR_BROADCAST);
         to->sin_port = htons(port);
         link.length = sizeof(sockaddr_in);
-        link.source4 = reinterpret_cast<const sockaddr_in *>(i->ifa_addr)->sin_addr;
+        std::memcpy(&link.source4, &own.address, 4);
         links.push_back(link);
     }
-    ::freeifaddrs(list);
     return links;
 }
 
