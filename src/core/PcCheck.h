@@ -16,6 +16,8 @@ namespace orvane {
 struct PcProbe {
     std::string host;
     std::optional<MacAddress> mac;
+
+    bool operator==(const PcProbe &) const = default;
 };
 
 struct PcAnswer {

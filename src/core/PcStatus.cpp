@@ -26,11 +26,6 @@ PcProbe probeOf(int pc)
     return {s.host, settingsMac(s.mac)};
 }
 
-bool operator==(const PcProbe &a, const PcProbe &b)
-{
-    return a.host == b.host && a.mac == b.mac;
-}
-
 } // namespace
 
 PcStatus::PcStatus(QObject *parent) : QObject(parent), m_roundTimer(new QTimer(this)), m_watchTimer(new QTimer(this))
@@ -62,7 +57,7 @@ void PcStatus::checkAll()
 {
     // A mark found for another host or MAC says nothing about this one.
     for (int pc = FirstPc; pc <= LastPc; ++pc)
-        if (!(probeOf(pc) == m_markProbes[static_cast<size_t>(pc)]))
+        if (probeOf(pc) != m_markProbes[static_cast<size_t>(pc)])
             setMark(pc, PcAnswer{}, probeOf(pc));
     startRound();
 }
@@ -92,7 +87,7 @@ void PcStatus::roundDone(const Hosts &hosts, const std::vector<PcAnswer> &answer
     // Asked again while this round ran: only a changed host needs another one now.
     bool changed = false;
     for (int pc = FirstPc; pc <= LastPc; ++pc)
-        changed = changed || !(probeOf(pc) == hosts[static_cast<size_t>(pc - FirstPc)]);
+        changed = changed || probeOf(pc) != hosts[static_cast<size_t>(pc - FirstPc)];
     if (std::exchange(m_roundAgain, false) && changed)
         startRound();
 }
@@ -132,7 +127,7 @@ void PcStatus::watchDone(const Hosts &hosts, const std::vector<PcAnswer> &answer
     for (int pc = FirstPc; pc <= LastPc; ++pc) {
         const size_t i = static_cast<size_t>(pc - FirstPc);
         const auto w = m_watches.constFind(pc);
-        if (w == m_watches.constEnd() || !(w->pc == hosts[i]))
+        if (w == m_watches.constEnd() || w->pc != hosts[i])
             continue;
         if (probeOf(pc) == hosts[i])
             setMark(pc, answers[i], hosts[i]);

@@ -241,17 +241,8 @@ int scan()
     SettingsValues values;
     std::string error;
     if (readSettings(values, error)) {
-        for (int pc = FirstPc; pc <= LastPc; ++pc) {
-            MacAddress mac{};
-            bool ok = true;
-            for (size_t i = 0; i < MacBytes && ok; ++i) {
-                const std::optional<std::uint8_t> b = macFieldByte(values[static_cast<size_t>(pc)][2 + i]);
-                ok = b.has_value();
-                mac[i] = b.value_or(0);
-            }
-            if (ok)
-                pcMacs[static_cast<size_t>(pc)] = mac;
-        }
+        for (int pc = FirstPc; pc <= LastPc; ++pc)
+            pcMacs[static_cast<size_t>(pc)] = settingsMac(wakeSettingsOf(values, pc).mac);
     }
     std::vector<FoundMachine> machines;
     sweepLinks([&](const FoundMachine &m) { machines.push_back(m); }, nullptr);

@@ -1,6 +1,7 @@
 #include "ui/settings/Settings.h"
 
 #include "core/Neighbours.h"
+#include "core/PcCheck.h"
 #include "core/SettingsStore.h"
 #include "core/WakeSchedule.h"
 #include "ui/Looks.h"
@@ -476,16 +477,11 @@ QList<PcRowNow> Settings::rowsNow() const
     for (int n = FirstPc; n <= LastPc; ++n) {
         const int k = n - FirstPc;
         PcRowNow row{pc_txt[k]->text(), IP_txt[k]->text(), std::nullopt, macEmpty(k)};
-        MacAddress mac{};
-        bool whole = true;
-        for (int j = 0; j < MacCells && whole; ++j) {
-            const QString digits = MAC_txt[MacCells * k + j]->text().trimmed();
-            bool ok = false;
-            mac[j] = static_cast<std::uint8_t>(digits.toUInt(&ok, 16));
-            whole = ok && !digits.isEmpty() && digits.size() <= 2;
-        }
-        if (whole)
-            row.mac = mac;
+        // Read by the wake's own rule, so a row is marked as the machine its wake would reach.
+        std::array<std::string, MacBytes> fields;
+        for (int j = 0; j < MacCells; ++j)
+            fields[static_cast<size_t>(j)] = MAC_txt[MacCells * k + j]->text().trimmed().toStdString();
+        row.mac = settingsMac(fields);
         rows.append(row);
     }
     return rows;
