@@ -47,23 +47,40 @@ using namespace orvane::test;
 
 namespace {
 
-class Network : public testing::Test {
+// Two namespaces: a holds this machine's side, b a PC.
+class TwoNamespaces : public testing::Test {
 protected:
     void SetUp() override
     {
         if (const QString why = net.unavailable(); !why.isEmpty())
             GTEST_SKIP() << why.toStdString();
         a = net.add("a"), b = net.add("b");
+    }
+
+    // a and b on one link: 10.200.8.1 and .2; b with the MAC given.
+    void oneLink(const QString &bMac = {})
+    {
         ASSERT_TRUE(net.link(a, "osa", {"10.200.8.1/24", "fd00:200:8::1/64"}, b, "osb",
-                             {"10.200.8.2/24", "fd00:200:8::2/64"}, {}, "00:11:22:33:44:55")) // the PCs' MAC
+                             {"10.200.8.2/24", "fd00:200:8::2/64"}, {}, bMac))
             << net.lastError().toStdString();
+    }
+
+    TestNet net;
+    QString a, b;
+};
+
+class Network : public TwoNamespaces {
+protected:
+    void SetUp() override
+    {
+        TwoNamespaces::SetUp();
+        if (IsSkipped())
+            return;
+        oneLink("00:11:22:33:44:55"); // the PCs' MAC
         ASSERT_TRUE(net.allowUnprivilegedPing(a));
     }
 
     ShellResult wake(const QString &options) { return net.exec(a, QString(ORVANE_WAKE_PATH) + " " + options); }
-
-    TestNet net;
-    QString a, b;
 };
 
 TEST_F(Network, AWakeToAnAddressNobodyAnswersForArrivesThroughItsLink)
@@ -546,32 +563,14 @@ namespace {
 
 const QString Wake = QStringLiteral(ORVANE_WAKE_PATH " --mac 00:11:22:33:44:55 --port 9 ");
 
-class Answers : public testing::Test {
+class Answers : public TwoNamespaces {
 protected:
-    void SetUp() override
-    {
-        if (const QString why = net.unavailable(); !why.isEmpty())
-            GTEST_SKIP() << why.toStdString();
-        a = net.add("a"), b = net.add("b");
-    }
-
     ShellResult in(const QString &ns, const QString &command)
     {
         const ShellResult r = net.exec(ns, command);
         EXPECT_EQ(r.status, 0) << command.toStdString() << ": " << r.output.toStdString();
         return r;
     }
-
-    // a and b on one link: 10.200.8.1 and .2.
-    void oneLink()
-    {
-        ASSERT_TRUE(
-            net.link(a, "osa", {"10.200.8.1/24", "fd00:200:8::1/64"}, b, "osb", {"10.200.8.2/24", "fd00:200:8::2/64"}))
-            << net.lastError().toStdString();
-    }
-
-    TestNet net;
-    QString a, b;
 };
 
 // The ICMP checksum of a message.
