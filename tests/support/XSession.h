@@ -13,7 +13,6 @@ namespace orvane::test {
 // A program started in a folder, on an X display when one is given (without a StatusNotifier host:
 // the tray there is trayer's XEmbed one), with further NAME=value variables. Asked to end when the
 // test is done, so that an X server takes its lock with it.
-// A program that can't be started fails the test that needed it, naming the package it comes from.
 class Started : public QProcess {
 public:
     Started(const QString &program, const QStringList &args, const QString &display = {}, const QStringList &env = {},
@@ -25,8 +24,6 @@ public:
         setWorkingDirectory(folder);
         setProcessChannelMode(QProcess::ForwardedErrorChannel);
         start(program, args);
-        if (!waitForStarted(30000) && error() == FailedToStart)
-            missing(program);
     }
     ~Started() override
     {
@@ -40,9 +37,6 @@ public:
         waitForFinished(ms);
         return state() == NotRunning && error() != FailedToStart && exitStatus() == NormalExit ? exitCode() : -1;
     }
-
-private:
-    static void missing(const QString &program);
 };
 
 // An X server of its own on a free display.
