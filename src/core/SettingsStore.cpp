@@ -10,9 +10,9 @@ SettingsStore &settingsStore()
     return store;
 }
 
-bool SettingsStore::SaveSettings()
+bool SettingsStore::SaveSettings(QString *error)
 {
-    return writeSettingsFile(QString::fromLatin1(SettingsFileName), SettingsEditTable);
+    return writeSettingsFile(QString::fromLatin1(SettingsFileName), SettingsEditTable, error);
 }
 
 void SettingsStore::LoadSettings()

@@ -16,9 +16,9 @@ public:
     // The settings dialog's edit buffer; only its update command writes it, only SaveSettings reads it.
     SettingsGrid SettingsEditTable;
 
-    // Writes SettingsEditTable to "System.ini"; false when that failed, and the file is then exactly
-    // what it was.
-    bool SaveSettings();
+    // Writes SettingsEditTable to "System.ini"; false when that failed (error, if given, says why), and
+    // the file is then exactly what it was.
+    bool SaveSettings(QString *error = nullptr);
     // Reads "System.ini" into SettingsTable, then announces it so that the windows show it.
     void LoadSettings();
 

@@ -140,22 +140,32 @@ TEST_F(SettingsDialog, CancelAndTheCloseBoxThrowTheEditsAwayAndAnOpenDialogKeeps
     }
 }
 
-TEST_F(SettingsDialog, AFailedSaveShowsItsErrorOnceAndAnExitMeanwhileEndsTheUpdate)
+// A failed save says which file and why, and keeps the dialog with everything as typed, so that the
+// user can mend the cause and update again.
+TEST_F(SettingsDialog, AFailedSaveSaysWhyAndKeepsTheEditsAndAnExitMeanwhileEndsTheUpdate)
 {
     start(records("9", "", pc(1, "Server", "")));
     const QByteArray before = readAll(SettingsIni);
     ASSERT_TRUE(QFile::setPermissions(SettingsIni, QFile::ReadOwner));
-    open();
+    QPointer<Settings> dialog = open();
     type("port_txt", "7");
     type("pc_txt_0", "Renamed");
-    closeWith("update_bt");
-    expectErrorBox(desk, QStringLiteral("ファイル書込に失敗しました！"));
+    click("update_bt");
+    ASSERT_EQ(desk.boxes.size(), 1);
+    EXPECT_EQ(std::get<0>(desk.boxes[0]), QStringLiteral("ファイル書込に失敗しました！\r\n") +
+                                              QDir::current().absoluteFilePath(SettingsIni) +
+                                              "：System.ini is read-only");
     EXPECT_EQ(readAll(SettingsIni), before);
-    EXPECT_EQ(texts({"PC_start_1", "port_lvl"}), (QStringList{"Server 起動", "ポート番号 : 9"}));
-    QPointer<Settings> dialog = open();
-    EXPECT_EQ(texts({"pc_txt_0", "port_txt"}), (QStringList{"Server", "9"}));
+    EXPECT_FALSE(dialog.isNull());
+    EXPECT_EQ(texts({"pc_txt_0", "port_txt", "PC_start_1"}), (QStringList{"Renamed", "7", "Server 起動"}));
+    // Mended, the same dialog saves what was typed.
+    ASSERT_TRUE(QFile::setPermissions(SettingsIni, QFile::ReadOwner | QFile::WriteOwner));
+    closeWith("update_bt");
+    EXPECT_EQ(texts({"PC_start_1", "port_lvl"}), (QStringList{"Renamed 起動", "ポート番号 : 7"}));
     // The program is ended while the box is up (it runs events as a real one does).
-    type("pc_txt_0", "Renamed");
+    ASSERT_TRUE(QFile::setPermissions(SettingsIni, QFile::ReadOwner));
+    dialog = open();
+    type("pc_txt_0", "Again");
     desk.duringBox = [&] {
         forms->UnloadAllForms();
         (void)QTest::qWaitFor([&] { return dialog.isNull(); });

@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -271,12 +272,15 @@ void Settings::update_bt_Click()
         edit.set(n, TimerCell, QLatin1String(state == Qt::Checked ? "1" : state == Qt::PartiallyChecked ? "2" : "0"));
         edit.set(n, WakeTimeCell, time_txt[k]->text());
     }
-    if (!store.SaveSettings()) {
-        const QPointer<Settings> self(this);
-        m_common.Msg_Box(m_common.KindErr, QStringLiteral("ファイル書込に失敗しました！"));
-        // The box runs events of its own: the program may have been ended meanwhile, and this dialog with it.
-        if (!self)
-            return;
+    QString why;
+    if (!store.SaveSettings(&why)) {
+        // The file is as it was; the dialog stays open with everything as typed, so that the user can
+        // mend the cause (a folder, a full disk) and update again. Loading the file back would throw
+        // the edits away.
+        const QString file = QFileInfo(QString::fromLatin1(SettingsFileName)).absoluteFilePath();
+        m_common.Msg_Box(m_common.KindErr, QStringLiteral("ファイル書込に失敗しました！") + QLatin1String(CrLf) + file +
+                                               QStringLiteral("：") + why);
+        return;
     }
     store.LoadSettings();
     unload();
