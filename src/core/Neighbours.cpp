@@ -313,6 +313,7 @@ std::optional<Neighbour> neighbourOf(const nlmsghdr *h, Address *address = nullp
     n.address = m->address.text();
     n.mac = *m->mac;
     n.interfaceIndex = m->address.scope;
+    n.reachable = (m->state & NUD_REACHABLE) != 0;
     if (address)
         *address = m->address;
     return n;
@@ -645,6 +646,50 @@ std::optional<MacAddress> learnMac(const std::string &host, int timeoutMs, const
         } else {
             ::poll(nullptr, 0, std::min(wait, 50));
         }
+    }
+}
+
+std::vector<std::optional<MacAddress>> confirmedMacs(const std::vector<std::string> &addresses, int timeoutMs,
+                                                     int cancelFd)
+{
+    const Steady::time_point deadline = Steady::now() + milliseconds(timeoutMs);
+    std::vector<std::optional<MacAddress>> macs(addresses.size());
+    if (addresses.empty())
+        return macs;
+    std::vector<std::optional<Address>> parsed;
+    for (const std::string &text : addresses)
+        parsed.push_back(parseAddress(text));
+    // Listening before the datagrams go: no answer can come unseen in between.
+    Fd monitor = netlinkSocket(RTMGRP_NEIGH);
+    Fd udp4 = udpSocket(AF_INET), udp6 = udpSocket(AF_INET6);
+    bool nudged = false;
+    for (;;) {
+        const std::map<Address, Neighbour> table = neighbourMap();
+        bool open = false;
+        for (size_t i = 0; i < parsed.size(); ++i) {
+            if (!parsed[i] || macs[i])
+                continue;
+            const auto it = table.find(*parsed[i]);
+            if (it != table.end() && it->second.reachable)
+                macs[i] = it->second.mac;
+            else
+                open = true;
+        }
+        if (!open || Steady::now() >= deadline)
+            return macs;
+        if (!nudged) {
+            nudged = true;
+            for (size_t i = 0; i < parsed.size(); ++i)
+                if (parsed[i] && !macs[i])
+                    nudge(parsed[i]->family == AF_INET ? udp4.fd : udp6.fd, *parsed[i]);
+        }
+        // Without the monitor the table is read again every 100 ms.
+        pollfd p[2] = {{monitor.fd, POLLIN, 0}, {cancelFd, POLLIN, 0}};
+        ::poll(p, 2, monitor ? msUntil(deadline) : std::min(msUntil(deadline), 100));
+        if (p[1].revents)
+            return macs;
+        if (p[0].revents)
+            readNetlink(monitor.fd, false, [](const nlmsghdr *) {});
     }
 }
 

@@ -26,6 +26,7 @@ struct Neighbour {
     std::string address; // numeric, as inet_ntop writes it (no scope)
     MacAddress mac{};
     int interfaceIndex = 0;
+    bool reachable = false; // the kernel heard from it lately (REACHABLE), not only once (STALE ...)
 };
 
 // The neighbour table's entries that hold a MAC (reachable, stale, delay, probe, permanent); failed
@@ -43,6 +44,13 @@ std::optional<int> onLinkInterface(std::string_view address);
 // cancelled or timed out.
 std::optional<MacAddress> learnMac(const std::string &host, int timeoutMs = 1500,
                                    const std::atomic<bool> *cancel = nullptr);
+
+// For each numeric address: the MAC that answered ARP or neighbour discovery now, the kernel's entry
+// REACHABLE. An older entry (STALE, DELAY, PROBE) is asked again by one datagram and waited for, up to
+// timeoutMs (the kernel waits 5 s before it asks an old entry again), or until cancelFd is readable.
+// Nothing where nobody answered.
+std::vector<std::optional<MacAddress>> confirmedMacs(const std::vector<std::string> &addresses, int timeoutMs,
+                                                     int cancelFd = -1);
 
 // A machine that a sweep found.
 struct FoundMachine {

@@ -6,7 +6,8 @@
 
 namespace orvane {
 
-std::vector<PcAnswer> checkPcs(const std::vector<PcProbe> &pcs, int timeoutMs, const ProbeCancel *cancel)
+std::vector<PcAnswer> checkPcs(const std::vector<PcProbe> &pcs, int timeoutMs, const ProbeCancel *cancel,
+                               int linkConfirmMs)
 {
     std::vector<std::string> hosts;
     for (const PcProbe &pc : pcs)
@@ -20,6 +21,7 @@ std::vector<PcAnswer> checkPcs(const std::vector<PcProbe> &pcs, int timeoutMs, c
         return answers;
     // What the kernel learned while the checks ran: on a link, the MAC behind each address.
     const std::vector<Neighbour> table = readNeighbours();
+    std::vector<size_t> linkOnly;
     for (size_t i = 0; i < pcs.size(); ++i) {
         const std::string &address = addresses[i];
         if (!pcs[i].mac || address.empty())
@@ -32,12 +34,25 @@ std::vector<PcAnswer> checkPcs(const std::vector<PcProbe> &pcs, int timeoutMs, c
                     answer.otherMac = macText(n.mac);
                 }
         }
+        // The PC's own MAC still at its address: it may answer ARP alone. Only a fresh answer says so.
+        if (answer.reach == Reach::NoAnswer && onLinkInterface(address))
+            for (const Neighbour &n : table)
+                if (n.address == address && n.mac == *pcs[i].mac)
+                    linkOnly.push_back(i);
         // Where the PC's MAC answers instead. Only IPv4: a machine has several IPv6 addresses.
         if (answer.reach != Reach::Answered && address.find('.') != std::string::npos)
             for (const Neighbour &n : table)
                 if (n.mac == *pcs[i].mac && n.address != address && n.address.find('.') != std::string::npos)
                     answer.seenAt = n.address;
     }
+    std::vector<std::string> asked;
+    for (const size_t i : linkOnly)
+        asked.push_back(addresses[i]);
+    const std::vector<std::optional<MacAddress>> confirmed =
+        confirmedMacs(asked, linkConfirmMs, cancel ? cancel->fd() : -1);
+    for (size_t j = 0; j < linkOnly.size(); ++j)
+        if (confirmed[j] == pcs[linkOnly[j]].mac)
+            answers[linkOnly[j]].reach = Reach::LinkOnly;
     return answers;
 }
 

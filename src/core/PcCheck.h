@@ -26,12 +26,17 @@ struct PcAnswer {
     std::string seenAt;   // where the neighbour table has the PC's MAC instead, when it didn't answer itself
 };
 
+// How long a check waits for an on-link PC that answered nothing else to answer ARP anew.
+inline constexpr int LinkConfirmMs = 7000;
+
 // probeHosts for PCs, which for an on-link PC with a MAC also looks at whose MAC answered: only the
 // PC's own is an answer (the neighbour table's entry for the address after the check), another is
-// OtherMac. A PC that didn't answer at its IPv4 address gets the address at which the table has its
-// MAC. PCs behind a router are checked by address alone.
+// OtherMac; one whose MAC answers ARP at its address now but nothing else is LinkOnly. A PC that
+// didn't answer at its IPv4 address gets the address at which the table has its MAC. PCs behind a
+// router are checked by address alone. An old entry is asked again for up to linkConfirmMs; with 0
+// only what the kernel heard lately counts (for checks every few seconds, which a wait would slow).
 std::vector<PcAnswer> checkPcs(const std::vector<PcProbe> &pcs, int timeoutMs = ProbeTimeoutMs,
-                               const ProbeCancel *cancel = nullptr);
+                               const ProbeCancel *cancel = nullptr, int linkConfirmMs = LinkConfirmMs);
 
 // What follows a mark whose PC's MAC answers elsewhere: "、00:11:22:33:44:55 は 10.200.8.9 で応答".
 std::string seenAtText(const MacAddress &mac, const std::string &address);

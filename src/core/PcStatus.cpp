@@ -148,8 +148,10 @@ void PcStatus::endWatch(int pc, const QString &title, const QString &text)
 
 void PcStatus::probe(const Hosts &hosts, void (PcStatus::*done)(const Hosts &, const std::vector<PcAnswer> &))
 {
-    m_pool.start([this, hosts, done] {
-        const std::vector<PcAnswer> answers = checkPcs(hosts, ProbeTimeoutMs, &m_cancel);
+    // A watch checks every 2 s: it takes only fresh word of a PC that answers ARP alone.
+    const int linkConfirmMs = done == &PcStatus::watchDone ? 0 : LinkConfirmMs;
+    m_pool.start([this, hosts, done, linkConfirmMs] {
+        const std::vector<PcAnswer> answers = checkPcs(hosts, ProbeTimeoutMs, &m_cancel, linkConfirmMs);
         if (!m_cancel.cancelled())
             QMetaObject::invokeMethod(
                 this, [this, hosts, answers, done] { (this->*done)(hosts, answers); }, Qt::QueuedConnection);

@@ -462,6 +462,8 @@ const char *reachWord(Reach reach)
         return "応答なし";
     case Reach::OtherMac:
         return "別の MAC から応答";
+    case Reach::LinkOnly:
+        return "ARP のみ応答";
     case Reach::NotChecked:
         break;
     }

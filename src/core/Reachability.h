@@ -11,7 +11,9 @@ namespace orvane {
 
 // OtherMac: the address answered, but from another MAC than the PC's (another machine has the
 // address now, or a range extender answers for the machines behind it).
-enum class Reach { NotChecked, Answered, NoAnswer, OtherMac };
+// LinkOnly: an on-link PC whose own MAC answered ARP or neighbour discovery just now but that answered
+// neither echo nor connection (a sleeping PC's network card may answer ARP for it).
+enum class Reach { NotChecked, Answered, NoAnswer, OtherMac, LinkOnly };
 
 // How long one check of a PC waits for its answer.
 inline constexpr int ProbeTimeoutMs = 1500;

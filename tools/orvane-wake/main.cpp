@@ -169,7 +169,8 @@ int waitForAnswer(const WakeSettings &settings)
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - check).count();
         // On the PC's link, an answer from another MAC is another machine's.
         const int timeoutMs = static_cast<int>(std::min<long long>(ProbeTimeoutMs, left));
-        if (checkPcs({{settings.host, settingsMac(settings.mac)}}, timeoutMs).front().reach == Reach::Answered) {
+        if (checkPcs({{settings.host, settingsMac(settings.mac)}}, timeoutMs, nullptr, 0).front().reach ==
+            Reach::Answered) {
             const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start).count();
             print(stdout, answeredText(name, static_cast<int>((took + 500) / 1000)));
             return Sent;
