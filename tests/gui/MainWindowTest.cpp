@@ -7,6 +7,7 @@
 #include "support/FakeDesktop.h"
 #include "support/FormsFixture.h"
 #include "support/WakeLoopback.h"
+#include "ui/Looks.h"
 #include "ui/main/MainF.h"
 #include "ui/wake/PcStart.h"
 
@@ -256,42 +257,69 @@ TEST(PlainText, NamesHostsMacsPortAndCountShowAsTyped)
     EXPECT_EQ(shown(forms.dialog()->findChild<QWidget *>(QStringLiteral("start_lvl"))), "<b>PC</b> を起動しました！");
 }
 
-TEST(PcButtonMark, TakesNoRoomFromTheCaptionAndCoversNoneOfIt)
+// Each state is told by its mark's shape alone (the pixels it covers), at 100 % and at 200 %, where
+// the mark is drawn anew rather than scaled up.
+TEST(PcButtonMark, EachStateHasAShapeOfItsOwnAtEitherScale)
+{
+    const Reach states[] = {Reach::Answered, Reach::NoAnswer, Reach::OtherMac, Reach::LinkOnly, Reach::NotChecked};
+    for (const qreal ratio : {1.0, 2.0}) {
+        QList<QImage> shapes;
+        for (const Reach reach : states) {
+            const QImage image = statusIcon(reach).pixmap(QSize(16, 16), ratio).toImage();
+            ASSERT_EQ(image.size(), QSize(16, 16) * ratio);
+            QImage shape(image.size(), QImage::Format_Mono);
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    shape.setPixel(x, y, qAlpha(image.pixel(x, y)) > 128);
+            shapes << shape;
+        }
+        for (int i = 0; i < shapes.size(); ++i)
+            for (int j = i + 1; j < shapes.size(); ++j) {
+                int differ = 0;
+                for (int y = 0; y < shapes[i].height(); ++y)
+                    for (int x = 0; x < shapes[i].width(); ++x)
+                        differ += shapes[i].pixelIndex(x, y) != shapes[j].pixelIndex(x, y);
+                EXPECT_GE(differ, 6 * ratio * ratio) << "states " << i << " and " << j << " at " << ratio;
+            }
+    }
+}
+
+// The caption sits right of the mark, whole where it fits; a long one is cut at its end and shows
+// whole in the tip and the accessible name. The button keeps its size and place.
+TEST(PcButtonMark, TheCaptionKeepsClearOfTheMarkAndALongOneIsCutAtItsEnd)
 {
     FakeDesktop desktop;
     MainF main;
-    QPushButton *button = main.findChild<QPushButton *>(QStringLiteral("PC_start_1"));
-    button->setText(QStringLiteral("Workstation 起動"));
-    // The caption fits the button by itself, with the frame's margins to spare.
-    ASSERT_LE(button->fontMetrics().horizontalAdvance(button->text()), button->width() - 8);
+    auto *button = static_cast<PcButton *>(main.findChild<QPushButton *>(QStringLiteral("PC_start_1")));
+    const QRect place = button->geometry();
+    const QWidget *mark = button->findChild<QWidget *>(QStringLiteral("status_mark"));
+    SettingsGrid g;
+    setPc(g, 1, "ABCDEFGHIJKLMNOPQRST", "");
+    setPc(g, 2, "Desk", "");
+    main.showSettings(g);
+    main.showStatus(1, Reach::LinkOnly, QStringLiteral("ARP のみ応答 12:03:10"));
+    main.showStatus(2, Reach::Answered, QStringLiteral("応答あり 12:03:10"));
+    const QString whole = QStringLiteral("ABCDEFGHIJKLMNOPQRST 起動");
+    EXPECT_TRUE(button->shownCaption().startsWith(QStringLiteral("ABCDEF")) &&
+                button->shownCaption().endsWith(QChar(0x2026)))
+        << button->shownCaption().toStdString();
+    EXPECT_EQ(std::tuple(button->accessibleName(), button->toolTip(), button->geometry()),
+              std::tuple(whole, whole + "\nARP のみ応答 12:03:10", place));
+    auto *desk = static_cast<PcButton *>(main.findChild<QPushButton *>(QStringLiteral("PC_start_2")));
+    EXPECT_EQ(std::tuple(desk->shownCaption(), desk->toolTip()),
+              std::tuple(QStringLiteral("Desk 起動"), QStringLiteral("応答あり 12:03:10")));
 
-    // The same caption on a plain button beside it (same size, font and look): what the caption's
-    // pixels are when nothing takes room from it.
-    QPushButton plain(button->parentWidget());
-    plain.setGeometry(button->geometry());
-    plain.setFont(button->font());
-    plain.setAutoDefault(button->autoDefault());
-    const QImage empty = plain.grab().toImage();
-    plain.setText(button->text());
-    const QImage caption = plain.grab().toImage();
-
-    for (const Reach reach : {Reach::Answered, Reach::NoAnswer, Reach::NotChecked}) {
-        SCOPED_TRACE(static_cast<int>(reach));
-        main.showStatus(1, reach, QStringLiteral("state"));
-        const QImage marked = button->grab().toImage();
-        int text = 0, mark = 0, markOverText = 0;
-        for (int y = 0; y < caption.height(); ++y)
-            for (int x = 0; x < caption.width(); ++x) {
-                const bool isText = caption.pixel(x, y) != empty.pixel(x, y);
-                const bool isMark = marked.pixel(x, y) != caption.pixel(x, y);
-                text += isText;
-                mark += isMark;
-                markOverText += isText && isMark;
-            }
-        EXPECT_GT(text, 100) << "the caption shows";
-        EXPECT_EQ(markOverText, 0) << "pixels of the caption moved, were cut or covered";
-        EXPECT_EQ(mark > 0, reach != Reach::NotChecked) << "a dot only for a state that was checked";
-    }
+    // The caption's pixels: where the button with it differs from the same button without it.
+    const QImage with = button->grab().toImage();
+    button->setText(QString());
+    const QImage without = button->grab().toImage();
+    int text = 0, leftmost = with.width();
+    for (int y = 0; y < with.height(); ++y)
+        for (int x = 0; x < with.width(); ++x)
+            if (with.pixel(x, y) != without.pixel(x, y))
+                ++text, leftmost = std::min(leftmost, x);
+    EXPECT_GT(text, 100) << "the caption shows";
+    EXPECT_GT(leftmost, mark->geometry().right() + 1) << "the caption reaches the mark";
 }
 
 } // namespace

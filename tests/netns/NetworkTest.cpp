@@ -14,6 +14,7 @@
 #include "support/SettingsData.h"
 #include "support/TempDir.h"
 #include "support/WakeLoopback.h"
+#include "ui/Looks.h"
 #include "ui/main/MainF.h"
 #include "ui/settings/Finder.h"
 #include "ui/settings/Settings.h"
@@ -142,16 +143,16 @@ TEST_F(Network, StatusAndTheMainWindowTellWhoAnswers)
     forms.pcStatus();
     auto button = [main](int n) { return main->findChild<QPushButton *>(QStringLiteral("PC_start_%1").arg(n)); };
     ASSERT_TRUE(QTest::qWaitFor([&] { return button(2)->accessibleDescription() != "未確認"; }, 10000));
-    // The dot in the middle of the button's mark and of the entry's icon: green, grey, nothing (the
-    // button's own face, as in the same place at its other end).
+    // The mark of each state on the button and in the menu; the two not checked alike.
     const struct {
         QString caption;
         QString state;
-        QColor dot;
-    } expected[]{{"Here 起動", "^応答あり \\d\\d:\\d\\d:\\d\\d$", QColor(0x2E, 0xB8, 0x4B)},
-                 {"Gone 起動", "^応答なし \\d\\d:\\d\\d:\\d\\d$", QColor(0xA8, 0xA8, 0xA8)},
-                 {"PC3 起動", "^未確認$", QColor(Qt::transparent)},
-                 {"Nameless 起動", "^未確認$", QColor(Qt::transparent)}};
+        Reach reach;
+    } expected[]{{"Here 起動", "^応答あり \\d\\d:\\d\\d:\\d\\d$", Reach::Answered},
+                 {"Gone 起動", "^応答なし \\d\\d:\\d\\d:\\d\\d$", Reach::NoAnswer},
+                 {"PC3 起動", "^未確認$", Reach::NotChecked},
+                 {"Nameless 起動", "^未確認$", Reach::NotChecked}};
+    QList<QImage> marks;
     for (int n = 1; n <= 4; ++n) {
         const auto &e = expected[n - 1];
         QPushButton *b = button(n);
@@ -161,15 +162,12 @@ TEST_F(Network, StatusAndTheMainWindowTellWhoAnswers)
             << n << ": " << b->accessibleDescription().toStdString();
         EXPECT_EQ(b->toolTip(), b->accessibleDescription());
         EXPECT_EQ(entry->toolTip(), b->accessibleDescription());
-        const QWidget *mark = b->findChild<QWidget *>(QStringLiteral("status_mark"));
+        QWidget *mark = b->findChild<QWidget *>(QStringLiteral("status_mark"));
         ASSERT_TRUE(mark);
-        const QImage face = b->grab().toImage();
-        const QPoint centre = mark->geometry().center();
-        EXPECT_EQ(face.pixelColor(centre),
-                  e.dot.alpha() ? e.dot : face.pixelColor(b->width() - 1 - centre.x(), centre.y()))
-            << n;
-        EXPECT_EQ(entry->icon().pixmap(16, 16).toImage().pixelColor(8, 8), e.dot) << n;
+        marks << mark->grab().toImage();
+        EXPECT_EQ(entry->icon().pixmap(16, 16).toImage(), statusIcon(e.reach).pixmap(16, 16).toImage()) << n;
     }
+    EXPECT_TRUE(marks[0] != marks[1] && marks[1] != marks[2] && marks[0] != marks[2] && marks[2] == marks[3]);
 }
 
 TEST_F(Network, OrvaneWakeReachesAnotherNamespaceByBroadcastIPv6AndUnprivileged)
@@ -317,9 +315,18 @@ TEST_F(Links, ScanListsExactlyThePresentMachinesEvenOneThatDropsEveryPingAndConn
     // PC 2 is the machine at .20; PC 4 a MAC that nobody has.
     TempCwd cwd;
     SettingsGrid g = grid({{0, 0, "9"}, {0, 1, "3"}});
+    setPc(g, 1, "Ghost", "10.200.10.77", {"02", "00", "00", "00", "0A", "77"});
     setPc(g, 2, "Desk", "desk", {"00", "1B", "21", "00", "0A", "14"});
     setPc(g, 4, "Gone", "gone", {"02", "00", "00", "00", "0A", "99"});
+    setPc(g, 5, "Walled", "10.200.10.100", {"02", "00", "00", "00", "0A", "64"});
     ASSERT_TRUE(writeSettingsFile(QStringLiteral("System.ini"), g));
+    // The firewalled machine answers ARP alone, also when asked anew from an old entry; an old entry for
+    // an address nobody holds is no answer.
+    for (const char *entry : {"10.200.10.100 lladdr 02:00:00:00:0a:64", "10.200.10.77 lladdr 02:00:00:00:0a:77"})
+        ASSERT_EQ(net.exec(here, QStringLiteral("ip neigh replace %1 nud stale dev eth0").arg(entry)).status, 0);
+    const QStringList status = net.exec(here, ORVANE_WAKE_PATH " --status").output.split('\n');
+    EXPECT_EQ(status.value(0), "1\tGhost\t10.200.10.77\t応答なし");
+    EXPECT_EQ(status.value(4), "5\tWalled\t10.200.10.100\tARP のみ応答");
     ASSERT_EQ(shell("cp " ORVANE_WAKE_PATH " " + cwd.path() + " && chmod -R a+rX " + cwd.path()).status, 0);
 
     // Sorted by number, IPv4 first; the IPv6 answers of the IPv4 machines add no lines.
@@ -328,7 +335,7 @@ TEST_F(Links, ScanListsExactlyThePresentMachinesEvenOneThatDropsEveryPingAndConn
                              "10.200.10.20\t00:1B:21:00:0A:14\t\t" +
                              QString::fromStdString(maker) +
                              "\t2\n"
-                             "10.200.10.100\t02:00:00:00:0A:64\t\t\t\n" +
+                             "10.200.10.100\t02:00:00:00:0A:64\t\t\t5\n" +
                              v6Address + "\t02:00:00:00:0A:05\t\t\t\n";
     for (const QString &user : {QString(), QStringLiteral("setpriv --reuid=65534 --regid=65534 --clear-groups ")}) {
         net.exec(here, "ip neigh flush all");
@@ -785,10 +792,15 @@ TEST_F(Answers, AnOnLinkPcIsKnownByItsMacAndSaysWhereItsMacAnswers)
                     .hasMatch())
         << moved->accessibleDescription().toStdString();
     EXPECT_EQ(moved->toolTip(), moved->accessibleDescription());
-    const QWidget *mark = moved->findChild<QWidget *>(QStringLiteral("status_mark"));
+    // Its own mark on the button and in the menu.
+    QWidget *mark = moved->findChild<QWidget *>(QStringLiteral("status_mark"));
     ASSERT_TRUE(mark);
-    EXPECT_EQ(moved->grab().toImage().pixelColor(mark->geometry().center()), QColor(0xF0, 0xA0, 0x20))
-        << "its own colour";
-    EXPECT_EQ(main->findChild<QAction *>("PC1_start")->icon().pixmap(16, 16).toImage().pixelColor(8, 8),
-              QColor(0xF0, 0xA0, 0x20));
+    const QImage drawn = mark->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int orange = 0;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            orange += drawn.pixelColor(x, y) == QColor(0xF0, 0xA0, 0x20);
+    EXPECT_GT(orange, 4) << "its own colour";
+    EXPECT_EQ(main->findChild<QAction *>("PC1_start")->icon().pixmap(16, 16).toImage(),
+              statusIcon(Reach::OtherMac).pixmap(16, 16).toImage());
 }

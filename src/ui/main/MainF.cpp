@@ -28,9 +28,10 @@ constexpr int ClientWidth = 5475;
 constexpr int ClientHeight = 4500;
 const char HelpContextProperty[] = "helpContext";
 
-QPushButton *button(QWidget *parent, const QString &name, const QString &text, int left, int top, int width, int height)
+template <typename Button = QPushButton>
+Button *button(QWidget *parent, const QString &name, const QString &text, int left, int top, int width, int height)
 {
-    auto *b = new QPushButton(text, parent);
+    auto *b = new Button(text, parent);
     b->setObjectName(name);
     b->setGeometry(twips(left, top, width, height));
     // Enter presses the focused button, as Space does; no button is pressed by Enter from elsewhere.
@@ -90,9 +91,9 @@ void MainF::buildControls()
     m_send_qty_lvl =
         label(c, "send_qty_lvl", QStringLiteral("マジックパケット送信回数 = "), twips(2280, 360, 2535, 200));
     for (int n = FirstPc; n <= LastPc; ++n) {
-        m_PC_start[n] = button(c, QStringLiteral("PC_start_%1").arg(n), QStringLiteral("PC%1 起動").arg(n), 120,
-                               720 * n, 1575, 375);
+        m_PC_start[n] = button<PcButton>(c, QStringLiteral("PC_start_%1").arg(n), QString(), 120, 720 * n, 1575, 375);
         m_PC_mark[n] = new StatusMark(m_PC_start[n]);
+        setCaption(n, QStringLiteral("PC%1 起動").arg(n));
         connect(m_PC_start[n], &QPushButton::clicked, this, [this, n] { PC_start_Click(static_cast<qint16>(n)); });
     }
     for (int n = FirstPc; n <= LastPc; ++n)
@@ -220,7 +221,7 @@ void MainF::showSettings(const SettingsGrid &table)
             mac += field(n, MacCell + i) + QLatin1Char(' ');
         // An empty name keeps the caption the button has: its default or a name shown earlier.
         if (!field(n, NameCell).isEmpty())
-            m_PC_start[n]->setText(asCaption(field(n, NameCell)) + start);
+            setCaption(n, field(n, NameCell) + start);
         // ON exactly when the timed wake would wake the PC: "0", "2" and what isn't a number read OFF.
         const QString timer = timerFlagOn(field(n, TimerCell)) ? QStringLiteral("ON") : QStringLiteral("OFF");
         m_Info_lvl[n - FirstPc]->setText(QStringLiteral("IP = ") + field(n, HostCell) + CrLf +
@@ -238,11 +239,28 @@ void MainF::showStatus(int n, Reach reach, const QString &text)
     if (n < FirstPc || n > LastPc)
         return;
     m_PC_mark[n]->setReach(reach);
-    m_PC_start[n]->setToolTip(text);
+    m_PC_status[n] = text;
+    showTip(n);
     m_PC_start[n]->setAccessibleDescription(text);
     m_PCn_start[n]->setIcon(statusIcon(reach));
     m_PCn_start[n]->setToolTip(text);
     m_PCn_start[n]->setStatusTip(text);
+}
+
+void MainF::setCaption(int n, const QString &caption)
+{
+    m_PC_start[n]->setText(asCaption(caption));
+    m_PC_start[n]->setAccessibleName(caption);
+    showTip(n);
+}
+
+void MainF::showTip(int n)
+{
+    // A caption cut short shows whole in the tip, above the state.
+    const auto *b = static_cast<const PcButton *>(m_PC_start[n]);
+    const QString caption = b->accessibleName();
+    m_PC_start[n]->setToolTip(b->shownCaption() == caption ? m_PC_status[n]
+                                                           : caption + QLatin1Char('\n') + m_PC_status[n]);
 }
 
 void MainF::MainDisp_Click()

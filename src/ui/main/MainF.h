@@ -79,6 +79,9 @@ protected:
 
 private:
     void buildControls();
+    // PC n's caption; where the button shows it shortened, its tip carries it whole.
+    void setCaption(int n, const QString &caption);
+    void showTip(int n);
     void buildMenus();
     void showMenuBar();
     void popUpAtPointer(QMenu *menu);
@@ -96,6 +99,7 @@ private:
     QLabel *m_send_qty_lvl = nullptr;
     std::array<QPushButton *, LastPc + 1> m_PC_start{};      // indexes FirstPc to LastPc
     std::array<StatusMark *, LastPc + 1> m_PC_mark{};        // their marks
+    std::array<QString, LastPc + 1> m_PC_status{};           // their states, as the tips say them
     std::array<QLabel *, LastPc - FirstPc + 1> m_Info_lvl{}; // PC n at n - FirstPc
     QPushButton *m_Settings_bt = nullptr;
     QPushButton *m_Close_bt = nullptr;
