@@ -510,6 +510,7 @@ TEST_F(NetworkDialog, TheFinderListsTheMachinesOfTheLinkAndAChosenOneFillsARow)
     machine(3, Pc3, true);
     machine(4, Pc4);
     Settings *dialog = open();
+    dialog->move(dialog->screen()->availableGeometry().topLeft()); // room below it, none beside it
     // PC2 is the firewalled machine, but its host box holds an address it no longer has.
     box("IP_txt_1")->setText("10.200.9.99");
     const QStringList pc3 = Pc3.split(':');
@@ -540,29 +541,41 @@ TEST_F(NetworkDialog, TheFinderListsTheMachinesOfTheLinkAndAChosenOneFillsARow)
     const QStringList expected{"10.200.9.2 " + Pc2 + " ", "10.200.9.3 " + Pc3 + " PC2（新しいアドレス）",
                                "10.200.9.4 " + Pc4 + " PC4"};
     EXPECT_TRUE(QTest::qWaitFor([&] { return lines() == expected; }, 5000)) << lines().join('\n').toStdString();
-    EXPECT_TRUE(finder->findChild<QLabel *>("state_lbl")->text().startsWith("見つかった PC：3 台"));
+    EXPECT_TRUE(finder->findChild<QLabel *>("state_lbl")->text().startsWith("見つかった機器：3 台"));
+    EXPECT_FALSE(finder->frameGeometry().intersects(dialog->frameGeometry())) << "over the rows";
     EXPECT_FALSE(finder->findChild<QWidget *>("sweep_bar")->isVisible());
 
     // Choosing PC2's machine offers PC2; filling it updates the host box.
     // (Which machine is chosen first depends on which answered first.)
     auto *row = finder->findChild<QComboBox *>("row_cmb");
     list->setCurrentItem(list->topLevelItem(1));
-    EXPECT_EQ(row->currentText(), "PC2");
+    EXPECT_EQ(row->currentText(), "PC2（10.200.9.99）");
     finder->findChild<QPushButton *>("fill_bt")->click();
     EXPECT_EQ(box("IP_txt_1")->text(), "10.200.9.3");
     EXPECT_EQ(list->topLevelItem(1)->text(4), "PC2");
     // A machine that is no PC yet is offered the first free row, not the PC chosen before.
     list->setCurrentItem(list->topLevelItem(0));
     EXPECT_EQ(row->currentIndex(), 2);
-    // Another machine into PC1, whose name stays.
+    // With every row in use, no row is chosen for a new machine: the user picks one, and replacing
+    // another PC asks first and takes its name away with its MAC.
+    box("pc_txt_2")->setText("nas");
+    box("IP_txt_2")->setText("nas.lan");
+    box("MAC_txt_24")->setText("02");
+    box("IP_txt_4")->setText("10.200.9.5");
     list->setCurrentItem(list->topLevelItem(2));
-    row->setCurrentIndex(0);
-    EXPECT_EQ(row->currentText(), "PC1（Server）");
-    QTest::keyClick(list, Qt::Key_Return);
-    EXPECT_EQ(box("IP_txt_0")->text(), "10.200.9.4");
-    EXPECT_EQ(mac(0), Pc4.toUpper().split(':'));
-    EXPECT_EQ(box("pc_txt_0")->text(), "Server");
-    EXPECT_EQ(list->topLevelItem(2)->text(4), "PC1、PC4");
+    list->setCurrentItem(list->topLevelItem(0));
+    auto *fill = finder->findChild<QPushButton *>("fill_bt");
+    EXPECT_EQ(std::pair(row->currentIndex(), fill->isEnabled()), std::pair(-1, false));
+    row->setCurrentIndex(2);
+    EXPECT_EQ(row->currentText(), "PC3（nas、nas.lan）");
+    desktop.boxAnswers = {7, 6}; // No, then Yes
+    for (int answer = 0; answer < 2; ++answer)
+        QTest::keyClick(list, Qt::Key_Return);
+    ASSERT_EQ(desktop.boxes.size(), 2);
+    EXPECT_EQ(std::get<0>(desktop.boxes[0]), "PC3（nas、nas.lan） を、見つかった機器（" + Pc2.toUpper() +
+                                                 "、10.200.9.2）で置き換えますか？\r\n名前も置き換わります。");
+    EXPECT_EQ(std::tuple(box("pc_txt_2")->text(), box("IP_txt_2")->text(), mac(2)),
+              std::tuple(QString(), QString("10.200.9.2"), Pc2.toUpper().split(':')));
 }
 
 } // namespace

@@ -120,7 +120,7 @@ Finder::Finder(std::function<QList<PcRowNow>()> rows, QWidget *parent) : QWidget
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("PC を探す"));
     setWindowIcon(settingsIcon());
-    resize(740, 260);
+    resize(620, 260);
 
     state_lbl = new QLabel(this);
     state_lbl->setObjectName(QStringLiteral("state_lbl"));
@@ -140,13 +140,14 @@ Finder::Finder(std::function<QList<PcRowNow>()> rows, QWidget *parent) : QWidget
     machines_lst->sortByColumn(AddressCol, Qt::AscendingOrder);
     machines_lst->header()->resizeSection(AddressCol, 120);
     machines_lst->header()->resizeSection(MacCol, 125);
-    machines_lst->header()->resizeSection(NameCol, 140);
-    machines_lst->header()->resizeSection(MakerCol, 150);
+    machines_lst->header()->resizeSection(NameCol, 120);
+    machines_lst->header()->resizeSection(MakerCol, 130);
 
     auto *rowLabel = new QLabel(QStringLiteral("入れる先(&P)"), this);
     row_cmb = new QComboBox(this);
     row_cmb->setObjectName(QStringLiteral("row_cmb"));
-    row_cmb->setMinimumContentsLength(14);
+    row_cmb->setMinimumContentsLength(28);
+    row_cmb->setPlaceholderText(QStringLiteral("置き換える PC を選んでください"));
     row_cmb->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     rowLabel->setBuddy(row_cmb);
     fill_bt = new QPushButton(QStringLiteral("入れる(&I)"), this);
@@ -177,6 +178,8 @@ Finder::Finder(std::function<QList<PcRowNow>()> rows, QWidget *parent) : QWidget
     connect(machines_lst, &QTreeWidget::currentItemChanged, this, [this] { chosen(); });
     connect(machines_lst, &QTreeWidget::itemActivated, this, [this] { fill_bt_Click(); });
     connect(fill_bt, &QPushButton::clicked, this, &Finder::fill_bt_Click);
+    connect(row_cmb, &QComboBox::currentIndexChanged, this,
+            [this](int k) { fill_bt->setEnabled(machines_lst->currentItem() && k >= 0); });
     connect(again_bt, &QPushButton::clicked, this, &Finder::sweep);
     connect(close_bt, &QPushButton::clicked, this, &QWidget::close);
 
@@ -185,14 +188,16 @@ Finder::Finder(std::function<QList<PcRowNow>()> rows, QWidget *parent) : QWidget
 }
 
 // A new PC goes into the first row with neither host nor MAC (a name alone waits for its machine).
+// With none free, no row is chosen: the user picks the one to replace.
 void Finder::chooseFreeRow()
 {
     const QList<PcRowNow> now = m_rows();
-    for (int k = 0; k < now.size() && k < PcCount; ++k)
-        if (now[k].host.trimmed().isEmpty() && now[k].macBlank) {
-            row_cmb->setCurrentIndex(k);
-            return;
-        }
+    int free = -1;
+    for (int k = 0; k < now.size() && k < PcCount && free < 0; ++k)
+        if (now[k].host.trimmed().isEmpty() && now[k].macBlank)
+            free = k;
+    row_cmb->setCurrentIndex(free);
+    fill_bt->setEnabled(machines_lst->currentItem() && free >= 0);
 }
 
 Finder::~Finder()
@@ -216,13 +221,31 @@ void Finder::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!m_swept) {
         m_swept = true;
-        // Below the settings dialog, where it leaves the rows in sight.
+        // Beside the settings dialog, where it leaves the rows in sight: right, left, below or above,
+        // the first that the screen has room for; else as low as the screen allows.
         if (const QWidget *dialog = parentWidget(); dialog && dialog->isVisible()) {
             const QRect room = dialog->screen()->availableGeometry();
-            const QRect beside = dialog->frameGeometry();
-            QPoint at(beside.center().x() - frameGeometry().width() / 2, beside.bottom() + 8);
-            at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - frameGeometry().width())));
-            at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - frameGeometry().height())));
+            const QRect by = dialog->frameGeometry();
+            const QSize size = frameGeometry().size();
+            const int centreX = by.center().x() - size.width() / 2;
+            const QPoint places[] = {{by.right() + 8, by.top()},
+                                     {by.left() - 8 - size.width(), by.top()},
+                                     {centreX, by.bottom() + 8},
+                                     {centreX, by.top() - 8 - size.height()}};
+            const auto clampX = [&](int x) {
+                return std::clamp(x, room.left(), std::max(room.left(), room.right() - size.width()));
+            };
+            QPoint at(centreX, room.bottom() - size.height());
+            for (int i = 0; i < 4; ++i) {
+                // Beside it as it is; below or above it moved along the screen as far as needed.
+                const QPoint place(i < 2 ? places[i].x() : clampX(places[i].x()), places[i].y());
+                if (room.contains(QRect(place, size))) {
+                    at = place;
+                    break;
+                }
+            }
+            at.setX(clampX(at.x()));
+            at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - size.height())));
             move(at);
         }
         sweep();
@@ -237,7 +260,7 @@ void Finder::sweep()
     sweep_bar->setValue(0);
     sweep_bar->show();
     again_bt->setEnabled(false);
-    state_lbl->setText(QStringLiteral("このネットワークの PC を探しています…"));
+    state_lbl->setText(QStringLiteral("このネットワークの機器を探しています…"));
     // Results of a sweep that was ended may still be on their way: they are dropped.
     const int generation = ++m_generation;
     m_sweep = Handback::start(this, [this, generation](Handback &handback) {
@@ -299,6 +322,7 @@ void Finder::found(const FoundMachine &machine)
     if (!machines_lst->currentItem())
         machines_lst->setCurrentItem(item);
     machines_lst->sortItems(machines_lst->sortColumn(), machines_lst->header()->sortIndicatorOrder());
+    showCount();
 }
 
 void Finder::progressed(const SweepProgress &progress, bool finished)
@@ -307,17 +331,28 @@ void Finder::progressed(const SweepProgress &progress, bool finished)
         sweep_bar->setRange(0, progress.total);
         sweep_bar->setValue(progress.done);
     }
-    const int count = machines_lst->topLevelItemCount();
     if (!finished) {
-        state_lbl->setText(QStringLiteral("このネットワークの PC を探しています… %1 台").arg(count));
+        showCount();
         return;
     }
     sweep_bar->hide();
     again_bt->setEnabled(true);
     m_sweep.reset();
-    state_lbl->setText(count > 0
-                           ? QStringLiteral("見つかった PC：%1 台。選んで「入れる」を押すと設定に入ります。").arg(count)
-                           : QStringLiteral("PC は見つかりませんでした。"));
+    showCount();
+}
+
+void Finder::showCount()
+{
+    const int count = machines_lst->topLevelItemCount();
+    if (m_sweep)
+        state_lbl->setText(QStringLiteral("このネットワークの機器を探しています… %1 台").arg(count));
+    else if (count > 0)
+        state_lbl->setText(
+            QStringLiteral("見つかった機器：%1 台。選んで「入れる」を押すと設定に入ります。").arg(count));
+    else
+        state_lbl->setText(QStringLiteral("機器は見つかりませんでした。電源が切れているかスリープ中の PC は応答せず、"
+                                          "ルーターの向こうの機器はこのネットワークにいないため、見つかりません。"
+                                          "MAC アドレスを入力するか、PC の電源が入っているときに探してください。"));
 }
 
 void Finder::refreshMarks()
@@ -327,9 +362,13 @@ void Finder::refreshMarks()
         for (int k = row_cmb->count(); k < PcCount; ++k)
             row_cmb->addItem(QString());
     for (int k = 0; k < PcCount; ++k) {
-        const QString name = k < rows.size() ? rows[k].name.trimmed() : QString();
-        row_cmb->setItemText(k, name.isEmpty() ? QStringLiteral("PC%1").arg(k + FirstPc)
-                                               : QStringLiteral("PC%1（%2）").arg(k + FirstPc).arg(name));
+        QStringList about;
+        if (k < rows.size())
+            for (const QString &part : {rows[k].name.trimmed(), rows[k].host.trimmed()})
+                if (!part.isEmpty())
+                    about << part;
+        row_cmb->setItemText(k, about.isEmpty() ? QStringLiteral("PC%1").arg(k + FirstPc)
+                                                : QStringLiteral("PC%1（%2）").arg(k + FirstPc).arg(about.join("、")));
     }
     for (int i = 0; i < machines_lst->topLevelItemCount(); ++i)
         markItem(machines_lst->topLevelItem(i), rows);
@@ -389,16 +428,18 @@ bool Finder::hostIsMachine(const QString &hostBox, const QTreeWidgetItem *item)
 void Finder::chosen()
 {
     QTreeWidgetItem *item = machines_lst->currentItem();
-    fill_bt->setEnabled(item != nullptr);
+    fill_bt->setEnabled(item && row_cmb->currentIndex() >= 0);
     if (!item)
         return;
     // A machine that is already a PC goes back into its own row, a new one into a free row: never over
     // another PC unless the user picks that row.
     const QList<int> mine = item->data(MarkCol, Qt::UserRole).value<QList<int>>();
-    if (!mine.isEmpty())
+    if (!mine.isEmpty()) {
         row_cmb->setCurrentIndex(mine.first());
-    else
+        fill_bt->setEnabled(true);
+    } else {
         chooseFreeRow();
+    }
 }
 
 void Finder::fill_bt_Click()
@@ -415,8 +456,12 @@ void Finder::fill_bt_Click()
         host = name;
     else if (address.size() <= FieldChars)
         host = address;
-    emit fillRequested(k, host, macOf(item), firstLabel(name));
-    state_lbl->setText(QStringLiteral("PC%1 に入れました。設定の「更新」で保存されます。").arg(k + FirstPc));
+    const MacAddress mac = macOf(item);
+    emit fillRequested(k, host, mac, firstLabel(name));
+    // The dialog asks before it replaces another PC; a no leaves the row as it was.
+    const QList<PcRowNow> rows = m_rows();
+    if (k < rows.size() && rows[k].mac == mac)
+        state_lbl->setText(QStringLiteral("PC%1 に入れました。設定の「更新」で保存されます。").arg(k + FirstPc));
 }
 
 } // namespace orvane

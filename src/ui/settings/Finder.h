@@ -47,7 +47,7 @@ public:
     void refreshMarks();
 
 signals:
-    // Row k (0 ... 4) gets this host, MAC and, if its name box is empty, this name.
+    // Row k (0 ... 4) is to get this machine: host, MAC and name (see Settings::fillRow).
     void fillRequested(int k, const QString &host, const MacAddress &mac, const QString &name);
 
 protected:
@@ -61,6 +61,8 @@ private:
     void markItem(QTreeWidgetItem *item, const QList<PcRowNow> &rows);
     void stop();
     void chooseFreeRow();
+    // The machines listed so far, while the sweep runs and after it (with what to do when none).
+    void showCount();
 
     // Whether a row's host names this machine, resolving a host name off the GUI thread when needed.
     bool hostIsMachine(const QString &hostBox, const QTreeWidgetItem *item);

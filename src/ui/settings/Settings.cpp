@@ -26,6 +26,9 @@ namespace orvane {
 
 namespace {
 
+// The number Msg_Box gives for Yes.
+constexpr qint16 IdYes = 6;
+
 // The key code the key handlers act on (Enter, from the main keyboard or the keypad).
 constexpr int vbKeyReturn = 13;
 
@@ -468,10 +471,31 @@ void Settings::IP_txt_LostFocus(int Index)
 
 void Settings::fillRow(int k, const QString &host, const MacAddress &mac, const QString &name)
 {
-    if (!host.isEmpty())
+    const PcRowNow row = rowsNow().at(k);
+    // The machine's own row (its address moved) keeps its name, and so does a free row's typed name.
+    // Another PC's row is replaced only when the user says so, name and all: an old name on a new MAC
+    // would wake another machine than it says.
+    const bool own = row.mac == mac, free = row.host.trimmed().isEmpty() && row.macBlank;
+    if (!own && !free) {
+        QStringList about;
+        for (const QString &part : {row.name.trimmed(), row.host.trimmed()})
+            if (!part.isEmpty())
+                about << part;
+        const QString which = about.isEmpty() ? QString() : QStringLiteral("（%1）").arg(about.join("、"));
+        const QString found = QString::fromStdString(macText(mac)) + (host.isEmpty() ? QString() : "、" + host);
+        const QPointer<Settings> self(this);
+        const bool yes =
+            m_common.Msg_Box(
+                m_common.KindYn,
+                QStringLiteral("PC%1%2 を、見つかった機器（%3）で置き換えますか？").arg(k + FirstPc).arg(which, found) +
+                    QLatin1String(CrLf) + QStringLiteral("名前も置き換わります。")) == IdYes;
+        if (!self || !yes)
+            return;
+    }
+    if (!host.isEmpty() || !own)
         fill(IP_txt[k], host);
     fillMac(k, mac);
-    if (pc_txt[k]->text().isEmpty() && !name.isEmpty())
+    if (!own && (!free || pc_txt[k]->text().isEmpty()))
         fill(pc_txt[k], name);
 }
 
