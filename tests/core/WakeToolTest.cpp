@@ -36,8 +36,6 @@ std::tuple<int, std::string, std::string> refused(const std::string &message)
 TEST(WakeTool, WakesAPcFromTheSettingsFileListsThemAndSaysWhyNot)
 {
     TempCwd cwd;
-    EXPECT_EQ(run({"1"}), refused("カレントディレクトリに System.ini がありません！"));
-    EXPECT_FALSE(QFileInfo::exists("System.ini"));
     LoopbackTarget target;
     ASSERT_TRUE(target.ok());
     SettingsGrid g = grid({{0, 0, QString::number(target.port())}, {0, 1, "2"}});
@@ -80,6 +78,31 @@ TEST(WakeTool, WakesAnyPcGivenOnTheCommandLine)
     EXPECT_EQ(run({"--mac", "00:11:22:33:44", "--host", "::1"}),
               refused("指定したPCのMACアドレス「00:11:22:33:44」が正しくありません！\n"
                       "MACアドレスは 16進数 6 個を \":\" で区切って指定してください。"));
+}
+
+// Which file is read: the current folder's, else the desktop program's, or --dir's.
+TEST(WakeTool, ReadsTheSettingsOfTheCurrentFolderElseTheDesktopProgramsOrTheFolderGiven)
+{
+    TempCwd cwd;
+    const QString xdg = cwd.file("xdg"), home = cwd.file("home");
+    EnvGuard xdgGuard("XDG_CONFIG_HOME", QFile::encodeName(xdg)), homeGuard("HOME", QFile::encodeName(home));
+    const auto write = [](const QString &folder, const QString &port) {
+        return QDir().mkpath(folder) && writeSettingsFile(folder + "/System.ini", grid({{0, 0, port}}));
+    };
+    const auto port = [](const QStringList &args) { return std::get<1>(run(args)).substr(0, 3); }; // --list's first
+    ASSERT_TRUE(write(home + "/.config/orvane", "70"));
+    EXPECT_EQ(run({"1"}), refused("カレントディレクトリに System.ini がありません！\n" + xdg.toStdString() +
+                                  "/orvane/System.ini もありません。"));
+    EXPECT_FALSE(QFileInfo::exists("System.ini") || QFileInfo::exists(xdg));
+    xdgGuard.set({});
+    EXPECT_EQ(port({"--list"}), "70\n");
+    xdgGuard.set(QFile::encodeName(xdg));
+    ASSERT_TRUE(write(xdg + "/orvane", "71"));
+    EXPECT_EQ(port({"--list"}), "71\n");
+    ASSERT_TRUE(write(".", "72") && write("d", "73"));
+    EXPECT_EQ(port({"--list"}), "72\n");
+    EXPECT_EQ(port({"--dir", "d/", "--list"}), "73\n");
+    EXPECT_EQ(run({"--list", "--dir=e"}), refused("e/System.ini がありません！"));
 }
 
 TEST(WakeTool, WrongUsagePrintsUsageWithStatusTwo)

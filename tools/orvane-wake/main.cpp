@@ -6,6 +6,7 @@
 #include "core/PcCheck.h"
 #include "core/PlainSettings.h"
 #include "core/Reachability.h"
+#include "core/SettingsFolder.h"
 #include "core/WakeSender.h"
 
 #include <algorithm>
@@ -32,6 +33,9 @@ enum Exit { Sent = 0, Refused = 1, Usage = 2, NoAnswer = 3 };
 int g_waitSeconds = 0;
 constexpr int DefaultWaitSeconds = 180;
 constexpr int WaitCheckMs = 2000;
+
+// --dir: the folder of System.ini; without it the current directory's, else the desktop program's.
+std::optional<std::string> g_dir;
 
 const char UsageText[] = "使い方: orvane-wake N\n"
                          "        orvane-wake --list\n"
@@ -139,16 +143,26 @@ int refused(const std::string &message)
 }
 
 // The settings file as the program reads it, but never created: a missing one most likely means
-// the wrong folder, and saying so beats reporting an empty host.
+// the wrong folder, and saying which file was looked for beats reporting an empty host.
 bool readSettings(SettingsValues &values, std::string &error)
 {
+    std::string path = g_dir ? settingsFileIn(*g_dir) : std::string(SettingsFileName);
     std::string bytes;
-    switch (readRecordFile(SettingsFileName, bytes)) {
+    RecordFileRead read = readRecordFile(path.c_str(), bytes);
+    std::string missing = g_dir ? path + " がありません！" : "カレントディレクトリに System.ini がありません！";
+    if (!g_dir && read == RecordFileRead::Missing) {
+        if (const std::string folder = desktopSettingsFolder(); !folder.empty()) {
+            path = settingsFileIn(folder);
+            read = readRecordFile(path.c_str(), bytes);
+            missing += CrLf + path + " もありません。";
+        }
+    }
+    switch (read) {
     case RecordFileRead::Missing:
-        error = "カレントディレクトリに System.ini がありません！";
+        error = missing;
         return false;
     case RecordFileRead::Failed:
-        error = "System.ini を読み込めません！";
+        error = path + " を読み込めません！";
         return false;
     case RecordFileRead::Done:
         break;
@@ -338,11 +352,34 @@ int wakeAdHoc(const std::string &macText, const std::string &host, const std::st
     return wakeAndReport(s);
 }
 
+// Takes --dir DIR and --dir=DIR out of the arguments; false when DIR is missing.
+bool takeDir(std::vector<std::string> &args, std::string &problem)
+{
+    for (auto a = args.begin(); a != args.end();) {
+        if (*a == "--dir" && a + 1 == args.end()) {
+            problem = "--dir の値がありません";
+            return false;
+        }
+        if (*a == "--dir") {
+            g_dir = *(a + 1);
+            a = args.erase(a, a + 2);
+        } else if (a->rfind("--dir=", 0) == 0) {
+            g_dir = a->substr(6);
+            a = args.erase(a);
+        } else {
+            ++a;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (std::string problem; !takeDir(args, problem))
+        return usage(problem);
     if (args.size() == 1 && args.front() == "--status")
         return status();
     if (args.size() == 1 && args.front() == "--scan")
