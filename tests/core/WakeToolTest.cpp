@@ -105,10 +105,42 @@ TEST(WakeTool, ReadsTheSettingsOfTheCurrentFolderElseTheDesktopProgramsOrTheFold
     EXPECT_EQ(run({"--list", "--dir=e"}), refused("e/System.ini がありません！"));
 }
 
+// Each argument one PC: a failure is its own line and the others still go; the status is the worst.
+TEST(WakeTool, WakesSeveralPcsByNumberNameOrAllAndTakesAWholeMacInEveryForm)
+{
+    TempCwd cwd;
+    LoopbackTarget target;
+    ASSERT_TRUE(target.ok());
+    const QString port = QString::number(target.port());
+    SettingsGrid g = grid({{0, 0, port}, {0, 1, "1"}});
+    const QStringList names{"NAS", "Desk", "nas", "Zoë", "Spare"};
+    for (int pc = 1; pc <= 5; ++pc)
+        setPc(g, pc, names[pc - 1], pc < 5 ? "127.0.0.1" : "", {"00", "11", "22", "33", "44", QString("0%1").arg(pc)});
+    ASSERT_TRUE(writeSettingsFile("System.ini", g));
+    const std::string failures = "名前が「nas」の PC が複数あります: PC1「NAS」、PC3「nas」\n番号で指定してください。\n"
+                                 "名前が「Des」の PC がありません！\nHost or IPアドレスが設定されていません！\n";
+    // Arguments, status, standard error, each packet's MAC.
+    const std::tuple<QStringList, int, std::string, QByteArray> cases[]{
+        {{"1", "4", "2", "4"}, 0, "", "001122334401 001122334404 001122334402"},
+        {{"DESK", "ZOË", "--all"}, 0, "", "001122334402 001122334404 001122334401 001122334403"},
+        {{"5", "2", "nas", "Des"}, 1, failures, "001122334402"},
+        {{"--mac", " 0011.2233.44aB ", "--host", "127.0.0.1", "--port", port, "--count", "1"}, 0, "", "0011223344ab"}};
+    qsizetype seen = 0;
+    for (const auto &[args, status, err, expected] : cases) {
+        EXPECT_EQ(run(args), std::tuple(status, "", err)) << args.join(' ').toStdString();
+        const auto got = target.rx().receive(int(seen + expected.count(' ') + 2), QuietMs).mid(seen);
+        seen += got.size();
+        QByteArrayList macs;
+        for (const auto &d : got)
+            macs << d.data.right(6).toHex();
+        EXPECT_EQ(macs.join(' '), expected) << args.join(' ').toStdString();
+    }
+}
+
 TEST(WakeTool, WrongUsagePrintsUsageWithStatusTwo)
 {
-    const QStringList wrong[] = {{},         {"0"},          {"6"},           {"12"},          {"abc"},  {"--bogus"},
-                                 {"1", "2"}, {"--mac", "x"}, {"--host", "h"}, {"--list", "1"}, {"--mac"}};
+    const QStringList wrong[] = {{},         {"0"},          {"6"},           {"12"},          {"--dir"}, {"--bogus"},
+                                 {"1", "7"}, {"--mac", "x"}, {"--host", "h"}, {"--list", "1"}, {"--mac"}};
     for (const QStringList &args : wrong) {
         const auto [status, out, err] = run(args);
         EXPECT_TRUE(status == 2 && out.empty() && err.find("使い方: orvane-wake N\n") != std::string::npos)

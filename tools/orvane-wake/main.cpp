@@ -22,6 +22,8 @@
 #include <vector>
 
 #include <arpa/inet.h>
+#include <locale.h>
+#include <wctype.h>
 
 using namespace orvane;
 
@@ -171,30 +173,55 @@ bool readSettings(SettingsValues &values, std::string &error)
     return true;
 }
 
-// Checks every 2 s until the PC answers or the time is up.
-int waitForAnswer(const WakeSettings &settings)
+// Of two PCs' exit statuses, the one a script must hear: packets that didn't go out over a PC
+// that didn't answer.
+int worse(int a, int b)
 {
-    using Steady = std::chrono::steady_clock;
-    // A wake given on the command line has no name nor number: its host names it.
-    const std::string name = settings.pc > 0 ? pcName(settings) : settings.host;
-    const Steady::time_point start = Steady::now();
-    const Steady::time_point deadline = start + std::chrono::seconds(g_waitSeconds);
-    for (Steady::time_point check = start; check < deadline; check = Steady::now()) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - check).count();
-        // On the PC's link, an answer from another MAC is another machine's.
-        const int timeoutMs = static_cast<int>(std::min<long long>(ProbeTimeoutMs, left));
-        if (checkPcs({{settings.host, settingsMac(settings.mac)}}, timeoutMs).front().reach == Reach::Answered) {
-            const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start).count();
-            print(stdout, answeredText(name, static_cast<int>((took + 500) / 1000)));
-            return Sent;
-        }
-        std::this_thread::sleep_until(std::min(check + std::chrono::milliseconds(WaitCheckMs), deadline));
-    }
-    print(stdout, noAnswerText(name, g_waitSeconds) + CrLf + NoAnswerAdvice);
-    return NoAnswer;
+    const auto weight = [](int status) { return status == Refused ? 2 : status == NoAnswer ? 1 : 0; };
+    return weight(b) > weight(a) ? b : a;
 }
 
-int wakeAndReport(const WakeSettings &settings)
+// A PC that --wait checks.
+struct Watch {
+    std::string name; // as the messages name it: a wake given on the command line by its host
+    PcProbe probe;
+};
+
+// Checks the PCs every 2 s until each answered or the time is up.
+int waitForAnswers(std::vector<Watch> watches)
+{
+    using Steady = std::chrono::steady_clock;
+    const Steady::time_point start = Steady::now();
+    const Steady::time_point deadline = start + std::chrono::seconds(g_waitSeconds);
+    for (Steady::time_point check = start; !watches.empty() && check < deadline; check = Steady::now()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - check).count();
+        const int timeoutMs = static_cast<int>(std::min<long long>(ProbeTimeoutMs, left));
+        std::vector<PcProbe> probes;
+        for (const Watch &w : watches)
+            probes.push_back(w.probe);
+        // On the PC's link, an answer from another MAC is another machine's.
+        const std::vector<PcAnswer> answers = checkPcs(probes, timeoutMs);
+        std::vector<Watch> waiting;
+        for (size_t i = 0; i < watches.size(); ++i) {
+            if (answers[i].reach == Reach::Answered) {
+                const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start).count();
+                print(stdout, answeredText(watches[i].name, static_cast<int>((took + 500) / 1000)));
+            } else {
+                waiting.push_back(std::move(watches[i]));
+            }
+        }
+        watches = std::move(waiting);
+        if (!watches.empty())
+            std::this_thread::sleep_until(std::min(check + std::chrono::milliseconds(WaitCheckMs), deadline));
+    }
+    for (const Watch &w : watches)
+        print(stdout, noAnswerText(w.name, g_waitSeconds) + CrLf + NoAnswerAdvice);
+    return watches.empty() ? Sent : NoAnswer;
+}
+
+// Sends one PC's packets; with --wait, a PC whose answer can tell is watched. Returns its exit
+// status so far.
+int wakeAndReport(const WakeSettings &settings, std::vector<Watch> &watches)
 {
     const WakeResult result = wake(settings);
     if (!result.ok)
@@ -211,7 +238,17 @@ int wakeAndReport(const WakeSettings &settings)
         print(stdout, uncheckableText(settings.host, kind));
         return Sent;
     }
-    return waitForAnswer(settings);
+    watches.push_back({settings.pc > 0 ? pcName(settings) : settings.host, {settings.host, settingsMac(settings.mac)}});
+    return Sent;
+}
+
+// Wakes the PCs one after the other, then waits for those that --wait watches.
+int wakeAll(const std::vector<WakeSettings> &pcs, int status = Sent)
+{
+    std::vector<Watch> watches;
+    for (const WakeSettings &pc : pcs)
+        status = worse(status, wakeAndReport(pc, watches));
+    return watches.empty() ? status : worse(status, waitForAnswers(std::move(watches)));
 }
 
 // One line per PC: number, name, host and whether it answers now, all checked at once.
@@ -321,35 +358,100 @@ int list()
     return Sent;
 }
 
-int wakePc(int pc)
+// Names compare as the user reads them: case folded by the rules of C.UTF-8 (Ä is ä), byte for byte
+// where a name isn't UTF-8.
+std::u32string folded(std::string_view text)
+{
+    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr));
+    std::u32string out;
+    for (size_t i = 0; i < text.size();) {
+        const size_t length = sequenceLength(text, i);
+        const auto b = static_cast<unsigned char>(text[i]);
+        char32_t c = length <= 1 ? b : b & (0x7F >> length);
+        for (size_t k = 1; k < length; ++k)
+            c = c << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        out += length == 0 ? 0xDC00 | b : utf8 ? static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), utf8)) : c;
+        i += std::max<size_t>(length, 1);
+    }
+    return out;
+}
+
+bool isNumber(const std::string &arg)
+{
+    return !arg.empty() && std::all_of(arg.begin(), arg.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Whether an argument (a number, a name or --all) picks the PC.
+bool picks(const std::string &arg, const WakeSettings &pc)
+{
+    // --all: a host and any MAC field; a wrong MAC then says so rather than being left out.
+    if (arg == "--all")
+        return !pc.host.empty() && std::any_of(pc.mac.begin(), pc.mac.end(), [](auto &f) { return !f.empty(); });
+    if (isNumber(arg))
+        return pc.pc == arg[0] - '0';
+    return folded(pc.name) == folded(arg);
+}
+
+// The PCs of the arguments (numbers, names and --all, the numbers checked already), each once in
+// the order given. A name that fits no PC or several is that argument's failure; the rest go on.
+int wakePcs(const std::vector<std::string> &selectors)
 {
     SettingsValues values;
     std::string error;
     if (!readSettings(values, error))
         return refused(error);
-    return wakeAndReport(wakeSettingsOf(values, pc));
+    std::vector<WakeSettings> pcs;
+    const auto add = [&](int pc) {
+        if (std::none_of(pcs.begin(), pcs.end(), [pc](const WakeSettings &s) { return s.pc == pc; }))
+            pcs.push_back(wakeSettingsOf(values, pc));
+    };
+    int status = Sent;
+    for (const std::string &arg : selectors) {
+        std::vector<int> matches;
+        for (int pc = FirstPc; pc <= LastPc; ++pc) {
+            if (picks(arg, wakeSettingsOf(values, pc)))
+                matches.push_back(pc);
+        }
+        if (arg == "--all" ? !matches.empty() : matches.size() == 1) {
+            std::for_each(matches.begin(), matches.end(), add);
+        } else if (matches.empty()) {
+            status = worse(status, refused(arg == "--all" ? "Host と MACアドレスのある PC がありません！"
+                                                          : "名前が「" + arg + "」の PC がありません！"));
+        } else {
+            std::string list;
+            for (int pc : matches)
+                list += (list.empty() ? "" : "、") + wakeSubject(wakeSettingsOf(values, pc));
+            status = worse(status, refused("名前が「" + arg + "」の PC が複数あります: " + list + CrLf +
+                                           "番号で指定してください。"));
+        }
+    }
+    return wakeAll(pcs, status);
 }
 
-int wakeAdHoc(const std::string &macText, const std::string &host, const std::string &port, const std::string &count)
+int wakeAdHoc(const std::string &mac, const std::string &host, const std::string &port, const std::string &count)
 {
     WakeSettings s;
     s.host = host;
     s.port = port;
     s.count = count;
-    const char separator = macText.find('-') != std::string::npos ? '-' : ':';
+    // A whole MAC in any form the settings dialog takes; anything else as six fields, which the
+    // wake's checks take one by one (1 or 2 digits each) and name when one is wrong.
+    const std::optional<MacAddress> whole = parseWholeMac(mac);
+    const std::string text = whole ? macText(*whole) : mac;
+    const char separator = text.find('-') != std::string::npos ? '-' : ':';
     std::vector<std::string> fields(1);
-    for (char c : macText) {
+    for (char c : text) {
         if (c == separator)
             fields.emplace_back();
         else
             fields.back() += c;
     }
     if (fields.size() != MacBytes)
-        return refused("指定したPCのMACアドレス「" + macText + "」が正しくありません！" + CrLf +
+        return refused("指定したPCのMACアドレス「" + mac + "」が正しくありません！" + CrLf +
                        "MACアドレスは 16進数 6 個を \":\" で区切って指定してください。");
     for (size_t i = 0; i < MacBytes; ++i)
         s.mac[i] = fields[i];
-    return wakeAndReport(s);
+    return wakeAll({s});
 }
 
 // Takes --dir DIR and --dir=DIR out of the arguments; false when DIR is missing.
@@ -402,10 +504,14 @@ int main(int argc, char **argv)
         }
         if (a == "--list")
             return list();
-        if (a.size() == 1 && a[0] >= '0' + FirstPc && a[0] <= '0' + LastPc)
-            return wakePc(a[0] - '0');
-        if (a.empty() || a[0] != '-')
-            return usage("PC の番号は 1 から 5 までです: " + a);
+    }
+    // PCs of the settings, by number, name or --all; options are the wake given on the command line.
+    if (std::all_of(args.begin(), args.end(),
+                    [](const std::string &a) { return a == "--all" || a.rfind('-', 0) != 0; })) {
+        for (const std::string &a : args)
+            if (a.empty() || (isNumber(a) && (a.size() != 1 || a[0] < '0' + FirstPc || a[0] > '0' + LastPc)))
+                return usage("PC の番号は 1 から 5 までです: " + a);
+        return wakePcs(args);
     }
 
     std::string mac, host, port = "9", count = "3";
