@@ -128,6 +128,8 @@ void print(FILE *stream, const std::string &message)
         from = at + 2;
     }
     std::fwrite(text.data(), 1, text.size(), stream);
+    // A script that reads a --wait as it goes hears each PC at once, not when the last one is done.
+    std::fflush(stream);
 }
 
 int usage(const std::string &problem = std::string())
@@ -183,9 +185,23 @@ int worse(int a, int b)
 
 // A PC that --wait checks.
 struct Watch {
-    std::string name; // as the messages name it: a wake given on the command line by its host
+    std::string name;    // as the messages name it: a wake given on the command line by its host
+    std::string address; // numeric, where its datagrams went
     PcProbe probe;
 };
+
+Watch watchOf(const WakeSettings &settings, const std::string &address)
+{
+    return {settings.pc > 0 ? pcName(settings) : settings.host, address, {settings.host, settingsMac(settings.mac)}};
+}
+
+// Another machine has the PC's address, or a range extender answers for it: the PC's own answer
+// can't come from there, so waiting for it would only end in a "no answer" later.
+std::string otherMacText(const Watch &watch, const std::string &mac)
+{
+    const std::string where = watch.name == watch.address ? watch.address : watch.name + " のアドレス " + watch.address;
+    return where + " では別の MAC " + mac + " が応答しています";
+}
 
 // Checks the PCs every 2 s until each answered or the time is up.
 int waitForAnswers(std::vector<Watch> watches)
@@ -193,19 +209,22 @@ int waitForAnswers(std::vector<Watch> watches)
     using Steady = std::chrono::steady_clock;
     const Steady::time_point start = Steady::now();
     const Steady::time_point deadline = start + std::chrono::seconds(g_waitSeconds);
+    int status = Sent;
     for (Steady::time_point check = start; !watches.empty() && check < deadline; check = Steady::now()) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - check).count();
         const int timeoutMs = static_cast<int>(std::min<long long>(ProbeTimeoutMs, left));
         std::vector<PcProbe> probes;
         for (const Watch &w : watches)
             probes.push_back(w.probe);
-        // On the PC's link, an answer from another MAC is another machine's.
         const std::vector<PcAnswer> answers = checkPcs(probes, timeoutMs);
         std::vector<Watch> waiting;
         for (size_t i = 0; i < watches.size(); ++i) {
             if (answers[i].reach == Reach::Answered) {
                 const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start).count();
                 print(stdout, answeredText(watches[i].name, static_cast<int>((took + 500) / 1000)));
+            } else if (answers[i].reach == Reach::OtherMac) {
+                print(stdout, otherMacText(watches[i], answers[i].otherMac));
+                status = NoAnswer;
             } else {
                 waiting.push_back(std::move(watches[i]));
             }
@@ -216,12 +235,12 @@ int waitForAnswers(std::vector<Watch> watches)
     }
     for (const Watch &w : watches)
         print(stdout, noAnswerText(w.name, g_waitSeconds) + CrLf + NoAnswerAdvice);
-    return watches.empty() ? Sent : NoAnswer;
+    return watches.empty() ? status : NoAnswer;
 }
 
-// Sends one PC's packets; with --wait, a PC whose answer can tell is watched. Returns its exit
-// status so far.
-int wakeAndReport(const WakeSettings &settings, std::vector<Watch> &watches)
+// Sends one PC's packets; with --wait, what the check before them said decides whether it is
+// watched. Returns its exit status so far.
+int wakeAndReport(const WakeSettings &settings, const PcAnswer &before, std::vector<Watch> &watches)
 {
     const WakeResult result = wake(settings);
     if (!result.ok)
@@ -238,16 +257,34 @@ int wakeAndReport(const WakeSettings &settings, std::vector<Watch> &watches)
         print(stdout, uncheckableText(settings.host, kind));
         return Sent;
     }
-    watches.push_back({settings.pc > 0 ? pcName(settings) : settings.host, {settings.host, settingsMac(settings.mac)}});
+    Watch watch = watchOf(settings, result.target.text);
+    // An answer in the first check after the packets would read "0 seconds after the wake".
+    if (before.reach == Reach::Answered) {
+        print(stdout, watch.name + " は送信前から応答しています");
+        return Sent;
+    }
+    if (before.reach == Reach::OtherMac) {
+        print(stdout, otherMacText(watch, before.otherMac));
+        return NoAnswer;
+    }
+    watches.push_back(std::move(watch));
     return Sent;
 }
 
 // Wakes the PCs one after the other, then waits for those that --wait watches.
 int wakeAll(const std::vector<WakeSettings> &pcs, int status = Sent)
 {
+    // Checked before the packets go out, all at once: a PC that answers now was up already.
+    std::vector<PcAnswer> before(pcs.size());
+    if (g_waitSeconds > 0) {
+        std::vector<PcProbe> probes;
+        for (const WakeSettings &s : pcs)
+            probes.push_back({s.host, settingsMac(s.mac)});
+        before = checkPcs(probes);
+    }
     std::vector<Watch> watches;
-    for (const WakeSettings &pc : pcs)
-        status = worse(status, wakeAndReport(pc, watches));
+    for (size_t i = 0; i < pcs.size(); ++i)
+        status = worse(status, wakeAndReport(pcs[i], before[i], watches));
     return watches.empty() ? status : worse(status, waitForAnswers(std::move(watches)));
 }
 
