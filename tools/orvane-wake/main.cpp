@@ -1,4 +1,4 @@
-// orvane-wake: wakes a PC from the command line with the same checks and datagrams as Orvane.
+// orvane-wake: wakes PCs from the command line with the same checks and datagrams as Orvane.
 // It doesn't load Qt: that alone would take longer than everything else it does.
 
 #include "Version.h"
@@ -40,29 +40,35 @@ constexpr int WaitCheckMs = 2000;
 std::optional<std::string> g_dir;
 
 const char UsageText[] = "使い方: orvane-wake N\n"
-                         "        orvane-wake --list\n"
-                         "        orvane-wake --mac XX:XX:XX:XX:XX:XX --host HOST [--port PORT] [--count COUNT]\n"
-                         "        orvane-wake --wait[=SECONDS] N | --wait[=SECONDS] --mac ... --host ...\n"
-                         "        orvane-wake --status\n"
-                         "        orvane-wake --scan\n"
+                         "        orvane-wake [--wait[=SECONDS]] [--dir DIR] N|NAME|--all ...\n"
+                         "        orvane-wake [--wait[=SECONDS]] --mac MAC --host HOST [--port PORT] [--count COUNT]\n"
+                         "        orvane-wake [--dir DIR] --list | --status | --scan\n"
                          "        orvane-wake --help | --version\n";
 
 const char HelpText[] =
     "\n"
     "Wake-on-LAN のマジックパケットを Orvane と同じ確認、同じデータグラムで送ります。\n"
     "\n"
-    "  N        カレントディレクトリの System.ini の PC N (1～5) を起動します。\n"
+    "  N        System.ini の PC N (1～5) を起動します。いくつでも並べられ、順に送ります。\n"
+    "  NAME     名前が NAME の PC を起動します (大文字と小文字は区別しません)。同じ名前の\n"
+    "           PC が複数あるときは起動せず、番号での指定を求めます。\n"
+    "  --all    Host と MACアドレスのある PC をすべて起動します。\n"
+    "  --dir    System.ini のあるフォルダー。省略時はカレントディレクトリの System.ini、\n"
+    "           なければメニューから起動した Orvane のもの\n"
+    "           (${XDG_CONFIG_HOME:-~/.config}/orvane/System.ini) を読みます。\n"
     "  --list   System.ini の設定を表示します: ポート番号、送信回数、続いて PC ごとに\n"
     "           番号・名前・Host・MACアドレス・タイマー・起動時刻をタブ区切りで 1 行ずつ。\n"
-    "  --mac    MACアドレス (16進数 6 個を \":\" か \"-\" で区切る)\n"
+    "  --mac    MACアドレス: 00:11:22:33:44:55、00-11-22-33-44-55、0011.2233.4455、\n"
+    "           001122334455 のどれでも (大文字・小文字、前後の空白は問いません)\n"
     "  --host   ホスト名、IPv4/IPv6 アドレス、またはブロードキャストアドレス\n"
     "  --port   UDP ポート番号 (省略時 9)。送信元ポートはポート番号 + 1 です。\n"
     "  --count  送信回数 (省略時 3)\n"
     "           同じネットワークの IPv4 アドレスには、そのネットワークのブロードキャストにも送ります\n"
     "           (IPv6 では ff02::1)。眠っている PC はアドレスに応答しないためです。\n"
     "  --wait   送ったあと、PC が応答するまで待ちます (省略時 180 秒、--wait=秒数 で指定)。\n"
-    "           2 秒ごとに確かめ、応答までの秒数を表示します。ブロードキャスト、マルチキャスト、\n"
-    "           ネットワークのアドレスでは確かめられないため、そう表示してすぐに終わります。\n"
+    "           2 秒ごとに確かめ、応答までの秒数を表示します。送る前から応答している PC、\n"
+    "           アドレスに別の MAC が応答する PC はそう表示して待ちません。ブロードキャスト、\n"
+    "           マルチキャスト、ネットワークのアドレスでは確かめられないため、そう表示します。\n"
     "  --status System.ini の PC ごとに 番号・名前・Host・状態 (応答あり / 応答なし / 未確認 /\n"
     "           別の MAC から応答 MACアドレス) をタブ区切りで 1 行ずつ表示します。PC の MAC が別の\n"
     "           アドレスで応答していれば「、MAC は アドレス で応答」を続けます。Host のない PC には\n"
@@ -71,9 +77,12 @@ const char HelpText[] =
     "           メーカー・(System.ini の PC と同じ MAC なら) PC の番号をタブ区切りで 1 行ずつ、\n"
     "           アドレス順に表示します。管理者の権限はいりません。\n"
     "\n"
-    "終了コード: 0 送信した (--wait では応答があったか、確かめられないアドレス)、\n"
-    "            1 設定の誤り・送信の失敗・送信回数 0 以下、\n"
-    "            2 使い方の誤り、3 --wait の時間内に応答がなかった\n";
+    "終了コード: 0 送信した (--wait では応答があったか、送る前から応答していたか、\n"
+    "              確かめられないアドレス)、\n"
+    "            1 設定の誤り・送信の失敗・送信回数 0 以下・名前に合う PC がないか複数、\n"
+    "            2 使い方の誤り (何も送りません)、\n"
+    "            3 --wait の時間内に応答がなかった、またはアドレスに別の MAC が応答した\n"
+    "            PC が複数なら、1、3、0 の順に重いものを返します。失敗は 1 件 1 行で標準エラーに。\n";
 
 // Length of the UTF-8 sequence at text[i]; 0 when none starts there.
 size_t sequenceLength(std::string_view text, size_t i)
