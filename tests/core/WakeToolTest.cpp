@@ -36,8 +36,6 @@ std::tuple<int, std::string, std::string> refused(const std::string &message)
 TEST(WakeTool, WakesAPcFromTheSettingsFileListsThemAndSaysWhyNot)
 {
     TempCwd cwd;
-    EXPECT_EQ(run({"1"}), refused("カレントディレクトリに System.ini がありません！"));
-    EXPECT_FALSE(QFileInfo::exists("System.ini"));
     LoopbackTarget target;
     ASSERT_TRUE(target.ok());
     SettingsGrid g = grid({{0, 0, QString::number(target.port())}, {0, 1, "2"}});
@@ -82,10 +80,67 @@ TEST(WakeTool, WakesAnyPcGivenOnTheCommandLine)
                       "MACアドレスは 16進数 6 個を \":\" で区切って指定してください。"));
 }
 
+// Which file is read: the current folder's, else the desktop program's, or --dir's.
+TEST(WakeTool, ReadsTheSettingsOfTheCurrentFolderElseTheDesktopProgramsOrTheFolderGiven)
+{
+    TempCwd cwd;
+    const QString xdg = cwd.file("xdg"), home = cwd.file("home");
+    EnvGuard xdgGuard("XDG_CONFIG_HOME", QFile::encodeName(xdg)), homeGuard("HOME", QFile::encodeName(home));
+    const auto write = [](const QString &folder, const QString &port) {
+        return QDir().mkpath(folder) && writeSettingsFile(folder + "/System.ini", grid({{0, 0, port}}));
+    };
+    const auto port = [](const QStringList &args) { return std::get<1>(run(args)).substr(0, 3); }; // --list's first
+    ASSERT_TRUE(write(home + "/.config/orvane", "70"));
+    EXPECT_EQ(run({"1"}), refused("カレントディレクトリに System.ini がありません！\n" + xdg.toStdString() +
+                                  "/orvane/System.ini もありません。"));
+    EXPECT_FALSE(QFileInfo::exists("System.ini") || QFileInfo::exists(xdg));
+    xdgGuard.set({});
+    EXPECT_EQ(port({"--list"}), "70\n");
+    xdgGuard.set(QFile::encodeName(xdg));
+    ASSERT_TRUE(write(xdg + "/orvane", "71"));
+    EXPECT_EQ(port({"--list"}), "71\n");
+    ASSERT_TRUE(write(".", "72") && write("d", "73"));
+    EXPECT_EQ(port({"--list"}), "72\n");
+    EXPECT_EQ(port({"--dir", "d/", "--list"}), "73\n");
+    EXPECT_EQ(run({"--list", "--dir=e"}), refused("e/System.ini がありません！"));
+}
+
+// Each argument one PC: a failure is its own line and the others still go; the status is the worst.
+TEST(WakeTool, WakesSeveralPcsByNumberNameOrAllAndTakesAWholeMacInEveryForm)
+{
+    TempCwd cwd;
+    LoopbackTarget target;
+    ASSERT_TRUE(target.ok());
+    const QString port = QString::number(target.port());
+    SettingsGrid g = grid({{0, 0, port}, {0, 1, "1"}});
+    const QStringList names{"NAS", "Desk", "nas", "Zoë", "Spare"};
+    for (int pc = 1; pc <= 5; ++pc)
+        setPc(g, pc, names[pc - 1], pc < 5 ? "127.0.0.1" : "", {"00", "11", "22", "33", "44", QString("0%1").arg(pc)});
+    ASSERT_TRUE(writeSettingsFile("System.ini", g));
+    const std::string failures = "名前が「nas」の PC が複数あります: PC1「NAS」、PC3「nas」\n番号で指定してください。\n"
+                                 "名前が「Des」の PC がありません！\nHost or IPアドレスが設定されていません！\n";
+    // Arguments, status, standard error, each packet's MAC.
+    const std::tuple<QStringList, int, std::string, QByteArray> cases[]{
+        {{"1", "4", "2", "4"}, 0, "", "001122334401 001122334404 001122334402"},
+        {{"DESK", "ZOË", "--all"}, 0, "", "001122334402 001122334404 001122334401 001122334403"},
+        {{"5", "2", "nas", "Des"}, 1, failures, "001122334402"},
+        {{"--mac", " 0011.2233.44aB ", "--host", "127.0.0.1", "--port", port, "--count", "1"}, 0, "", "0011223344ab"}};
+    qsizetype seen = 0;
+    for (const auto &[args, status, err, expected] : cases) {
+        EXPECT_EQ(run(args), std::tuple(status, "", err)) << args.join(' ').toStdString();
+        const auto got = target.rx().receive(int(seen + expected.count(' ') + 2), QuietMs).mid(seen);
+        seen += got.size();
+        QByteArrayList macs;
+        for (const auto &d : got)
+            macs << d.data.right(6).toHex();
+        EXPECT_EQ(macs.join(' '), expected) << args.join(' ').toStdString();
+    }
+}
+
 TEST(WakeTool, WrongUsagePrintsUsageWithStatusTwo)
 {
-    const QStringList wrong[] = {{},         {"0"},          {"6"},           {"12"},          {"abc"},  {"--bogus"},
-                                 {"1", "2"}, {"--mac", "x"}, {"--host", "h"}, {"--list", "1"}, {"--mac"}};
+    const QStringList wrong[] = {{},         {"0"},          {"6"},           {"12"},          {"--dir"}, {"--bogus"},
+                                 {"1", "7"}, {"--mac", "x"}, {"--host", "h"}, {"--list", "1"}, {"--mac"}};
     for (const QStringList &args : wrong) {
         const auto [status, out, err] = run(args);
         EXPECT_TRUE(status == 2 && out.empty() && err.find("使い方: orvane-wake N\n") != std::string::npos)

@@ -107,7 +107,7 @@ TEST_F(Network, WaitEndsWithTheAnswerOrWhenItsTimeIsUp)
         QString options;
         int status;
         QString output;
-    } cases[]{{"--wait --host 10.200.8.2", 0, "^10.200.8.2 が応答しました（起動から \\d+ 秒）\n$"},
+    } cases[]{{"--wait --host 10.200.8.2", 0, "^10.200.8.2 は送信前から応答しています\n$"},
               {"--wait=3 --host 10.200.8.77", 3,
                "^10.200.8.77 から 3 秒間応答がありません\nヘルプの「うまく起動しないとき」に.*\n$"}};
     for (const auto &c : cases) {
@@ -816,4 +816,34 @@ TEST_F(Answers, AnOnLinkPcIsKnownByItsMacAndSaysWhereItsMacAnswers)
     EXPECT_GT(orange, 4) << "its own colour";
     EXPECT_EQ(main->findChild<QAction *>("PC1_start")->icon().pixmap(16, 16).toImage(),
               statusIcon(Reach::OtherMac).pixmap(16, 16).toImage());
+}
+
+// On one switch: this machine (a), b at .2 and c, the PC, at .9, which answers nothing until a magic
+// packet arrives. PC 1's address is b's now.
+TEST_F(Answers, WaitSaysAtOnceWhenAnotherMacAnswersAndWatchesTheOthersOn)
+{
+    const QString sw = net.add("sw"), c = net.add("c");
+    ASSERT_TRUE(net.plug(sw, a, "eth0", {"10.200.8.1/24"}) &&
+                net.plug(sw, b, "eth0", {"10.200.8.2/24"}, "02:00:00:00:08:02") &&
+                net.plug(sw, c, "eth0", {"10.200.8.9/24"}, "02:00:00:00:08:09"))
+        << net.lastError().toStdString();
+    in(c, "nft 'add table inet f; add chain inet f in { type filter hook input priority 0; }; "
+          "add rule inet f in meta l4proto { icmp, ipv6-icmp, tcp } drop'");
+    TempCwd cwd;
+    SettingsGrid g = grid({{0, 0, "9"}, {0, 1, "1"}});
+    setPc(g, 1, "Moved", "10.200.8.2", {"02", "00", "00", "00", "08", "09"});
+    setPc(g, 2, "Late", "10.200.8.9", {"02", "00", "00", "00", "08", "09"});
+    ASSERT_TRUE(writeSettingsFile(QStringLiteral("System.ini"), g));
+    ASSERT_TRUE(net.enter(c));
+    UdpReceiver rx(QHostAddress::AnyIPv4, 9);
+    net.leave();
+    ShellResult r;
+    std::thread waits([&] { r = net.exec(a, "timeout 100 " ORVANE_WAKE_PATH " --wait=600 1 2"); });
+    EXPECT_FALSE(rx.receive(1, 30000).isEmpty());
+    in(c, "nft flush ruleset");
+    waits.join();
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(QString(r.output).replace(QRegularExpression("から \\d+ 秒"), "から N 秒"),
+              "Moved のアドレス 10.200.8.2 では別の MAC 02:00:00:00:08:02 が応答しています\n"
+              "Late が応答しました（起動から N 秒）\n");
 }
