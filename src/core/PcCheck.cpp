@@ -13,10 +13,11 @@ std::vector<PcAnswer> checkPcs(const std::vector<PcProbe> &pcs, int timeoutMs, c
     for (const PcProbe &pc : pcs)
         hosts.push_back(pc.host);
     std::vector<std::string> addresses;
-    const std::vector<Reach> reach = probeHosts(hosts, timeoutMs, cancel, &addresses);
+    std::vector<bool> resets;
+    const std::vector<Reach> reach = probeHosts(hosts, timeoutMs, cancel, &addresses, &resets);
     std::vector<PcAnswer> answers(pcs.size());
     for (size_t i = 0; i < pcs.size(); ++i)
-        answers[i].reach = reach[i];
+        answers[i].reach = reach[i], answers[i].resetOnly = resets[i];
     if (std::none_of(pcs.begin(), pcs.end(), [](const PcProbe &pc) { return pc.mac.has_value(); }))
         return answers;
     // What the kernel learned while the checks ran: on a link, the MAC behind each address.
@@ -70,6 +71,8 @@ std::string answerText(const PcAnswer &answer, const std::string &time, const st
         text += " " + answer.otherMac;
     if (!time.empty())
         text += " " + time;
+    if (answer.reach == Reach::NoAnswer && answer.resetOnly)
+        text += "（ルーターの向こうから TCP のリセットだけが返りました。ファイアウォールの応答かもしれません）";
     if (mac && !answer.seenAt.empty())
         text += seenAtText(*mac, answer.seenAt);
     return text;

@@ -22,8 +22,9 @@ struct PcProbe {
 
 struct PcAnswer {
     Reach reach = Reach::NotChecked;
-    std::string otherMac; // with OtherMac: the MAC that answered, "00:11:22:33:44:55"
-    std::string seenAt;   // where the neighbour table has the PC's MAC instead, when it didn't answer itself
+    std::string otherMac;   // with OtherMac: the MAC that answered, "00:11:22:33:44:55"
+    std::string seenAt;     // where the neighbour table has the PC's MAC instead, when it didn't answer itself
+    bool resetOnly = false; // NoAnswer: only TCP resets came, from beyond a router (perhaps a firewall's)
 };
 
 // How long a check waits for an on-link PC that answered nothing else to answer ARP anew.

@@ -49,7 +49,7 @@ PcStatus::~PcStatus()
 
 QString PcStatus::markText(const Mark &mark)
 {
-    const PcAnswer answer{mark.reach, mark.otherMac.toStdString(), mark.seenAt.toStdString()};
+    const PcAnswer answer{mark.reach, mark.otherMac.toStdString(), mark.seenAt.toStdString(), mark.resetOnly};
     return QString::fromStdString(answerText(answer, mark.time.toStdString(), mark.mac));
 }
 
@@ -167,6 +167,7 @@ void PcStatus::setMark(int pc, const PcAnswer &answer, const PcProbe &probe)
         m.time = timeText(clock().secondsSinceMidnight());
         m.otherMac = QString::fromStdString(answer.otherMac);
         m.seenAt = QString::fromStdString(answer.seenAt);
+        m.resetOnly = answer.resetOnly;
         m.mac = probe.mac;
     }
     m_markProbes[static_cast<size_t>(pc)] = probe;

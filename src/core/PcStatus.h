@@ -33,6 +33,7 @@ public:
         QString time;                  // "hh:mm:ss" of the check that found it
         QString otherMac;              // OtherMac: the MAC that answered
         QString seenAt;                // where the PC's MAC answers instead
+        bool resetOnly = false;        // no answer but resets from beyond a router
         std::optional<MacAddress> mac; // the PC's, as the check knew it
     };
 

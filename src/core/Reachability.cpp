@@ -2,6 +2,7 @@
 
 #include "core/HostLookup.h"
 #include "core/LocalAddresses.h"
+#include "core/Neighbours.h"
 
 #include <algorithm>
 #include <chrono>
@@ -65,6 +66,8 @@ struct Target {
     int icmp = -1;
     std::vector<int> tcp;
     bool tcpStarted = false;
+    bool onLink = false;        // on one of this machine's links: whoever holds the address refused
+    bool reset = false;         // refused by a reset that may be a firewall's on the way
     std::uint16_t sequence = 0; // of the next echo
     unsigned char payload[8] = {};
 
@@ -163,10 +166,12 @@ bool sameAddress(const sockaddr_storage &a, const sockaddr_storage &b)
            reinterpret_cast<const sockaddr_in *>(&b)->sin_addr.s_addr;
 }
 
-// Whether a refused connection was refused by the PC: by the reset of its own stack, or an ICMP
-// error from its own address. A router or firewall on the way that rejects for an address nobody
-// holds leaves its ICMP error, from its own address, on the socket's error queue.
-bool refusedByPc(int fd, const HostAddress &pc)
+// Who refused a connection: an ICMP error from the PC's own address is the PC's; one from another
+// address is a router's or firewall's on the way, rejecting for an address nobody may hold. A reset
+// leaves no error: it is the PC's own stack, or a firewall that answers in its name.
+enum class Refusal { Pc, OnTheWay, Reset };
+
+Refusal refusalOf(int fd, const HostAddress &pc)
 {
     char data[64];
     iovec iov{data, sizeof data};
@@ -177,7 +182,7 @@ bool refusedByPc(int fd, const HostAddress &pc)
     message.msg_control = control;
     message.msg_controllen = sizeof control;
     if (::recvmsg(fd, &message, MSG_ERRQUEUE | MSG_DONTWAIT) < 0)
-        return true;
+        return Refusal::Reset;
     for (cmsghdr *c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
         const bool error = (c->cmsg_level == SOL_IP && c->cmsg_type == IP_RECVERR) ||
                            (c->cmsg_level == SOL_IPV6 && c->cmsg_type == IPV6_RECVERR);
@@ -187,9 +192,20 @@ bool refusedByPc(int fd, const HostAddress &pc)
         const sockaddr *offender = SO_EE_OFFENDER(e);
         sockaddr_storage from{};
         std::memcpy(&from, offender, offender->sa_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in));
-        return sameAddress(from, pc.address);
+        return sameAddress(from, pc.address) ? Refusal::Pc : Refusal::OnTheWay;
     }
-    return true;
+    return Refusal::Reset;
+}
+
+// Whether a refusal is the PC's answer. A reset counts only on this machine's link, where nothing
+// stands between (and the PC's MAC is checked afterwards); from beyond a router it is noted, and the
+// other ports and the echoes may still answer.
+bool answeredBy(Target &t, int fd)
+{
+    const Refusal refusal = refusalOf(fd, *t.address);
+    if (refusal == Refusal::Reset && !t.onLink)
+        t.reset = true;
+    return refusal == Refusal::Pc || (refusal == Refusal::Reset && t.onLink);
 }
 
 void startTcp(Target &t)
@@ -210,7 +226,7 @@ void startTcp(Target &t)
             ::setsockopt(fd, SOL_IP, IP_RECVERR, &on, sizeof on);
         const sockaddr_storage to = withPort(*t.address, port);
         if (::connect(fd, reinterpret_cast<const sockaddr *>(&to), t.address->length) == 0 ||
-            (errno == ECONNREFUSED && refusedByPc(fd, *t.address))) {
+            (errno == ECONNREFUSED && answeredBy(t, fd))) {
             ::close(fd);
             t.reach = Reach::Answered;
             return;
@@ -288,7 +304,7 @@ void readConnects(Target &t, const std::vector<pollfd> &polled)
         int err = 0;
         socklen_t length = sizeof err;
         ::getsockopt(p.fd, SOL_SOCKET, SO_ERROR, &err, &length);
-        if (err == 0 || (err == ECONNREFUSED && refusedByPc(p.fd, *t.address))) {
+        if (err == 0 || (err == ECONNREFUSED && answeredBy(t, p.fd))) {
             t.reach = Reach::Answered;
             return;
         }
@@ -357,9 +373,10 @@ std::string uncheckableText(const std::string &host, AddressKind kind)
 
 namespace {
 
-// The checks of probeHosts; addresses gets what each host resolved to.
+// The checks of probeHosts; addresses gets what each host resolved to, resets whether a host that
+// didn't answer sent only resets from beyond a router.
 std::vector<Reach> probeAll(const std::vector<std::string> &hosts, int timeoutMs, const ProbeCancel *cancel,
-                            std::vector<std::optional<HostAddress>> &addresses)
+                            std::vector<std::optional<HostAddress>> &addresses, std::vector<bool> *resets)
 {
     std::vector<Target> targets(hosts.size());
     addresses = resolveAll(hosts, timeoutMs, cancel);
@@ -375,6 +392,7 @@ std::vector<Reach> probeAll(const std::vector<std::string> &hosts, int timeoutMs
             t.address.reset();
         if (!t.address)
             continue;
+        t.onLink = onLinkInterface(t.address->text).has_value();
         for (unsigned char &b : t.payload)
             b = static_cast<unsigned char>(random());
         const int protocol = t.family() == AF_INET6 ? int{IPPROTO_ICMPV6} : int{IPPROTO_ICMP};
@@ -431,6 +449,8 @@ std::vector<Reach> probeAll(const std::vector<std::string> &hosts, int timeoutMs
     for (Target &t : targets) {
         t.closeAll();
         result.push_back(t.address && t.reach == Reach::NotChecked ? Reach::NoAnswer : t.reach);
+        if (resets)
+            resets->push_back(result.back() == Reach::NoAnswer && t.reset);
     }
     return result;
 }
@@ -438,10 +458,10 @@ std::vector<Reach> probeAll(const std::vector<std::string> &hosts, int timeoutMs
 } // namespace
 
 std::vector<Reach> probeHosts(const std::vector<std::string> &hosts, int timeoutMs, const ProbeCancel *cancel,
-                              std::vector<std::string> *addresses)
+                              std::vector<std::string> *addresses, std::vector<bool> *resets)
 {
     std::vector<std::optional<HostAddress>> found;
-    std::vector<Reach> reach = probeAll(hosts, timeoutMs, cancel, found);
+    std::vector<Reach> reach = probeAll(hosts, timeoutMs, cancel, found, resets);
     if (addresses)
         for (const std::optional<HostAddress> &a : found)
             addresses->push_back(a ? a->text : std::string());

@@ -42,9 +42,12 @@ private:
 // an answer too when the PC sent it (not a router or firewall on the way, with an ICMP error of its
 // own address). The attempts start at once without ICMP, and halfway through for a host that ignores
 // echoes. A cancel ends the check early, with what is known.
-// addresses gets the numeric address each host was checked at (empty where none).
+// addresses gets the numeric address each host was checked at (empty where none). A TCP reset is the
+// PC's answer only on this machine's links: from beyond a router it may be a firewall's, so a host
+// that sent nothing else didn't answer, and resets says so for it.
 std::vector<Reach> probeHosts(const std::vector<std::string> &hosts, int timeoutMs = ProbeTimeoutMs,
-                              const ProbeCancel *cancel = nullptr, std::vector<std::string> *addresses = nullptr);
+                              const ProbeCancel *cancel = nullptr, std::vector<std::string> *addresses = nullptr,
+                              std::vector<bool> *resets = nullptr);
 
 Reach probeHost(const std::string &host, int timeoutMs = ProbeTimeoutMs);
 

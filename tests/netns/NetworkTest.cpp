@@ -687,20 +687,29 @@ TEST_F(Answers, ARefusalFromARouterOnTheWayIsNoAnswer)
     in(r, "nft add chain inet t fw '{ type filter hook forward priority 0; }'");
     in(r, "nft add rule inet t fw ip daddr 10.201.2.77 reject");
     in(r, "nft add rule inet t fw ip6 daddr fd00:201:2::77 reject");
+    // .78 too, as a firewall that resets in the name of the address: no answer either.
+    in(r, "nft add rule inet t fw ip daddr 10.201.2.78 meta l4proto tcp reject with tcp reset");
+    in(r, "nft add rule inet t fw ip6 daddr fd00:201:2::78 meta l4proto tcp reject with tcp reset");
+    const QString reset =
+        "応答なし（ルーターの向こうから TCP のリセットだけが返りました。ファイアウォールの応答かもしれません）";
 
     TempCwd cwd;
     SettingsGrid g = grid({{0, 0, "9"}, {0, 1, "1"}});
-    setPc(g, 1, "Here", "10.201.2.2", ServerMac); // refused by b itself: a reset
+    setPc(g, 1, "Reset", "10.201.2.2", ServerMac); // b's own resets, which beyond a router prove nothing alone
     setPc(g, 2, "Gone", "10.201.2.77", ServerMac);
-    setPc(g, 3, "Here6", "fd00:201:2::2", ServerMac);
-    setPc(g, 4, "Gone6", "fd00:201:2::77", ServerMac);
+    setPc(g, 3, "Wall", "10.201.2.78", ServerMac);
+    setPc(g, 4, "Wall6", "fd00:201:2::78", ServerMac);
+    setPc(g, 5, "Gone6", "fd00:201:2::77", ServerMac);
     ASSERT_TRUE(writeSettingsFile(QStringLiteral("System.ini"), g));
     EXPECT_EQ(net.exec(a, ORVANE_WAKE_PATH " --status").output,
-              "1\tHere\t10.201.2.2\t応答あり\n2\tGone\t10.201.2.77\t応答なし\n3\tHere6\tfd00:201:2::2\t応答あり\n"
-              "4\tGone6\tfd00:201:2::77\t応答なし\n5\t\t\t未確認\n");
-    const ShellResult waited = net.exec(a, Wake + "--wait=2 --host 10.201.2.77");
-    EXPECT_EQ(waited.status, 3) << waited.output.toStdString();
-    EXPECT_TRUE(waited.output.startsWith("10.201.2.77 から 2 秒間応答がありません\n")) << waited.output.toStdString();
+              "1\tReset\t10.201.2.2\t" + reset + "\n2\tGone\t10.201.2.77\t応答なし\n3\tWall\t10.201.2.78\t" + reset +
+                  "\n4\tWall6\tfd00:201:2::78\t" + reset + "\n5\tGone6\tfd00:201:2::77\t応答なし\n");
+    for (const char *host : {"10.201.2.77", "10.201.2.78"}) {
+        const ShellResult waited = net.exec(a, Wake + "--wait=2 --host " + host);
+        EXPECT_EQ(waited.status, 3) << waited.output.toStdString();
+        EXPECT_TRUE(waited.output.startsWith(QString(host) + " から 2 秒間応答がありません\n"))
+            << waited.output.toStdString();
+    }
 }
 
 // b ignores echoes and drops every TCP attempt; a responder of the test's own answers echoes in its
