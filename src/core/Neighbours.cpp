@@ -48,6 +48,9 @@ constexpr int GiveUpMs = 600;
 // (at most 1024 entries by default, for every program of this machine) never fills up.
 constexpr size_t MaxPending = 256;
 constexpr int KernelRetriesMs = 3500;
+// An old entry (STALE) is asked again only after the kernel's first-probe delay of 5 s, then three
+// times a second apart: it takes this long to know whether its machine is still there.
+constexpr int OldEntryMs = 8500;
 // Names come from the resolver; a slow or absent name server must not hold the list back.
 constexpr int NameWaitMs = 1500;
 constexpr int NameThreads = 8;
@@ -622,7 +625,8 @@ std::optional<MacAddress> learnMac(const std::string &host, int timeoutMs, const
         a.scope = *index;
     const auto find = [&](const std::map<Address, Neighbour> &table) -> std::optional<MacAddress> {
         const auto it = table.find(a);
-        if (it == table.end() || (a.linkLocal() && it->second.interfaceIndex != a.scope))
+        // An old entry may be a machine's that is long gone: only one heard from now counts.
+        if (it == table.end() || !it->second.reachable || (a.linkLocal() && it->second.interfaceIndex != a.scope))
             return std::nullopt;
         return it->second.mac;
     };
@@ -811,9 +815,16 @@ void sweepLinks(const std::function<void(const FoundMachine &)> &found,
             v4Macs.insert(mac);
         names.lookUp(a);
     };
+    // Only entries the kernel heard from lately; an older one is asked again with the rest, and its
+    // address waited for as long as the kernel takes to ask an old entry.
+    std::set<Address> old;
     const auto readTable = [&] {
-        for (const auto &[a, n] : neighbourMap())
-            learned(a, n.mac);
+        for (const auto &[a, n] : neighbourMap()) {
+            if (n.reachable)
+                learned(a, n.mac);
+            else
+                old.insert(a);
+        }
     };
     const auto report = [&](Target &t) {
         if (t.reported)
@@ -839,9 +850,10 @@ void sweepLinks(const std::function<void(const FoundMachine &)> &found,
             if (!nudge(a.family == AF_INET ? udp4.fd : udp6.fd, a))
                 break; // the send buffer is full: again after the next wait
             t.state = Target::Sent;
-            t.giveUp = Steady::now() + milliseconds(GiveUpMs);
+            const bool wasKnown = old.count(a) > 0;
+            t.giveUp = Steady::now() + milliseconds(wasKnown ? OldEntryMs : GiveUpMs);
             t.resolving = true;
-            t.kernelGivesUp = Steady::now() + milliseconds(KernelRetriesMs);
+            t.kernelGivesUp = Steady::now() + milliseconds(wasKnown ? OldEntryMs : KernelRetriesMs);
             ++pending;
         }
 
@@ -900,7 +912,7 @@ void sweepLinks(const std::function<void(const FoundMachine &)> &found,
             std::vector<std::pair<Address, MacAddress>> heard;
             const bool whole = readNetlink(monitor.fd, false, [&](const nlmsghdr *h) {
                 Address a;
-                if (auto n = neighbourOf(h, &a)) {
+                if (auto n = neighbourOf(h, &a); n && n->reachable) {
                     heard.emplace_back(a, n->mac);
                 } else if (auto m = parseNeighbourMessage(h); m && (m->gone || m->state == NUD_FAILED)) {
                     // The kernel is done with the address: its place goes to the next one.

@@ -22,7 +22,14 @@ std::vector<PcAnswer> checkPcs(const std::vector<PcProbe> &pcs, int timeoutMs, c
         return answers;
     // What the kernel learned while the checks ran: on a link, the MAC behind each address.
     const std::vector<Neighbour> table = readNeighbours();
-    std::vector<size_t> linkOnly;
+    // Entries that speak for a PC only once the kernel has heard from them now: the PC's own MAC at its
+    // address (it may answer ARP alone), or at another address (where it went).
+    struct Asked {
+        size_t pc;
+        std::string address;
+        bool linkOnly;
+    };
+    std::vector<Asked> asked;
     for (size_t i = 0; i < pcs.size(); ++i) {
         const std::string &address = addresses[i];
         if (!pcs[i].mac || address.empty())
@@ -35,25 +42,31 @@ std::vector<PcAnswer> checkPcs(const std::vector<PcProbe> &pcs, int timeoutMs, c
                     answer.otherMac = macText(n.mac);
                 }
         }
-        // The PC's own MAC still at its address: it may answer ARP alone. Only a fresh answer says so.
-        if (answer.reach == Reach::NoAnswer && onLinkInterface(address))
-            for (const Neighbour &n : table)
-                if (n.address == address && n.mac == *pcs[i].mac)
-                    linkOnly.push_back(i);
-        // Where the PC's MAC answers instead. Only IPv4: a machine has several IPv6 addresses.
-        if (answer.reach != Reach::Answered && address.find('.') != std::string::npos)
-            for (const Neighbour &n : table)
-                if (n.mac == *pcs[i].mac && n.address != address && n.address.find('.') != std::string::npos)
-                    answer.seenAt = n.address;
+        for (const Neighbour &n : table) {
+            if (n.mac != *pcs[i].mac)
+                continue;
+            if (answer.reach == Reach::NoAnswer && n.address == address && onLinkInterface(address))
+                asked.push_back({i, address, true});
+            // Only IPv4: a machine has several IPv6 addresses.
+            else if (answer.reach != Reach::Answered && n.address != address &&
+                     address.find('.') != std::string::npos && n.address.find('.') != std::string::npos)
+                asked.push_back({i, n.address, false});
+        }
     }
-    std::vector<std::string> asked;
-    for (const size_t i : linkOnly)
-        asked.push_back(addresses[i]);
+    std::vector<std::string> addressesAsked;
+    for (const Asked &a : asked)
+        addressesAsked.push_back(a.address);
     const std::vector<std::optional<MacAddress>> confirmed =
-        confirmedMacs(asked, linkConfirmMs, cancel ? cancel->fd() : -1);
-    for (size_t j = 0; j < linkOnly.size(); ++j)
-        if (confirmed[j] == pcs[linkOnly[j]].mac)
-            answers[linkOnly[j]].reach = Reach::LinkOnly;
+        confirmedMacs(addressesAsked, linkConfirmMs, cancel ? cancel->fd() : -1);
+    for (size_t j = 0; j < asked.size(); ++j) {
+        if (confirmed[j] != pcs[asked[j].pc].mac)
+            continue;
+        PcAnswer &answer = answers[asked[j].pc];
+        if (asked[j].linkOnly)
+            answer.reach = Reach::LinkOnly;
+        else
+            answer.seenAt = asked[j].address;
+    }
     return answers;
 }
 

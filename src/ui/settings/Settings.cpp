@@ -458,7 +458,7 @@ void Settings::IP_txt_LostFocus(int Index)
     // if they are all still empty and the host is still the one asked about. No answer, no change.
     const std::string asked = host.toStdString();
     m_learning[Index] = Handback::start(this, [this, Index, host, asked](Handback &handback) {
-        const std::optional<MacAddress> mac = learnMac(asked, 1500, &handback.cancel);
+        const std::optional<MacAddress> mac = learnMac(asked, LinkConfirmMs, &handback.cancel);
         handback.post([this, Index, host, mac, asking = &handback] {
             if (m_learning[Index].get() != asking)
                 return;
