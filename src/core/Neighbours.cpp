@@ -423,6 +423,22 @@ Fd udpSocket(int family)
 
 // Reverse lookups on a few threads of their own; the sweep's poll wakes through an eventfd when a
 // name is in. The state is shared, so a thread still waiting on the resolver outlives the sweep.
+// Whether a name resolves to this address (among others).
+bool leadsBackTo(const char *name, const Address &a)
+{
+    addrinfo hints{};
+    hints.ai_family = a.family;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo *found = nullptr;
+    if (::getaddrinfo(name, nullptr, &hints, &found) != 0)
+        return false;
+    bool back = false;
+    for (const addrinfo *i = found; i && !back; i = i->ai_next)
+        back = addressOf(i->ai_addr).text() == a.text();
+    ::freeaddrinfo(found);
+    return back;
+}
+
 class NameLookups {
 public:
     NameLookups() : m_shared(std::make_shared<Shared>()) { m_shared->wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK); }
@@ -491,8 +507,12 @@ private:
             sockaddr_storage ss;
             const socklen_t length = a.socketAddress(ss);
             char host[NI_MAXHOST] = {};
+            // A name is the machine's only when it leads back to it: a reverse name without a forward
+            // record, or with another machine's address, would make a host that wakes or checks nothing
+            // or someone else.
             if (::getnameinfo(reinterpret_cast<const sockaddr *>(&ss), length, host, sizeof host, nullptr, 0,
-                              NI_NAMEREQD) != 0)
+                              NI_NAMEREQD) != 0 ||
+                !leadsBackTo(host, a))
                 host[0] = '\0';
             lock.lock();
             --shared->busy;

@@ -306,7 +306,13 @@ TEST_F(Links, ScanListsExactlyThePresentMachinesEvenOneThatDropsEveryPingAndConn
 
     // ip netns exec shows the namespace's own hosts file: a name for the reverse lookup.
     const QString etc = "/etc/netns/" + here;
-    ASSERT_EQ(shell("mkdir -p " + etc + " && echo '10.200.10.3 printer.orvane.test' > " + etc + "/hosts").status, 0);
+    // .20's reverse name leads to .100 (the first line for it, "multi off"): it is no name for .20.
+    ASSERT_EQ(shell("mkdir -p " + etc +
+                    " && printf '10.200.10.3 printer.orvane.test\\n10.200.10.100 wall.orvane.test\\n"
+                    "10.200.10.20 wall.orvane.test\\n' > " +
+                    etc + "/hosts && echo 'multi off' > " + etc + "/host.conf")
+                  .status,
+              0);
     struct RemoveEtc {
         QString etc;
         ~RemoveEtc() { shell("rm -r " + etc + " && rmdir --ignore-fail-on-non-empty /etc/netns"); }
@@ -335,7 +341,7 @@ TEST_F(Links, ScanListsExactlyThePresentMachinesEvenOneThatDropsEveryPingAndConn
                              "10.200.10.20\t00:1B:21:00:0A:14\t\t" +
                              QString::fromStdString(maker) +
                              "\t2\n"
-                             "10.200.10.100\t02:00:00:00:0A:64\t\t\t5\n" +
+                             "10.200.10.100\t02:00:00:00:0A:64\twall.orvane.test\t\t5\n" +
                              v6Address + "\t02:00:00:00:0A:05\t\t\t\n";
     for (const QString &user : {QString(), QStringLiteral("setpriv --reuid=65534 --regid=65534 --clear-groups ")}) {
         // An old entry for an address nobody holds is no machine found.
