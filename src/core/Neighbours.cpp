@@ -829,6 +829,10 @@ void sweepLinks(const std::function<void(const FoundMachine &)> &found,
         settle(t);
         t.found = true;
         t.machine.address = a.text();
+        // A link-local address names a machine only with its link: without it a host box checks nothing.
+        char link[IF_NAMESIZE] = {};
+        if (a.linkLocal() && ::if_indextoname(static_cast<unsigned>(a.scope), link))
+            t.machine.address += std::string("%") + link;
         t.machine.mac = mac;
         t.nameDeadline = Steady::now() + milliseconds(NameWaitMs);
         if (a.family == AF_INET)

@@ -54,7 +54,7 @@ std::vector<std::optional<MacAddress>> confirmedMacs(const std::vector<std::stri
 
 // A machine that a sweep found.
 struct FoundMachine {
-    std::string address; // numeric
+    std::string address; // numeric; a link-local one with its link ("fe80::2%eth0")
     MacAddress mac{};
     std::string name;  // reverse lookup (mDNS .local names where the resolver has them); empty if none
     std::string maker; // from the system's IEEE OUI list (ieee-data); empty if none

@@ -342,7 +342,7 @@ TEST_F(Links, ScanListsExactlyThePresentMachinesEvenOneThatDropsEveryPingAndConn
                              QString::fromStdString(maker) +
                              "\t2\n"
                              "10.200.10.100\t02:00:00:00:0A:64\twall.orvane.test\t\t5\n" +
-                             v6Address + "\t02:00:00:00:0A:05\t\t\t\n";
+                             v6Address + "%eth0\t02:00:00:00:0A:05\t\t\t\n";
     for (const QString &user : {QString(), QStringLiteral("setpriv --reuid=65534 --regid=65534 --clear-groups ")}) {
         // An old entry for an address nobody holds is no machine found.
         net.exec(here,

@@ -326,7 +326,7 @@ std::pair<int, std::array<unsigned char, 16>> addressKey(const std::string &addr
     std::array<unsigned char, 16> bytes{};
     if (inet_pton(AF_INET, address.c_str(), bytes.data()) == 1)
         return {4, bytes};
-    inet_pton(AF_INET6, address.c_str(), bytes.data());
+    inet_pton(AF_INET6, address.substr(0, address.find('%')).c_str(), bytes.data()); // its link aside
     return {6, bytes};
 }
 

@@ -46,7 +46,7 @@ int rank(const QString &address)
 QString sortKey(const QString &address)
 {
     unsigned char bytes[16] = {};
-    const QByteArray text = address.toLatin1();
+    const QByteArray text = address.section(QLatin1Char('%'), 0, 0).toLatin1(); // a link-local one's link aside
     if (::inet_pton(AF_INET, text.constData(), bytes) == 1)
         return QLatin1Char('4') + QString::fromLatin1(QByteArray(reinterpret_cast<char *>(bytes), 4).toHex());
     if (::inet_pton(AF_INET6, text.constData(), bytes) == 1)
