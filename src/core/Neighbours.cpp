@@ -749,7 +749,8 @@ struct Target {
 };
 
 // The addresses of an IPv4 link that a sweep covers.
-void addLink(const OwnAddress &o, const std::vector<OwnAddress> &own, std::map<Address, Target> &targets)
+void addLink(const OwnAddress &o, const std::vector<OwnAddress> &own, std::map<Address, Target> &targets,
+             std::vector<std::string> &covered)
 {
     if (o.prefix < 1 || o.prefix > 31)
         return;
@@ -763,6 +764,13 @@ void addLink(const OwnAddress &o, const std::vector<OwnAddress> &own, std::map<A
         if (host == 0xFFFFFFFFu)
             break;
     }
+    char link[IF_NAMESIZE] = "?";
+    ::if_indextoname(static_cast<unsigned>(o.index), link);
+    const std::uint32_t subnet = 0xFFFFFFFFu << (32 - o.prefix);
+    const std::string first = Address::fromV4(self & mask).text(), whole = Address::fromV4(self & subnet).text();
+    covered.push_back(prefix == o.prefix ? whole + "/" + std::to_string(prefix) + "（" + link + "）"
+                                         : first + "/" + std::to_string(prefix) + "（" + link + " の " + whole + "/" +
+                                               std::to_string(o.prefix) + " のうち、このマシンのまわり）");
 }
 
 // One echo to all nodes of each IPv6 link, where the system lets any user send echoes.
@@ -792,13 +800,19 @@ Fd echoAllNodes(const std::vector<OwnAddress> &own)
 } // namespace
 
 void sweepLinks(const std::function<void(const FoundMachine &)> &found,
-                const std::function<void(const SweepProgress &)> &progress, const std::atomic<bool> *cancel)
+                const std::function<void(const SweepProgress &)> &progress, const std::atomic<bool> *cancel,
+                std::vector<std::string> *covered)
 {
     const std::vector<OwnAddress> own = ownAddresses();
     std::map<Address, Target> targets;
+    std::vector<std::string> ranges;
     for (const OwnAddress &o : own)
         if (o.address.family == AF_INET)
-            addLink(o, own, targets);
+            addLink(o, own, targets, ranges);
+    if (ranges.empty())
+        ranges.push_back("調べられる IPv4 のネットワークがありません（サブネットのあるリンクがない）");
+    if (covered)
+        *covered = ranges;
 
     Fd monitor = netlinkSocket(RTMGRP_NEIGH);
     Fd udp4 = udpSocket(AF_INET), udp6 = udpSocket(AF_INET6);
@@ -844,6 +858,11 @@ void sweepLinks(const std::function<void(const FoundMachine &)> &found,
     std::set<Address> old;
     const auto readTable = [&] {
         for (const auto &[a, n] : neighbourMap()) {
+            // Heard from lately on one of the subnets, though outside what is swept: listed all the same.
+            if (n.reachable && a.family == AF_INET && !targets.count(a) && onLink(a, own)) {
+                targets.emplace(a, Target{});
+                ++now.total;
+            }
             if (n.reachable)
                 learned(a, n.mac);
             else

@@ -70,9 +70,12 @@ struct SweepProgress {
 // addresses pending at once (pending: the kernel still asks for them, about 3 s for an absent one).
 // found runs once for each machine, as soon as its MAC is known and its name looked up (at most 1.5 s
 // more); a machine with an IPv4 address is found by that one only. progress runs as the sweep goes
-// on. Both run on the calling thread. A set cancel ends it within 0.1 s. Unprivileged.
+// on. Both run on the calling thread. A set cancel ends it within 0.1 s. Unprivileged. Machines that
+// the kernel heard from lately on such a subnet but outside what is swept are listed too. covered,
+// when given, gets a line for each range swept, or one that says there was none.
 void sweepLinks(const std::function<void(const FoundMachine &)> &found,
-                const std::function<void(const SweepProgress &)> &progress, const std::atomic<bool> *cancel = nullptr);
+                const std::function<void(const SweepProgress &)> &progress, const std::atomic<bool> *cancel = nullptr,
+                std::vector<std::string> *covered = nullptr);
 
 // The maker for a MAC from the IEEE OUI list (/usr/share/ieee-data/oui.txt), or empty.
 std::string makerOf(const MacAddress &mac);

@@ -337,12 +337,13 @@ TEST_F(Links, ScanListsExactlyThePresentMachinesEvenOneThatDropsEveryPingAndConn
 
     // Sorted by number, IPv4 first; the IPv6 answers of the IPv4 machines add no lines.
     const std::string maker = makerOf({0x00, 0x1B, 0x21, 0x00, 0x0A, 0x14});
-    const QString expected = "10.200.10.3\t02:00:00:00:0A:03\tprinter.orvane.test\t\t\n"
-                             "10.200.10.20\t00:1B:21:00:0A:14\t\t" +
-                             QString::fromStdString(maker) +
-                             "\t2\n"
-                             "10.200.10.100\t02:00:00:00:0A:64\twall.orvane.test\t\t5\n" +
-                             v6Address + "%eth0\t02:00:00:00:0A:05\t\t\t\n";
+    const QString expected =
+        "調べた範囲: 10.200.10.0/24（eth0）\n10.200.10.3\t02:00:00:00:0A:03\tprinter.orvane.test\t\t\n"
+        "10.200.10.20\t00:1B:21:00:0A:14\t\t" +
+        QString::fromStdString(maker) +
+        "\t2\n"
+        "10.200.10.100\t02:00:00:00:0A:64\twall.orvane.test\t\t5\n" +
+        v6Address + "%eth0\t02:00:00:00:0A:05\t\t\t\n";
     for (const QString &user : {QString(), QStringLiteral("setpriv --reuid=65534 --regid=65534 --clear-groups ")}) {
         // An old entry for an address nobody holds is no machine found.
         net.exec(here,
@@ -361,7 +362,9 @@ TEST_F(Links, ASweepOfALargerSubnetCoversTheSlash22AroundThisMachineEachMachineO
                 net.plug(sw, beyond, "eth0", {"10.202.4.5/20"}, "02:00:00:00:0e:02"))
         << net.lastError().toStdString();
     ASSERT_TRUE(net.enter(here));
-    std::vector<std::string> found;
+    // beyond is outside the /22 but on the subnet, and heard from now: listed without being swept.
+    ASSERT_NE(probeHost("10.202.4.5"), Reach::NotChecked);
+    std::vector<std::string> found, covered;
     SweepProgress last;
     int calls = 0, mostAsked = 0;
     sweepLinks([&](const FoundMachine &m) { found.push_back(m.address + " " + macText(m.mac)); },
@@ -372,7 +375,8 @@ TEST_F(Links, ASweepOfALargerSubnetCoversTheSlash22AroundThisMachineEachMachineO
                    // report: the first comes right after the first addresses went out, before any can
                    // have settled, so that look always sees some.
                    mostAsked = std::max(mostAsked, shell("ip neigh show nud incomplete | wc -l").output.toInt());
-               });
+               },
+               nullptr, &covered);
     EXPECT_LE(mostAsked, 256);
     EXPECT_GT(mostAsked, 0) << "never looked while the kernel was asking";
     // Cancelled once the first addresses are settled, the sweep ends before the rest.
@@ -387,9 +391,11 @@ TEST_F(Links, ASweepOfALargerSubnetCoversTheSlash22AroundThisMachineEachMachineO
         &cancel);
     net.leave();
     EXPECT_LT(cancelled.done, 1022);
-    // 10.202.0.0 to 10.202.3.255 but the network's address and this machine's own.
-    EXPECT_EQ(found, std::vector<std::string>{"10.202.3.200 02:00:00:00:0E:01"});
-    EXPECT_EQ(last.total, 1022);
+    // 10.202.0.0 to 10.202.3.255 but the network's address and this machine's own, and beyond.
+    EXPECT_EQ(covered, std::vector<std::string>{"10.202.0.0/22（eth0 の 10.202.0.0/20 のうち、このマシンのまわり）"});
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, (std::vector<std::string>{"10.202.3.200 02:00:00:00:0E:01", "10.202.4.5 02:00:00:00:0E:02"}));
+    EXPECT_EQ(last.total, 1023);
     EXPECT_EQ(last.done, last.total);
     EXPECT_GT(calls, 2) << "no progress while it went on";
 }

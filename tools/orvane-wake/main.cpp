@@ -342,7 +342,11 @@ int scan()
             pcMacs[static_cast<size_t>(pc)] = settingsMac(wakeSettingsOf(values, pc).mac);
     }
     std::vector<FoundMachine> machines;
-    sweepLinks([&](const FoundMachine &m) { machines.push_back(m); }, nullptr);
+    std::vector<std::string> covered;
+    sweepLinks([&](const FoundMachine &m) { machines.push_back(m); }, nullptr, nullptr, &covered);
+    // What was looked at goes to standard error, so that the list stays one line per machine.
+    for (const std::string &range : covered)
+        print(stderr, "調べた範囲: " + range);
     std::sort(machines.begin(), machines.end(), [](const FoundMachine &x, const FoundMachine &y) {
         return addressKey(x.address) < addressKey(y.address);
     });

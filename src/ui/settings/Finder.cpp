@@ -123,6 +123,8 @@ Finder::Finder(std::function<QList<PcRowNow>()> rows, QWidget *parent) : QWidget
     resize(620, 260);
 
     state_lbl = new QLabel(this);
+    state_lbl->setTextFormat(Qt::PlainText);
+    state_lbl->setWordWrap(true);
     state_lbl->setObjectName(QStringLiteral("state_lbl"));
     sweep_bar = new QProgressBar(this);
     sweep_bar->setObjectName(QStringLiteral("sweep_bar"));
@@ -265,6 +267,7 @@ void Finder::sweep()
     const int generation = ++m_generation;
     m_sweep = Handback::start(this, [this, generation](Handback &handback) {
         SweepProgress last;
+        std::vector<std::string> covered;
         sweepLinks(
             [&](const FoundMachine &machine) {
                 handback.post([this, generation, machine] {
@@ -279,10 +282,15 @@ void Finder::sweep()
                         progressed(progress, false);
                 });
             },
-            &handback.cancel);
-        handback.post([this, generation, last] {
-            if (generation == m_generation)
+            &handback.cancel, &covered);
+        QStringList ranges;
+        for (const std::string &range : covered)
+            ranges << QString::fromStdString(range);
+        handback.post([this, generation, last, ranges] {
+            if (generation == m_generation) {
+                m_covered = ranges.join(QStringLiteral("、"));
                 progressed(last, true);
+            }
         });
     });
 }
@@ -344,15 +352,17 @@ void Finder::progressed(const SweepProgress &progress, bool finished)
 void Finder::showCount()
 {
     const int count = machines_lst->topLevelItemCount();
+    const QString covered = QStringLiteral("\n調べた範囲: ") + m_covered;
     if (m_sweep)
         state_lbl->setText(QStringLiteral("このネットワークの機器を探しています… %1 台").arg(count));
     else if (count > 0)
         state_lbl->setText(
-            QStringLiteral("見つかった機器：%1 台。選んで「入れる」を押すと設定に入ります。").arg(count));
+            QStringLiteral("見つかった機器：%1 台。選んで「入れる」を押すと設定に入ります。").arg(count) + covered);
     else
         state_lbl->setText(QStringLiteral("機器は見つかりませんでした。電源が切れているかスリープ中の PC は応答せず、"
                                           "ルーターの向こうの機器はこのネットワークにいないため、見つかりません。"
-                                          "MAC アドレスを入力するか、PC の電源が入っているときに探してください。"));
+                                          "MAC アドレスを入力するか、PC の電源が入っているときに探してください。") +
+                           covered);
 }
 
 void Finder::refreshMarks()

@@ -74,6 +74,7 @@ private:
     QList<std::shared_ptr<Handback>> m_lookups;
     std::shared_ptr<Handback> m_sweep;
     bool m_swept = false;
+    QString m_covered; // what the last sweep looked at
     int m_generation = 0;
 
     QTreeWidget *machines_lst = nullptr;
