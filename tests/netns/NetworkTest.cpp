@@ -29,6 +29,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -568,9 +569,11 @@ TEST_F(NetworkDialog, TheFinderListsTheMachinesOfTheLinkAndAChosenOneFillsARow)
     finder->findChild<QPushButton *>("fill_bt")->click();
     EXPECT_EQ(box("IP_txt_1")->text(), "10.200.9.3");
     EXPECT_EQ(list->topLevelItem(1)->text(4), "PC2");
-    // A machine that is no PC yet is offered the first free row, not the PC chosen before.
+    // A machine that is no PC yet is offered the first free row, not the PC chosen before; a row with a
+    // MAC but no host is not free.
+    box("MAC_txt_12")->setText("02");
     list->setCurrentItem(list->topLevelItem(0));
-    EXPECT_EQ(row->currentIndex(), 2);
+    EXPECT_EQ(row->currentIndex(), 4);
     // With every row in use, no row is chosen for a new machine: the user picks one, and replacing
     // another PC asks first and takes its name away with its MAC.
     box("pc_txt_2")->setText("nas");
@@ -719,6 +722,12 @@ TEST_F(Answers, ARefusalFromARouterOnTheWayIsNoAnswer)
     EXPECT_EQ(net.exec(a, ORVANE_WAKE_PATH " --status").output,
               "1\tReset\t10.201.2.2\t" + reset + "\n2\tGone\t10.201.2.77\t応答なし\n3\tWall\t10.201.2.78\t" + reset +
                   "\n4\tWall6\tfd00:201:2::78\t" + reset + "\n5\tGone6\tfd00:201:2::77\t応答なし\n");
+    // A wake of a PC behind the router sends no copy to this machine's own subnet: r hears none.
+    ASSERT_TRUE(net.enter(r));
+    UdpReceiver rx(QHostAddress::AnyIPv4, 9);
+    net.leave();
+    EXPECT_EQ(net.exec(a, Wake + "--host 10.201.2.2").status, 0);
+    EXPECT_TRUE(rx.receive(1, QuietMs).isEmpty()) << "a copy to 10.201.1.255";
     for (const char *host : {"10.201.2.77", "10.201.2.78"}) {
         const ShellResult waited = net.exec(a, Wake + "--wait=2 --host " + host);
         EXPECT_EQ(waited.status, 3) << waited.output.toStdString();
@@ -819,9 +828,14 @@ TEST_F(Answers, AnOnLinkPcIsKnownByItsMacAndSaysWhereItsMacAnswers)
     FakeDesktop desktop;
     Forms forms;
     MainF *main = forms.mainF();
-    forms.pcStatus();
+    PcStatus &status = forms.pcStatus();
     QPushButton *moved = main->findChild<QPushButton *>("PC_start_1");
     EXPECT_TRUE(QTest::qWaitFor([&] { return moved->accessibleDescription() != "未確認"; }, 10000));
+    // Watched after a wake, the address that answers with another MAC never ends the watch as woken.
+    QSignalSpy marks(&status, &PcStatus::markChanged), ended(&status, &PcStatus::watchEnded);
+    status.watch(1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return marks.count() >= 2; }, 15000));
+    EXPECT_TRUE(status.watching(1) && ended.isEmpty());
     net.leave();
     EXPECT_TRUE(QRegularExpression("^別の MAC から応答 02:00:00:00:08:02 \\d\\d:\\d\\d:\\d\\d、02:00:00:00:08:09 は "
                                    "10.200.8.9 で応答$")
