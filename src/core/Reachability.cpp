@@ -197,7 +197,22 @@ Refusal refusalOf(int fd, const HostAddress &pc)
     return Refusal::Reset;
 }
 
-// Whether a refusal is the PC's answer. A reset counts only on this machine's link, where nothing
+// Whether an address is this machine's own (loopback among them): nothing can stand between.
+bool thisMachine(const sockaddr_storage &a)
+{
+    const bool v6 = a.ss_family == AF_INET6;
+    const auto *bytes =
+        v6 ? reinterpret_cast<const sockaddr_in6 *>(&a)->sin6_addr.s6_addr
+           : reinterpret_cast<const unsigned char *>(&reinterpret_cast<const sockaddr_in *>(&a)->sin_addr);
+    if (v6 ? IN6_IS_ADDR_LOOPBACK(reinterpret_cast<const in6_addr *>(bytes)) : bytes[0] == 127)
+        return true;
+    for (const LocalAddress &own : localAddresses())
+        if (own.family == a.ss_family && std::memcmp(&own.address, bytes, v6 ? 16 : 4) == 0)
+            return true;
+    return false;
+}
+
+// Whether a refusal is the PC's answer. A reset counts only from this machine or on its link, where nothing
 // stands between (and the PC's MAC is checked afterwards); from beyond a router it is noted, and the
 // other ports and the echoes may still answer.
 bool answeredBy(Target &t, int fd)
@@ -392,7 +407,7 @@ std::vector<Reach> probeAll(const std::vector<std::string> &hosts, int timeoutMs
             t.address.reset();
         if (!t.address)
             continue;
-        t.onLink = onLinkInterface(t.address->text).has_value();
+        t.onLink = onLinkInterface(t.address->text).has_value() || thisMachine(t.address->address);
         for (unsigned char &b : t.payload)
             b = static_cast<unsigned char>(random());
         const int protocol = t.family() == AF_INET6 ? int{IPPROTO_ICMPV6} : int{IPPROTO_ICMP};
