@@ -113,6 +113,16 @@ bool hostNames(const QString &hostBox, const QStringList &addresses, const QStri
 
 } // namespace
 
+QString rowTitle(int k, const PcRowNow &row)
+{
+    QStringList about;
+    for (const QString &part : {row.name.trimmed(), row.host.trimmed()})
+        if (!part.isEmpty())
+            about << part;
+    const QString pc = QStringLiteral("PC%1").arg(k + FirstPc);
+    return about.isEmpty() ? pc : pc + QStringLiteral("（%1）").arg(about.join(QStringLiteral("、")));
+}
+
 Finder::Finder(std::function<QList<PcRowNow>()> rows, QWidget *parent) : QWidget(parent), m_rows(std::move(rows))
 {
     setObjectName(QStringLiteral("Finder"));
@@ -372,13 +382,7 @@ void Finder::refreshMarks()
         for (int k = row_cmb->count(); k < PcCount; ++k)
             row_cmb->addItem(QString());
     for (int k = 0; k < PcCount; ++k) {
-        QStringList about;
-        if (k < rows.size())
-            for (const QString &part : {rows[k].name.trimmed(), rows[k].host.trimmed()})
-                if (!part.isEmpty())
-                    about << part;
-        row_cmb->setItemText(k, about.isEmpty() ? QStringLiteral("PC%1").arg(k + FirstPc)
-                                                : QStringLiteral("PC%1（%2）").arg(k + FirstPc).arg(about.join("、")));
+        row_cmb->setItemText(k, rowTitle(k, k < rows.size() ? rows[k] : PcRowNow{}));
     }
     for (int i = 0; i < machines_lst->topLevelItemCount(); ++i)
         markItem(machines_lst->topLevelItem(i), rows);

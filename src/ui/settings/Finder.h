@@ -32,6 +32,9 @@ struct PcRowNow {
     bool macBlank = true; // all six MAC boxes empty
 };
 
+// A row as the finder and its question name it: "PC3（nas、nas.lan）", or "PC3" when it is empty.
+QString rowTitle(int k, const PcRowNow &row);
+
 // "PC を探す": sweeps this machine's links and lists the machines found, marking those that already
 // are one of the PCs; a chosen machine goes into a chosen row of the settings dialog.
 class Finder : public QWidget {

@@ -477,18 +477,12 @@ void Settings::fillRow(int k, const QString &host, const MacAddress &mac, const 
     // would wake another machine than it says.
     const bool own = row.mac == mac, free = row.host.trimmed().isEmpty() && row.macBlank;
     if (!own && !free) {
-        QStringList about;
-        for (const QString &part : {row.name.trimmed(), row.host.trimmed()})
-            if (!part.isEmpty())
-                about << part;
-        const QString which = about.isEmpty() ? QString() : QStringLiteral("（%1）").arg(about.join("、"));
         const QString found = QString::fromStdString(macText(mac)) + (host.isEmpty() ? QString() : "、" + host);
         const QPointer<Settings> self(this);
-        const bool yes =
-            m_common.Msg_Box(
-                m_common.KindYn,
-                QStringLiteral("PC%1%2 を、見つかった機器（%3）で置き換えますか？").arg(k + FirstPc).arg(which, found) +
-                    QLatin1String(CrLf) + QStringLiteral("名前も置き換わります。")) == IdYes;
+        const bool yes = m_common.Msg_Box(m_common.KindYn,
+                                          rowTitle(k, row) +
+                                              QStringLiteral(" を、見つかった機器（%1）で置き換えますか？").arg(found) +
+                                              QLatin1String(CrLf) + QStringLiteral("名前も置き換わります。")) == IdYes;
         if (!self || !yes)
             return;
     }
