@@ -89,9 +89,10 @@ void markWakeTime(QLineEdit *box)
     const QString text = box->text();
     const bool noTime = !text.trimmed().isEmpty() && wakeTimeOf(text).isEmpty();
     box->setStyleSheet(noTime ? QStringLiteral("QLineEdit { border: 1px solid red; }") : QString());
-    box->setToolTip(noTime ? QStringLiteral("時刻として読めないため、この時刻にタイマーで起動することはありません。"
-                                            "hh:mm:ss の形で入力してください。")
-                           : QString());
+    box->setToolTip(
+        noTime ? plainTip(QStringLiteral("時刻として読めないため、この時刻にタイマーで起動することはありません。"
+                                         "hh:mm:ss の形で入力してください。"))
+               : QString());
 }
 
 } // namespace
@@ -136,7 +137,7 @@ Settings::Settings(QWidget *parent) : QWidget(parent)
     find_bt->setObjectName(QStringLiteral("find_bt"));
     find_bt->setGeometry(twips(5040, 600, 1215, 375));
     find_bt->setAutoDefault(true);
-    find_bt->setToolTip(QStringLiteral("このネットワークの PC を探して、MAC アドレスとホストを入れます"));
+    find_bt->setToolTip(plainTip(QStringLiteral("このネットワークの PC を探して、MAC アドレスとホストを入れます")));
 
     label(this, "Label3", QStringLiteral("PC名"), twips(600, 1080, 615, 255), Qt::AlignHCenter);
     QLabel *hostHeading = label(this, "Label4", QStringLiteral("Host or IPアドレス"), twips(1920, 960, 855, 375));
