@@ -102,10 +102,8 @@ TEST(WakeNotification, AnAnsweringPcIsAnnouncedOnTheSessionBusOnlyAfterAWakeThat
         << log.toStdString();
     EXPECT_FALSE(forms.loadedPcStatus()->watching(1)) << "the watch ends with the answer";
     // The summary is plain text, the body markup.
-    desktop.showNotification(QStringLiteral("t"), QStringLiteral("<b>x</b> & <img src=a>"));
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return notified() && log.contains("\"&lt;b&gt;x&lt;/b&gt; &amp; &lt;img src=a&gt;\""); }, 30000))
-        << log.toStdString();
+    desktop.showNotification("t", "<b>&");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return notified() && log.contains("\"&lt;b&gt;&amp;\""); }, 30000));
     stop(daemon);
     stop(bus);
 }
