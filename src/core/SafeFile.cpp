@@ -241,7 +241,7 @@ public:
         }
         for (int attempt = 0; attempt < 100; ++attempt) {
             m_temp = m_target.path + '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
-            m_fd.reset(::open(m_temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
+            m_fd.reset(::open(m_temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, createMode()));
             if (m_fd.get() >= 0 || errno != EEXIST)
                 break;
         }
@@ -252,7 +252,7 @@ public:
             m_inPlace = m_target.exists;
             return m_inPlace || fail(systemErrorText(err));
         }
-        if (m_target.exists && ::fchmod(m_fd.get(), m_target.st.st_mode & 07777) != 0)
+        if (m_target.exists && !m_keep && ::fchmod(m_fd.get(), m_target.st.st_mode & 07777) != 0)
             return fail(systemErrorText(errno));
         return true;
     }
@@ -273,6 +273,7 @@ public:
 
     // The permissions and modification time that the file gets with its new content (a copy's of
     // its source), set on the open file: through its name they could reach whatever is put there.
+    // Given before open(), so that a private source's copy is private from its first byte.
     void keepModeAndTime(const struct stat &from)
     {
         m_keep = true;
@@ -303,6 +304,11 @@ private:
         error = why;
         return false;
     }
+
+    // Another user who opens the new file while it is written reads it through that descriptor
+    // later, whatever its mode is then: a copy is created no more open than its source allows the
+    // owner, and gets its source's mode only once it is complete.
+    mode_t createMode() const { return m_keep ? m_mode & 0600 : 0666; }
 
     bool setModeAndTime(int fd) const
     {
@@ -400,10 +406,10 @@ bool copyWholeFile(const QString &from, const QString &to, QString *error)
     if (::fstat(in.handle(), &st) != 0)
         return failed(error, systemErrorText(errno));
     Replacement out;
-    if (!out.open(to))
-        return failed(error, out.error);
     // The copy keeps the source's permissions and modification time, as the platform's copy did.
     out.keepModeAndTime(st);
+    if (!out.open(to))
+        return failed(error, out.error);
     QByteArray chunk;
     while (!(chunk = in.read(1 << 16)).isEmpty())
         if (!out.write(chunk.constData(), chunk.size()))

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QTextDocument>
 #include <QWidget>
 
 #include <array>
@@ -154,6 +155,13 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, const QRec
     l->setAlignment(alignment | Qt::AlignTop);
     l->setTextFormat(Qt::PlainText);
     return l;
+}
+
+QString plainTip(const QString &text)
+{
+    if (!Qt::mightBeRichText(text))
+        return text;
+    return QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped() + QStringLiteral("</p>");
 }
 
 StatusMark::StatusMark(QWidget *button) : QWidget(button)

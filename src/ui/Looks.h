@@ -94,6 +94,10 @@ constexpr QRect twips(int left, int top, int width, int height)
 QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &geometry,
               Qt::Alignment alignment = Qt::AlignLeft);
 
+// A tooltip that shows text as it is: Qt reads a tip that looks like markup as HTML, so a name typed
+// or heard as "<b>x</b>" would show bold and an image tag would load. Plain-looking text stays as it is.
+QString plainTip(const QString &text);
+
 // Places a window at the centre of its whole screen (not the work area) by its outer size, as far
 // as the window system knows it before the window is shown.
 void centreOnScreen(QWidget *window);

@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <future>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -288,6 +289,28 @@ protected:
 };
 
 } // namespace
+
+// Another user opens the copy's new file as it appears, beside a target that everyone may read, and
+// reads it once the copy is done.
+TEST_F(FileSafety, APrivateFileIsNeverReadableByOthersWhileItIsCopied)
+{
+    writeAll("secret", QByteArray(16 << 20, 's'));
+    writeAll("copy", "old");
+    int status = -1, byte = 0, ready[2], done[2], pid = -1;
+    ASSERT_TRUE(::chmod("secret", 0600) == 0 && ::chmod("copy", 0644) == 0 && ::pipe(ready) == 0 && ::pipe(done) == 0);
+    if ((pid = ::fork()) == 0) {
+        const int watch = ::inotify_init();
+        alignas(inotify_event) char buf[4096];
+        bool ok = ::setgid(Nobody) == 0 && ::setuid(Nobody) == 0 && ::inotify_add_watch(watch, ".", IN_CREATE) >= 0;
+        ok = ::write(ready[1], "r", 1) == 1 && ok && ::read(watch, buf, sizeof buf) > 0;
+        const int fd = ::open(reinterpret_cast<const inotify_event *>(buf)->name, O_RDONLY);
+        ::_exit(ok && (fd < 0 || (::read(done[0], buf, 1) == 1 && ::read(fd, buf, sizeof buf) <= 0)) ? 0 : 1);
+    }
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    EXPECT_TRUE(copyWholeFile("secret", "copy"));
+    ASSERT_EQ(::write(done[1], "d", 1), 1);
+    EXPECT_TRUE(::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
 
 TEST_F(FileSafety, ALinkIsWrittenThroughOnlyWhenItAndItsTargetAreTheUsers)
 {

@@ -163,9 +163,14 @@ TEST(WakeTool, ControlCharactersArePrintedEscaped)
     TempCwd cwd;
     SettingsGrid g = grid({{0, 0, "9\x1b[2J"}, {0, 1, "3"}});
     setPc(g, 1, "Tab\there", QStringLiteral("pc\x07") + QChar(0x9B), ServerMac);
+    // Characters that reorder or hide the line; U+2010 just beside them is printed.
+    setPc(g, 2, QString::fromUtf16(u"a\u202Eb\u2028\u200B\uFEFF\u061C\u2069\u2066\u2060\u2010"), {});
     ASSERT_TRUE(writeSettingsFile("System.ini", g));
-    EXPECT_EQ(std::get<1>(run({"--list"})), "9\\x1B[2J\n3\n1\tTab\\x09here\tpc\\x07\\xC2\\x9B\t00:11:22:33:44:55\t\t\n"
-                                            "2\t\t\t:::::\t\t\n3\t\t\t:::::\t\t\n4\t\t\t:::::\t\t\n5\t\t\t:::::\t\t\n");
+    EXPECT_EQ(std::get<1>(run({"--list"})),
+              "9\\x1B[2J\n3\n1\tTab\\x09here\tpc\\x07\\xC2\\x9B\t00:11:22:33:44:55\t\t\n"
+              "2\ta\\xE2\\x80\\xAEb\\xE2\\x80\\xA8\\xE2\\x80\\x8B\\xEF\\xBB\\xBF\\xD8\\x9C"
+              "\\xE2\\x81\\xA9\\xE2\\x81\\xA6\\xE2\\x81\\xA0\u2010\t\t:::::\t\t\n3\t\t\t:::::\t\t\n4\t\t\t:::::"
+              "\t\t\n5\t\t\t:::::\t\t\n");
     EXPECT_EQ(std::get<2>(run({"--mac", "x", "--host", "h", "--bogus\r\x1b]0;t\x07"}))
                   .rfind("orvane-wake: 不明な引数です: --bogus\\x0D\\x1B]0;t\\x07\n", 0),
               0u);

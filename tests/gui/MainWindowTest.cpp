@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextDocument>
 #include <QTimer>
 
 using namespace orvane;
@@ -240,6 +241,7 @@ TEST(PlainText, NamesHostsMacsPortAndCountShowAsTyped)
     TempCwd cwd;
     SettingsGrid g = grid({{0, 0, "<i>9</i>"}});
     setPc(g, 1, "A&B <b>C</b>", "<b>x</b>", {"<s>", "11", "22", "33", "44", "55"}, "1", "07:00:00");
+    setPc(g, 2, "<img src=x><b>C  D", ""); // cut short on its button, so that the tip shows it whole
     ASSERT_TRUE(writeSettingsFile(QStringLiteral("System.ini"), g));
     Forms forms;
     MainF *main = forms.mainF();
@@ -252,6 +254,10 @@ TEST(PlainText, NamesHostsMacsPortAndCountShowAsTyped)
     EXPECT_NE(shown(control("PC_start_1")).find(caption), std::string::npos) << shown(control("PC_start_1"));
     EXPECT_NE(shownEntry(main->mainMenu(), "PC1_start").find(caption), std::string::npos)
         << shownEntry(main->mainMenu(), "PC1_start");
+
+    QTextDocument tipShown; // as the tip's label reads a tip with markup in it
+    tipShown.setHtml(control("PC_start_2")->toolTip());
+    EXPECT_EQ(tipShown.toPlainText().section(QLatin1Char('\n'), 0, 0), "<img src=x><b>C  D 起動");
 
     StartedPcName = QStringLiteral("<b>PC</b>");
     EXPECT_EQ(shown(forms.dialog()->findChild<QWidget *>(QStringLiteral("start_lvl"))), "<b>PC</b> を起動しました！");

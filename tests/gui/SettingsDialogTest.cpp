@@ -1,5 +1,5 @@
 // The settings dialog on Qt's offscreen platform: what it shows, what an update writes, its keys
-// (Tab, Enter, Esc), cancel, a failed save, wake times that are no time at all, where its controls
+// (Tab, Enter, Esc), cancel, a failed save, wake times and MACs it can't use, where its controls
 // sit, and a whole MAC pasted or typed into one of a row's MAC boxes.
 #include "support/FormsFixture.h"
 #include "ui/Looks.h"
@@ -202,7 +202,7 @@ TEST_F(SettingsDialog, EnterOpensItFromTheMainWindowAndSavesFromTheEndOfTheTabWa
 }
 
 // A wake time that is no time at all is marked, and still stored as typed.
-TEST_F(SettingsDialog, ItMarksAWakeTimeThatIsNoTime)
+TEST_F(SettingsDialog, ItMarksAWakeTimeThatIsNoTimeAndAMacRowThatWakesNoPc)
 {
     start(recordArea({{rec(1, 9), "whenever"}, {rec(2, 9), "7:05"}}));
     open();
@@ -218,38 +218,59 @@ TEST_F(SettingsDialog, ItMarksAWakeTimeThatIsNoTime)
     EXPECT_FALSE(marked("time_txt_2")) << "an empty box";
     find<QLineEdit>("time_txt_0")->setText("07:30:00");
     EXPECT_FALSE(marked("time_txt_0"));
+    // A MAC row half filled, with a box that holds no byte, or of no single PC: its boxes, the empty ones too.
+    const std::pair<QStringList, QString> macs[] = {
+        {{"00", "11", "22", "", "", ""}, "MAC アドレスが 3 欄しか入力されていません。6 欄すべてに入力してください。"},
+        {{"00", "11", "22", "33", "44", "5"}, "MAC アドレスの各欄には 16 進数 2 桁（00～FF）を入力してください。"},
+        {{"FF", "FF", "FF", "FF", "FF", "FF"}, "ブロードキャストアドレスで、PC の MAC アドレスではありません。"},
+        {{"00", "11", "22", "33", "44", "55"}, ""}};
+    for (const auto &[texts, tip] : macs) {
+        for (int j = 0; j < 6; ++j)
+            box(j)->setText(texts[j]);
+        EXPECT_EQ(std::pair(marked("MAC_txt_5"), box(5)->toolTip()), std::pair(!tip.isEmpty(), tip));
+    }
 }
 
 const QStringList Empty(6, QString());
 const QStringList Old(6, QStringLiteral("99"));
 
 struct Paste {
-    const char *text;
+    QString text;
     QStringList row2; // row 2's boxes afterwards
+    QString why;      // the error box's second line, if any
 };
 
-TEST_F(SettingsDialog, AWholeMacPastedIntoAnyBoxFillsItsRowAndOtherTextStaysAsPasted)
+TEST_F(SettingsDialog, AWholeMacPastedIntoAnyBoxFillsItsRowAndABadOneIsRefusedWithAWord)
 {
     const QStringList abc{"AA", "BB", "CC", "0D", "EE", "FF"};
+    const QString noMac =
+        "貼り付けた文字列は MAC アドレスとして読めません。00:11:22:33:44:55 の形で貼り付けてください。";
     const Paste cases[] = {
-        {"00:11:22:33:44:55", ServerMac},
-        {"aa-bb-cc-0d-ee-ff", abc},
-        {"  aabb.cc0D.eeff ", abc},
-        {"001122334455", ServerMac},
-        // No MAC: it stays in its box whole, as pasted; the row's other boxes keep their text.
-        {"00:11:22:33:44", {"99", "99", "99", "00:11:22:33:44", "99", "99"}},
-        {"00:11:22:33:44:55:66", {"99", "99", "99", "00:11:22:33:44:55:66", "99", "99"}},
+        {"00:11:22:33:44:55", ServerMac, {}},
+        {"aa-bb-cc-0d-ee-ff", abc, {}},
+        {"  aabb.cc0D.eeff ", abc, {}},
+        {"001122334455", ServerMac, {}},
+        // No whole MAC, or one of no single PC: the row stays as it was.
+        {"00:11:22:33:44", Old, noMac},
+        {"００:１１:２２:３３:４４:５５", Old, noMac},
+        {QString(51000, QLatin1Char('0')), Old, noMac},
+        {"ffffffffffff", Old, "FF:FF:FF:FF:FF:FF はブロードキャストアドレスで、PC の MAC アドレスではありません。"},
+        {"00-00-00-00-00-00", Old, "00:00:00:00:00:00 はすべて 0 のアドレスで、PC の MAC アドレスではありません。"},
+        {"01005e000001", Old, "01:00:5E:00:00:01 はマルチキャストアドレスで、PC の MAC アドレスではありません。"},
     };
     openWithRow2();
     for (const Paste &paste : cases) {
         for (int j = 0; j < 6; ++j)
             box(6 + j)->setText(QStringLiteral("99"));
-        QApplication::clipboard()->setText(QString::fromLatin1(paste.text));
+        desk.boxes.clear(), desk.beeps.clear();
+        QApplication::clipboard()->setText(paste.text);
         QTest::keyClick(enter(9), Qt::Key_V, Qt::ControlModifier);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return row(1) == paste.row2; }, 1000))
-            << paste.text << " gave " << row(1).join(QLatin1Char(' ')).toStdString();
-        EXPECT_EQ(row(0), Empty) << paste.text;
-        EXPECT_EQ(row(2), Empty) << paste.text;
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return row(1) == paste.row2 && desk.boxes.size() == !paste.why.isEmpty(); }, 1000))
+            << paste.text.left(30).toStdString() << " gave " << row(1).join(QLatin1Char(' ')).left(60).toStdString();
+        if (!paste.why.isEmpty())
+            expectErrorBox(desk, "MAC アドレスを貼り付けられませんでした！\r\n" + paste.why);
+        EXPECT_EQ(row(0) + row(2), Empty + Empty) << paste.text.left(30).toStdString();
     }
 }
 

@@ -68,4 +68,18 @@ TEST(SingleInstance, HandsOverInTheSameFolderRunsAloneInAnotherAndNoOtherUserCan
     }
 }
 
+// Root may write into any folder, so only the owner tells whose a folder is.
+TEST(SingleInstance, AFolderOfAnotherUserIsNeverTheLocksFolder)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "folders of another user need root";
+    const QTemporaryDir base;
+    const QByteArray runtime = QFile::encodeName(base.filePath("r")), cache = QFile::encodeName(base.filePath("c"));
+    EnvGuard r("XDG_RUNTIME_DIR", runtime), k("XDG_CACHE_HOME", cache);
+    ASSERT_TRUE(::mkdir(runtime.constData(), 0700) == 0 && ::chown(runtime.constData(), 65534, 65534) == 0);
+    EXPECT_EQ(QFileInfo(SingleInstance::serverName()).path(), QFile::decodeName(cache) + "/orvane");
+    ASSERT_EQ(::chown(cache + "/orvane", 65534, 65534), 0);
+    EXPECT_EQ(SingleInstance::serverName(), QString()) << "without a folder of its own, Orvane runs without a lock";
+}
+
 } // namespace

@@ -70,7 +70,7 @@ TEST(WakeNotification, AnAnsweringPcIsAnnouncedOnTheSessionBusOnlyAfterAWakeThat
     LoopbackTarget target;
     ASSERT_TRUE(target.ok());
     SettingsGrid g = grid({{0, 0, QString::number(target.port())}, {0, 1, "0"}});
-    setPc(g, 1, "Server", "127.0.0.1", ServerMac);
+    setPc(g, 1, "<b>S</b>&", "127.0.0.1", ServerMac);
     ASSERT_TRUE(writeSettingsFile(QStringLiteral("System.ini"), g));
     BusDesktop desktop;
     Forms forms;
@@ -96,11 +96,14 @@ TEST(WakeNotification, AnAnsweringPcIsAnnouncedOnTheSessionBusOnlyAfterAWakeThat
     // app name, replaces id, icon, summary, body, actions, hints, expiry
     EXPECT_TRUE(
         QRegularExpression(
-            "Notify \"Orvane\" 0 \"orvane\" \"Server が応答しました（起動から \\d+ 秒）\" \"\" \\[\\] \\{\\} -1")
+            "Notify \"Orvane\" 0 \"orvane\" \"<b>S</b>& が応答しました（起動から \\d+ 秒）\" \"\" \\[\\] \\{\\} -1")
             .match(QString::fromUtf8(log))
             .hasMatch())
         << log.toStdString();
     EXPECT_FALSE(forms.loadedPcStatus()->watching(1)) << "the watch ends with the answer";
+    // The summary is plain text, the body markup.
+    desktop.showNotification("t", "<b>&");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return notified() && log.contains("\"&lt;b&gt;&amp;\""); }, 30000));
     stop(daemon);
     stop(bus);
 }

@@ -101,16 +101,35 @@ size_t sequenceLength(std::string_view text, size_t i)
     return length;
 }
 
-// Text from the arguments or System.ini never reaches the terminal raw: control characters (C0,
-// DEL, C1) and bytes that aren't UTF-8 are written as \xNN, byte by byte.
+// The character of the UTF-8 sequence of length at text[i] (a byte alone for length 0).
+char32_t codePoint(std::string_view text, size_t i, size_t length)
+{
+    const auto b = static_cast<unsigned char>(text[i]);
+    char32_t c = length <= 1 ? b : b & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k)
+        c = c << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    return c;
+}
+
+// Characters that reorder or hide what the terminal shows around them: line and paragraph
+// separators, zero-width characters and the bidirectional controls.
+bool reordering(char32_t c)
+{
+    return c == 0x061C || (c >= 0x200B && c <= 0x200F) || (c >= 0x2028 && c <= 0x202E) ||
+           (c >= 0x2060 && c <= 0x2064) || (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF;
+}
+
+// Text from the arguments, System.ini or the network never reaches the terminal raw: control
+// characters (C0, DEL, C1), the characters that reorder a line and bytes that aren't UTF-8 are
+// written as \xNN, byte by byte.
 std::string escaped(std::string_view text)
 {
     std::string out;
     for (size_t i = 0; i < text.size();) {
         const size_t length = sequenceLength(text, i);
         const auto b = static_cast<unsigned char>(text[i]);
-        const bool control =
-            b < 0x20 || b == 0x7F || (b == 0xC2 && length == 2 && static_cast<unsigned char>(text[i + 1]) < 0xA0);
+        const char32_t c = codePoint(text, i, length);
+        const bool control = b < 0x20 || b == 0x7F || (length > 1 && c < 0xA0) || reordering(c);
         if (length > 0 && !control) {
             out.append(text.substr(i, length));
             i += length;
@@ -417,9 +436,7 @@ std::u32string folded(std::string_view text)
     for (size_t i = 0; i < text.size();) {
         const size_t length = sequenceLength(text, i);
         const auto b = static_cast<unsigned char>(text[i]);
-        char32_t c = length <= 1 ? b : b & (0x7F >> length);
-        for (size_t k = 1; k < length; ++k)
-            c = c << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        const char32_t c = codePoint(text, i, length);
         out += length == 0 ? 0xDC00 | b : utf8 ? static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), utf8)) : c;
         i += std::max<size_t>(length, 1);
     }

@@ -243,7 +243,7 @@ void MainF::showStatus(int n, Reach reach, const QString &text)
     showTip(n);
     m_PC_start[n]->setAccessibleDescription(text);
     m_PCn_start[n]->setIcon(statusIcon(reach));
-    m_PCn_start[n]->setToolTip(text);
+    m_PCn_start[n]->setToolTip(plainTip(text));
     m_PCn_start[n]->setStatusTip(text);
 }
 
@@ -259,8 +259,8 @@ void MainF::showTip(int n)
     // A caption cut short shows whole in the tip, above the state.
     const auto *b = static_cast<const PcButton *>(m_PC_start[n]);
     const QString caption = b->accessibleName();
-    m_PC_start[n]->setToolTip(b->shownCaption() == caption ? m_PC_status[n]
-                                                           : caption + QLatin1Char('\n') + m_PC_status[n]);
+    m_PC_start[n]->setToolTip(
+        plainTip(b->shownCaption() == caption ? m_PC_status[n] : caption + QLatin1Char('\n') + m_PC_status[n]));
 }
 
 void MainF::MainDisp_Click()

@@ -19,8 +19,11 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QShortcut>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace orvane {
 
@@ -83,15 +86,38 @@ void fill(QLineEdit *box, const QString &text)
     box->setCursorPosition(0);
 }
 
-// A wake time that names no time is stored as typed, but its box says that it will never come.
+// A box whose text the program can't use is stored as typed, but it is framed red and its tip says
+// what is wrong; an empty problem takes the mark away.
+void markBox(QLineEdit *box, const QString &problem)
+{
+    box->setStyleSheet(problem.isEmpty() ? QString() : QStringLiteral("QLineEdit { border: 1px solid red; }"));
+    box->setToolTip(plainTip(problem));
+}
+
+// A wake time that names no time will never come.
 void markWakeTime(QLineEdit *box)
 {
     const QString text = box->text();
     const bool noTime = !text.trimmed().isEmpty() && wakeTimeOf(text).isEmpty();
-    box->setStyleSheet(noTime ? QStringLiteral("QLineEdit { border: 1px solid red; }") : QString());
-    box->setToolTip(noTime ? QStringLiteral("時刻として読めないため、この時刻にタイマーで起動することはありません。"
-                                            "hh:mm:ss の形で入力してください。")
-                           : QString());
+    markBox(box, noTime ? QStringLiteral("時刻として読めないため、この時刻にタイマーで起動することはありません。"
+                                         "hh:mm:ss の形で入力してください。")
+                        : QString());
+}
+
+// Why a MAC of these bytes names no single PC; empty for one that does.
+QString specialMac(const MacAddress &mac)
+{
+    if (std::all_of(mac.begin(), mac.end(), [](std::uint8_t b) { return b == 0xFF; }))
+        return QStringLiteral("ブロードキャストアドレス");
+    if (std::all_of(mac.begin(), mac.end(), [](std::uint8_t b) { return b == 0; }))
+        return QStringLiteral("すべて 0 のアドレス");
+    return mac[0] & 1 ? QStringLiteral("マルチキャストアドレス") : QString();
+}
+
+bool isMacByte(const QString &text)
+{
+    static const QRegularExpression byte(QStringLiteral("^[0-9A-Fa-f]{2}$"));
+    return byte.match(text.trimmed()).hasMatch();
 }
 
 } // namespace
@@ -136,7 +162,7 @@ Settings::Settings(QWidget *parent) : QWidget(parent)
     find_bt->setObjectName(QStringLiteral("find_bt"));
     find_bt->setGeometry(twips(5040, 600, 1215, 375));
     find_bt->setAutoDefault(true);
-    find_bt->setToolTip(QStringLiteral("このネットワークの PC を探して、MAC アドレスとホストを入れます"));
+    find_bt->setToolTip(plainTip(QStringLiteral("このネットワークの PC を探して、MAC アドレスとホストを入れます")));
 
     label(this, "Label3", QStringLiteral("PC名"), twips(600, 1080, 615, 255), Qt::AlignHCenter);
     QLabel *hostHeading = label(this, "Label4", QStringLiteral("Host or IPアドレス"), twips(1920, 960, 855, 375));
@@ -187,7 +213,10 @@ Settings::Settings(QWidget *parent) : QWidget(parent)
         m_macSeen.append(QString());
         // textEdited comes before textChanged, so m_macSeen still holds the text before the edit.
         connect(MAC_txt[i], &QLineEdit::textEdited, this, [this, i](const QString &text) { MAC_txt_Edited(i, text); });
-        connect(MAC_txt[i], &QLineEdit::textChanged, this, [this, i](const QString &text) { m_macSeen[i] = text; });
+        connect(MAC_txt[i], &QLineEdit::textChanged, this, [this, i](const QString &text) {
+            m_macSeen[i] = text;
+            markMacRow(i / MacCells);
+        });
     }
     // The finder's marks follow the rows as they are edited.
     for (const QList<QLineEdit *> *boxes : {&pc_txt, &IP_txt, &MAC_txt})
@@ -418,16 +447,56 @@ void Settings::MAC_txt_Edited(int Index, const QString &text)
 {
     // Typing adds one character at a time; a paste (or a drop) brings many at once and takes effect
     // at once, once the box has finished its edit. Typed text waits for the box to be left.
-    if (text.size() - m_macSeen[Index].size() < 2 || !parseWholeMac(text.toStdString()))
+    const QString before = m_macSeen[Index];
+    if (text.size() - before.size() < 2)
         return;
     QMetaObject::invokeMethod(
         this,
-        [this, Index, text] {
-            if (MAC_txt[Index]->text() == text)
-                if (const std::optional<MacAddress> mac = parseWholeMac(text.toStdString()))
-                    fillMac(Index / MacCells, *mac);
+        [this, Index, text, before] {
+            if (MAC_txt[Index]->text() != text)
+                return;
+            const std::optional<MacAddress> mac = parseWholeMac(text.toStdString());
+            const bool attempt = text.size() > 2 || text.contains(QRegularExpression(QStringLiteral("[-:.\\s]")));
+            QString why;
+            if (mac && !specialMac(*mac).isEmpty())
+                why = QStringLiteral("%1 は%2で、PC の MAC アドレスではありません。")
+                          .arg(QString::fromStdString(macText(*mac)), specialMac(*mac));
+            else if (mac)
+                return fillMac(Index / MacCells, *mac);
+            else if (attempt)
+                why = QStringLiteral("貼り付けた文字列は MAC アドレスとして読めません。"
+                                     "00:11:22:33:44:55 の形で貼り付けてください。");
+            else
+                return;
+            MAC_txt[Index]->setText(before);
+            m_common.Msg_Box(m_common.KindErr,
+                             QStringLiteral("MAC アドレスを貼り付けられませんでした！") + QLatin1String(CrLf) + why);
         },
         Qt::QueuedConnection);
+}
+
+// A row whose MAC boxes are half filled, or hold no byte, wakes no PC: its boxes say so.
+void Settings::markMacRow(int k)
+{
+    QStringList texts;
+    for (int j = 0; j < MacCells; ++j)
+        texts << MAC_txt[MacCells * k + j]->text().trimmed();
+    const auto filled = std::count_if(texts.begin(), texts.end(), [](const QString &t) { return !t.isEmpty(); });
+    QString problem;
+    if (filled > 0 && filled < MacCells)
+        problem =
+            QStringLiteral("MAC アドレスが %1 欄しか入力されていません。6 欄すべてに入力してください。").arg(filled);
+    else if (filled == MacCells && !std::all_of(texts.begin(), texts.end(), isMacByte))
+        problem = QStringLiteral("MAC アドレスの各欄には 16 進数 2 桁（00～FF）を入力してください。");
+    else if (filled == MacCells) {
+        MacAddress mac{};
+        for (int j = 0; j < MacCells; ++j)
+            mac[j] = static_cast<std::uint8_t>(texts[j].toUInt(nullptr, 16));
+        if (const QString kind = specialMac(mac); !kind.isEmpty())
+            problem = QStringLiteral("%1で、PC の MAC アドレスではありません。").arg(kind);
+    }
+    for (int j = 0; j < MacCells; ++j)
+        markBox(MAC_txt[MacCells * k + j], problem);
 }
 
 bool Settings::macEmpty(int k) const

@@ -67,6 +67,7 @@ private:
     void fillRow(int k, const QString &host, const MacAddress &mac, const QString &name);
     QList<PcRowNow> rowsNow() const;
     bool macEmpty(int k) const;
+    void markMacRow(int k);
     void stopNetwork();
 
     void moveOnWithEnter(int KeyCode);
