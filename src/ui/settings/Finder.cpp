@@ -319,7 +319,7 @@ void Finder::found(const FoundMachine &machine)
         item->setText(MacCol, QString::fromStdString(macText(machine.mac)));
         item->setData(MacCol, MacRole, macBytes);
         item->setText(MakerCol, QString::fromStdString(machine.maker));
-        item->setToolTip(MakerCol, item->text(MakerCol));
+        item->setToolTip(MakerCol, plainTip(item->text(MakerCol)));
         machines_lst->addTopLevelItem(item);
     }
     QStringList addresses = item->data(AddressCol, AddressesRole).toStringList();
@@ -330,11 +330,11 @@ void Finder::found(const FoundMachine &machine)
         item->setData(AddressCol, AddressesRole, addresses);
         item->setText(AddressCol, addresses.first());
         item->setData(AddressCol, SortKeyRole, sortKey(addresses.first()));
-        item->setToolTip(AddressCol, addresses.join(QLatin1Char('\n')));
+        item->setToolTip(AddressCol, plainTip(addresses.join(QLatin1Char('\n'))));
     }
     if (item->text(NameCol).isEmpty() && !machine.name.empty()) {
         item->setText(NameCol, QString::fromStdString(machine.name));
-        item->setToolTip(NameCol, item->text(NameCol));
+        item->setToolTip(NameCol, plainTip(item->text(NameCol)));
     }
     markItem(item, m_rows());
     if (!machines_lst->currentItem())
@@ -411,7 +411,7 @@ void Finder::markItem(QTreeWidgetItem *item, const QList<PcRowNow> &rows)
         }
     }
     item->setText(MarkCol, marks.join(QStringLiteral("、")));
-    item->setToolTip(MarkCol, tips.join(QLatin1Char('\n')));
+    item->setToolTip(MarkCol, plainTip(tips.join(QLatin1Char('\n'))));
     item->setData(MarkCol, Qt::UserRole, QVariant::fromValue(mine));
 }
 
