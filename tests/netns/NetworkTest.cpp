@@ -610,6 +610,17 @@ protected:
         EXPECT_EQ(r.status, 0) << command.toStdString() << ": " << r.output.toStdString();
         return r;
     }
+    // One switch: this machine (a) at 10.200.8.1, b at .2 and a third machine c at .9, each with a MAC of
+    // its own (02:00:00:00:08:<last byte of the address>); c's namespace.
+    QString switchOfThree()
+    {
+        const QString sw = net.add("sw"), c = net.add("c");
+        EXPECT_TRUE(net.plug(sw, a, "eth0", {"10.200.8.1/24"}) &&
+                    net.plug(sw, b, "eth0", {"10.200.8.2/24"}, "02:00:00:00:08:02") &&
+                    net.plug(sw, c, "eth0", {"10.200.8.9/24"}, "02:00:00:00:08:09"))
+            << net.lastError().toStdString();
+        return c;
+    }
 };
 
 // The ICMP checksum of a message.
@@ -806,11 +817,8 @@ TEST_F(Answers, TheProgramWatchesNoAddressOfManyMachines)
 // On one switch: this machine (a), b at .2 and c, the PC, now at .9 by its MAC.
 TEST_F(Answers, AnOnLinkPcIsKnownByItsMacAndSaysWhereItsMacAnswers)
 {
-    const QString sw = net.add("sw"), c = net.add("c");
-    ASSERT_TRUE(net.plug(sw, a, "eth0", {"10.200.8.1/24"}) &&
-                net.plug(sw, b, "eth0", {"10.200.8.2/24"}, "02:00:00:00:08:02") &&
-                net.plug(sw, c, "eth0", {"10.200.8.9/24"}, "02:00:00:00:08:09"))
-        << net.lastError().toStdString();
+    const QString c = switchOfThree();
+    ASSERT_FALSE(HasFailure());
     TempCwd cwd;
     const QStringList pcMac{"02", "00", "00", "00", "08", "09"};
     SettingsGrid g = grid({{0, 0, "9"}, {0, 1, "1"}});
@@ -860,11 +868,8 @@ TEST_F(Answers, AnOnLinkPcIsKnownByItsMacAndSaysWhereItsMacAnswers)
 // packet arrives. PC 1's address is b's now.
 TEST_F(Answers, WaitSaysAtOnceWhenAnotherMacAnswersAndWatchesTheOthersOn)
 {
-    const QString sw = net.add("sw"), c = net.add("c");
-    ASSERT_TRUE(net.plug(sw, a, "eth0", {"10.200.8.1/24"}) &&
-                net.plug(sw, b, "eth0", {"10.200.8.2/24"}, "02:00:00:00:08:02") &&
-                net.plug(sw, c, "eth0", {"10.200.8.9/24"}, "02:00:00:00:08:09"))
-        << net.lastError().toStdString();
+    const QString c = switchOfThree();
+    ASSERT_FALSE(HasFailure());
     in(c, "nft 'add table inet f; add chain inet f in { type filter hook input priority 0; }; "
           "add rule inet f in meta l4proto { icmp, ipv6-icmp, tcp } drop'");
     TempCwd cwd;
