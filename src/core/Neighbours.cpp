@@ -773,28 +773,34 @@ void addLink(const OwnAddress &o, const std::vector<OwnAddress> &own, std::map<A
                                                std::to_string(o.prefix) + " のうち、このマシンのまわり）");
 }
 
-// One echo to all nodes of each IPv6 link, where the system lets any user send echoes.
-Fd echoAllNodes(const std::vector<OwnAddress> &own)
+// One echo to all nodes of each IPv6 link, where the system lets any user send echoes; one more from
+// each global address, which a machine answers from its own global address (a host box wants that).
+std::vector<Fd> echoAllNodes(const std::vector<OwnAddress> &own)
 {
+    std::vector<Fd> sockets;
     std::set<int> links;
-    for (const OwnAddress &o : own)
-        if (o.address.linkLocal())
-            links.insert(o.index);
-    Fd fd(links.empty() ? -1 : ::socket(AF_INET6, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, IPPROTO_ICMPV6));
-    if (!fd)
-        return fd;
-    for (const int index : links) {
+    for (const OwnAddress &o : own) {
+        if (o.address.family != AF_INET6 || (!o.address.linkLocal() && o.prefix >= 128) ||
+            (o.address.linkLocal() && !links.insert(o.index).second))
+            continue;
+        Fd fd(::socket(AF_INET6, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, IPPROTO_ICMPV6));
+        sockaddr_in6 from{};
+        from.sin6_family = AF_INET6;
+        from.sin6_addr = o.address.bytes;
+        if (!fd || (!o.address.linkLocal() && ::bind(fd.fd, reinterpret_cast<sockaddr *>(&from), sizeof from) != 0))
+            continue;
         unsigned char packet[16] = {ICMP6_ECHO_REQUEST};
         std::memcpy(packet + 8, "Orvane..", 8);
         sockaddr_in6 to{};
         to.sin6_family = AF_INET6;
         ::inet_pton(AF_INET6, "ff02::1", &to.sin6_addr);
-        to.sin6_scope_id = static_cast<std::uint32_t>(index);
+        to.sin6_scope_id = static_cast<std::uint32_t>(o.index);
         const int hops = 255;
         ::setsockopt(fd.fd, IPPROTO_IPV6, IPV6_MULTICAST_HOPS, &hops, sizeof hops);
-        ::sendto(fd.fd, packet, sizeof packet, 0, reinterpret_cast<sockaddr *>(&to), sizeof to);
+        if (::sendto(fd.fd, packet, sizeof packet, 0, reinterpret_cast<sockaddr *>(&to), sizeof to) > 0)
+            sockets.push_back(std::move(fd));
     }
-    return fd;
+    return sockets;
 }
 
 } // namespace
@@ -816,12 +822,12 @@ void sweepLinks(const std::function<void(const FoundMachine &)> &found,
 
     Fd monitor = netlinkSocket(RTMGRP_NEIGH);
     Fd udp4 = udpSocket(AF_INET), udp6 = udpSocket(AF_INET6);
-    Fd echo = echoAllNodes(own);
-    const Steady::time_point echoEnd = Steady::now() + milliseconds(echo ? GiveUpMs : 0);
+    const std::vector<Fd> echoes = echoAllNodes(own);
+    const Steady::time_point echoEnd = Steady::now() + milliseconds(echoes.empty() ? 0 : GiveUpMs);
     NameLookups names;
     SweepProgress shown{-1, -1};
     SweepProgress now{0, static_cast<int>(targets.size())};
-    std::set<MacAddress> v4Macs;
+    std::set<MacAddress> v4Macs, v6Macs; // of machines found at an IPv4, a global IPv6 address
     size_t pending = 0;
 
     const auto release = [&](Target &t) {
@@ -851,6 +857,8 @@ void sweepLinks(const std::function<void(const FoundMachine &)> &found,
         t.nameDeadline = Steady::now() + milliseconds(NameWaitMs);
         if (a.family == AF_INET)
             v4Macs.insert(mac);
+        else if (!a.linkLocal())
+            v6Macs.insert(mac);
         names.lookUp(a);
     };
     // Only entries the kernel heard from lately; an older one is asked again with the rest, and its
@@ -873,8 +881,10 @@ void sweepLinks(const std::function<void(const FoundMachine &)> &found,
         if (t.reported)
             return;
         t.reported = true;
-        // A machine that answered on IPv4 too is listed once, by its IPv4 address.
-        if (t.machine.address.find(':') != std::string::npos && v4Macs.count(t.machine.mac))
+        // A machine is listed once: by its IPv4 address, else by a global IPv6 one.
+        const bool linkLocal = t.machine.address.find('%') != std::string::npos;
+        if ((t.machine.address.find(':') != std::string::npos && v4Macs.count(t.machine.mac)) ||
+            (linkLocal && v6Macs.count(t.machine.mac)))
             return;
         t.machine.maker = makerOf(t.machine.mac);
         if (found)
@@ -905,8 +915,11 @@ void sweepLinks(const std::function<void(const FoundMachine &)> &found,
         bool open = next != targets.end() || at < echoEnd;
         bool overdue = false;
         bool v4Open = next != targets.end() && next->first.family == AF_INET;
-        for (const auto &[a, t] : targets)
+        bool globalOpen = at < echoEnd || next != targets.end();
+        for (const auto &[a, t] : targets) {
             v4Open = v4Open || (a.family == AF_INET && t.state != Target::Settled);
+            globalOpen = globalOpen || (a.family == AF_INET6 && !a.linkLocal() && t.state != Target::Settled);
+        }
         for (auto &[a, t] : targets) {
             if (t.state == Target::Sent) {
                 overdue = overdue || at >= t.giveUp;
@@ -918,8 +931,8 @@ void sweepLinks(const std::function<void(const FoundMachine &)> &found,
             else if (t.resolving && next != targets.end())
                 wake = std::min(wake, t.kernelGivesUp);
             if (t.found && !t.reported) {
-                if (a.family == AF_INET6 && v4Open)
-                    open = true; // listed once its MAC is known not to be an IPv4 machine's
+                if (a.family == AF_INET6 && (v4Open || (a.linkLocal() && globalOpen)))
+                    open = true; // listed once its MAC is known not to be another address's
                 else if (t.named || at >= t.nameDeadline)
                     report(t);
                 else
@@ -948,8 +961,10 @@ void sweepLinks(const std::function<void(const FoundMachine &)> &found,
         if (cancel)
             waitMs = std::min(waitMs, CancelSliceMs);
 
-        pollfd polled[3] = {{monitor.fd, POLLIN, 0}, {names.wakeFd(), POLLIN, 0}, {echo.fd, POLLIN, 0}};
-        if (::poll(polled, 3, overdue ? 0 : waitMs) < 0 && errno != EINTR)
+        std::vector<pollfd> polled = {{monitor.fd, POLLIN, 0}, {names.wakeFd(), POLLIN, 0}};
+        for (const Fd &e : echoes)
+            polled.push_back({e.fd, POLLIN, 0});
+        if (::poll(polled.data(), polled.size(), overdue ? 0 : waitMs) < 0 && errno != EINTR)
             break;
         if (polled[0].revents) {
             std::vector<std::pair<Address, MacAddress>> heard;
@@ -977,13 +992,18 @@ void sweepLinks(const std::function<void(const FoundMachine &)> &found,
                 }
             }
         }
-        if (polled[2].revents) {
+        bool answered = false;
+        for (size_t e = 0; e < echoes.size(); ++e) {
+            if (!polled[2 + e].revents)
+                continue;
+            answered = true;
             // Each machine that answered the echo is one more address to resolve.
             for (int reads = 0; reads < 256; ++reads) {
                 unsigned char buf[256];
                 sockaddr_in6 from{};
                 socklen_t length = sizeof from;
-                const ssize_t n = ::recvfrom(echo.fd, buf, sizeof buf, 0, reinterpret_cast<sockaddr *>(&from), &length);
+                const ssize_t n =
+                    ::recvfrom(echoes[e].fd, buf, sizeof buf, 0, reinterpret_cast<sockaddr *>(&from), &length);
                 if (n < 0)
                     break;
                 if (n < 8 || buf[0] != ICMP6_ECHO_REPLY)
@@ -994,6 +1014,8 @@ void sweepLinks(const std::function<void(const FoundMachine &)> &found,
                 targets.emplace(a, Target{});
                 ++now.total;
             }
+        }
+        if (answered) {
             // New addresses may sort before the cursor: it starts over, passing the others by.
             next = targets.begin();
             readTable();

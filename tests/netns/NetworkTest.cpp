@@ -286,12 +286,13 @@ QString linkLocal(TestNet &net, const QString &ns)
 TEST_F(Links, ScanListsExactlyThePresentMachinesEvenOneThatDropsEveryPingAndConnection)
 {
     const QString sw = net.add("sw"), here = net.add("here"), m3 = net.add("m3"), m20 = net.add("m20"),
-                  m100 = net.add("m100"), v6 = net.add("v6");
-    ASSERT_TRUE(net.plug(sw, here, "eth0", {"10.200.10.1/24"}) &&
+                  m100 = net.add("m100"), v6 = net.add("v6"), v6g = net.add("v6g");
+    ASSERT_TRUE(net.plug(sw, here, "eth0", {"10.200.10.1/24", "fd00:200:10::1/64"}) &&
                 net.plug(sw, m3, "eth0", {"10.200.10.3/24"}, "02:00:00:00:0a:03") &&
                 net.plug(sw, m20, "eth0", {"10.200.10.20/24"}, "00:1b:21:00:0a:14") &&
                 net.plug(sw, m100, "eth0", {"10.200.10.100/24"}, "02:00:00:00:0a:64") &&
-                net.plug(sw, v6, "eth0", {}, "02:00:00:00:0a:05"))
+                net.plug(sw, v6, "eth0", {}, "02:00:00:00:0a:05") &&
+                net.plug(sw, v6g, "eth0", {"fd00:200:10::6/64"}, "02:00:00:00:0a:06"))
         << net.lastError().toStdString();
     ASSERT_TRUE(net.allowUnprivilegedPing(here));
     ASSERT_EQ(net.exec(m100, "nft 'add table inet f; add chain inet f in { type filter hook input priority 0; }; "
@@ -336,14 +337,16 @@ TEST_F(Links, ScanListsExactlyThePresentMachinesEvenOneThatDropsEveryPingAndConn
     EXPECT_EQ(status.value(4), "5\tWalled\t10.200.10.100\tARP のみ応答");
     ASSERT_EQ(shell("cp " ORVANE_WAKE_PATH " " + cwd.path() + " && chmod -R a+rX " + cwd.path()).status, 0);
 
-    // Sorted by number, IPv4 first; the IPv6 answers of the IPv4 machines add no lines.
+    // Sorted by number, IPv4 first; the IPv6 answers of the IPv4 machines add no lines, and a machine
+    // with a global address is listed by it, not by its link-local one.
     const std::string maker = makerOf({0x00, 0x1B, 0x21, 0x00, 0x0A, 0x14});
     const QString expected =
         "調べた範囲: 10.200.10.0/24（eth0）\n10.200.10.3\t02:00:00:00:0A:03\tprinter.orvane.test\t\t\n"
         "10.200.10.20\t00:1B:21:00:0A:14\t\t" +
         QString::fromStdString(maker) +
         "\t2\n"
-        "10.200.10.100\t02:00:00:00:0A:64\twall.orvane.test\t\t5\n" +
+        "10.200.10.100\t02:00:00:00:0A:64\twall.orvane.test\t\t5\n"
+        "fd00:200:10::6\t02:00:00:00:0A:06\t\t\t\n" +
         v6Address + "%eth0\t02:00:00:00:0A:05\t\t\t\n";
     for (const QString &user : {QString(), QStringLiteral("setpriv --reuid=65534 --regid=65534 --clear-groups ")}) {
         // An old entry for an address nobody holds is no machine found.
