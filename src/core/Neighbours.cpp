@@ -23,6 +23,7 @@
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
 #include <net/if.h>
+#include <net/route.h>
 #include <netdb.h>
 #include <netinet/icmp6.h>
 #include <netinet/in.h>
@@ -197,6 +198,7 @@ struct OwnAddress {
     in6_addr mask{};
     int prefix = 0;
     int index = 0;
+    bool peer = false; // not this machine's: the far end of a host route on the link (a /32 link's peer)
 };
 
 std::vector<OwnAddress> ownAddresses()
@@ -213,6 +215,31 @@ std::vector<OwnAddress> ownAddresses()
         o.mask = l.mask;
         o.prefix = l.bytes() * 8 - l.hostBits();
         o.index = static_cast<int>(l.interface);
+        out.push_back(o);
+    }
+    // Host routes without a gateway lead to a machine on the link itself.
+    std::ifstream routes("/proc/net/route");
+    std::string line;
+    std::getline(routes, line);
+    char name[IF_NAMESIZE + 1] = {};
+    unsigned destination = 0, gateway = 0, flags = 0, mask = 0;
+    while (std::getline(routes, line)) {
+        if (std::sscanf(line.c_str(), "%16s %x %x %x %*d %*d %*d %x", name, &destination, &gateway, &flags, &mask) != 5 ||
+            gateway != 0 || mask != 0xFFFFFFFFu || !(flags & RTF_UP) || (flags & RTF_GATEWAY))
+            continue;
+        const int index = static_cast<int>(::if_nametoindex(name));
+        const auto link = std::find_if(out.begin(), out.end(), [&](const OwnAddress &o) {
+            return !o.peer && o.index == index && o.address.family == AF_INET;
+        });
+        if (link == out.end())
+            continue;
+        OwnAddress o;
+        o.address.family = AF_INET;
+        std::memcpy(&o.address.bytes, &destination, 4);
+        std::memset(&o.mask, 0xFF, 4);
+        o.prefix = 32;
+        o.index = index;
+        o.peer = true;
         out.push_back(o);
     }
     return out;
@@ -237,13 +264,13 @@ std::optional<int> onLink(const Address &a, const std::vector<OwnAddress> &own)
 {
     for (const OwnAddress &o : own)
         if (sameBytes(a, o.address))
-            return std::nullopt;
+            return o.peer ? std::optional<int>(o.index) : std::nullopt;
     if (a.family == AF_INET) {
         const std::uint32_t v4 = a.v4();
         if (v4 == 0xFFFFFFFFu || (v4 >> 28) == 0xE)
             return std::nullopt;
         for (const OwnAddress &o : own) {
-            if (!sameNetwork(a, o) || o.prefix >= 32)
+            if (o.peer || !sameNetwork(a, o) || o.prefix >= 32)
                 continue;
             const std::uint32_t hostBits = o.prefix == 0 ? 0xFFFFFFFFu : (0xFFFFFFFFu >> o.prefix);
             // A /31 has no network or broadcast address: both are hosts.
@@ -752,7 +779,11 @@ struct Target {
 void addLink(const OwnAddress &o, const std::vector<OwnAddress> &own, std::map<Address, Target> &targets,
              std::vector<std::string> &covered)
 {
-    if (o.prefix < 1 || o.prefix > 31)
+    char link[IF_NAMESIZE] = "?";
+    ::if_indextoname(static_cast<unsigned>(o.index), link);
+    if (o.peer && targets.emplace(o.address, Target{}).second)
+        covered.push_back(o.address.text() + "/32（" + link + " の経路の先）");
+    if (o.peer || o.prefix < 1 || o.prefix > 31)
         return;
     const std::uint32_t self = o.address.v4();
     const int prefix = std::max(o.prefix, WidestPrefix);
@@ -764,8 +795,6 @@ void addLink(const OwnAddress &o, const std::vector<OwnAddress> &own, std::map<A
         if (host == 0xFFFFFFFFu)
             break;
     }
-    char link[IF_NAMESIZE] = "?";
-    ::if_indextoname(static_cast<unsigned>(o.index), link);
     const std::uint32_t subnet = 0xFFFFFFFFu << (32 - o.prefix);
     const std::string first = Address::fromV4(self & mask).text(), whole = Address::fromV4(self & subnet).text();
     covered.push_back(prefix == o.prefix ? whole + "/" + std::to_string(prefix) + "（" + link + "）"

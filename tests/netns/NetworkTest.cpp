@@ -404,6 +404,18 @@ TEST_F(Links, ASweepOfALargerSubnetCoversTheSlash22AroundThisMachineEachMachineO
     EXPECT_GT(calls, 2) << "no progress while it went on";
 }
 
+TEST_F(Links, AScanOfASlash32LinkAsksTheFarEndOfItsPeerRoute)
+{
+    const QString here = net.add("here"), peer = net.add("peer");
+    ASSERT_TRUE(net.link(here, "eth0", {"10.203.0.1/32"}, peer, "eth0", {"10.203.0.2/32"}, {}, "02:00:00:00:0f:02"))
+        << net.lastError().toStdString();
+    ASSERT_EQ(net.exec(here, "ip route add 10.203.0.2 dev eth0").status, 0);
+    ASSERT_EQ(net.exec(peer, "ip route add 10.203.0.1 dev eth0").status, 0);
+    const ShellResult r = net.exec(here, ORVANE_WAKE_PATH " --scan");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.output, "調べた範囲: 10.203.0.2/32（eth0 の経路の先）\n10.203.0.2\t02:00:00:00:0F:02\t\t\t\n");
+}
+
 TEST_F(Links, LearnsTheMacOfAnOnLinkHostAndNeverTheRoutersForOneBehindIt)
 {
     const QString here = net.add("here"), router = net.add("router"), far = net.add("far");
