@@ -19,8 +19,28 @@
 #include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+// The disk itself can't be made to fail at the right moment: the order of flushes and renames is seen
+// by taking the two calls over (the program's own calls come here first) and passing them on.
+namespace {
+std::vector<std::string> *diskCalls = nullptr;
+}
+extern "C" int fsync(int fd)
+{
+    struct stat st {};
+    if (diskCalls && ::fstat(fd, &st) == 0)
+        diskCalls->push_back("fsync " + std::to_string(st.st_size));
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+extern "C" int rename(const char *from, const char *to)
+{
+    if (diskCalls)
+        diskCalls->push_back(std::string("rename ") + (std::strrchr(to, '/') ? std::strrchr(to, '/') + 1 : to));
+    return ::renameat(AT_FDCWD, from, AT_FDCWD, to);
+}
 
 using namespace orvane;
 using namespace orvane::test;
@@ -72,8 +92,13 @@ TEST(SettingsFile, SingleByteSettingsAreTheTwelveHundredByteLayoutBothWays)
     ASSERT_TRUE(QFile::setPermissions("data/real.ini", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     const QFile::Permissions mode = QFileInfo(Ini).permissions();
     settingsStore().SettingsEditTable = ServerGrid;
+    std::vector<std::string> calls;
+    diskCalls = &calls;
     EXPECT_TRUE(settingsStore().SaveSettings());
+    diskCalls = nullptr;
     EXPECT_EQ(readAll("data/real.ini"), ServerFile);
+    // The new content is on the disk before it takes the old one's name: a crash can't leave it empty.
+    EXPECT_EQ(calls, (std::vector<std::string>{"fsync 1200", "rename real.ini"}));
     EXPECT_TRUE(QFileInfo(Ini).isSymLink() && QFileInfo(Ini).permissions() == mode);
     // A file in that layout, as the original wrote it, loads with its values.
     writeAll(Ini, ServerFile);
