@@ -224,7 +224,8 @@ std::vector<OwnAddress> ownAddresses()
     char name[IF_NAMESIZE + 1] = {};
     unsigned destination = 0, gateway = 0, flags = 0, mask = 0;
     while (std::getline(routes, line)) {
-        if (std::sscanf(line.c_str(), "%16s %x %x %x %*d %*d %*d %x", name, &destination, &gateway, &flags, &mask) != 5 ||
+        if (std::sscanf(line.c_str(), "%16s %x %x %x %*d %*d %*d %x", name, &destination, &gateway, &flags, &mask) !=
+                5 ||
             gateway != 0 || mask != 0xFFFFFFFFu || !(flags & RTF_UP) || (flags & RTF_GATEWAY))
             continue;
         const int index = static_cast<int>(::if_nametoindex(name));

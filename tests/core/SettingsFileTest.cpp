@@ -23,11 +23,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-// The disk itself can't be made to fail at the right moment: the order of flushes and renames is seen
-// by taking the two calls over (the program's own calls come here first) and passing them on.
-namespace {
-std::vector<std::string> *diskCalls = nullptr;
-}
+std::vector<std::string> *diskCalls = nullptr; // the order of flushes and renames, while a test looks
+// The disk can't be made to fail at the right moment: its two calls are taken over and passed on.
 extern "C" int fsync(int fd)
 {
     struct stat st {};
@@ -38,7 +35,7 @@ extern "C" int fsync(int fd)
 extern "C" int rename(const char *from, const char *to)
 {
     if (diskCalls)
-        diskCalls->push_back(std::string("rename ") + (std::strrchr(to, '/') ? std::strrchr(to, '/') + 1 : to));
+        diskCalls->push_back("rename " + QFileInfo(to).fileName().toStdString());
     return ::renameat(AT_FDCWD, from, AT_FDCWD, to);
 }
 

@@ -295,10 +295,7 @@ TEST_F(Links, ScanListsExactlyThePresentMachinesEvenOneThatDropsEveryPingAndConn
                 net.plug(sw, v6g, "eth0", {"fd00:200:10::6/64"}, "02:00:00:00:0a:06"))
         << net.lastError().toStdString();
     ASSERT_TRUE(net.allowUnprivilegedPing(here));
-    ASSERT_EQ(net.exec(m100, "nft 'add table inet f; add chain inet f in { type filter hook input priority 0; }; "
-                             "add rule inet f in meta l4proto { icmp, ipv6-icmp, tcp } drop'")
-                  .status,
-              0);
+    ASSERT_TRUE(net.wall(m100));
     ASSERT_TRUE(net.enter(here));
     EXPECT_EQ(probeHosts({"10.200.10.3", "10.200.10.100"}), (std::vector{Reach::Answered, Reach::NoAnswer}))
         << "the firewall lets pings or connections through";
@@ -409,8 +406,8 @@ TEST_F(Links, AScanOfASlash32LinkAsksTheFarEndOfItsPeerRoute)
     const QString here = net.add("here"), peer = net.add("peer");
     ASSERT_TRUE(net.link(here, "eth0", {"10.203.0.1/32"}, peer, "eth0", {"10.203.0.2/32"}, {}, "02:00:00:00:0f:02"))
         << net.lastError().toStdString();
-    ASSERT_EQ(net.exec(here, "ip route add 10.203.0.2 dev eth0").status, 0);
-    ASSERT_EQ(net.exec(peer, "ip route add 10.203.0.1 dev eth0").status, 0);
+    ASSERT_TRUE(net.run(here, {"ip route add 10.203.0.2 dev eth0"}) &&
+                net.run(peer, {"ip route add 10.203.0.1 dev eth0"}));
     const ShellResult r = net.exec(here, ORVANE_WAKE_PATH " --scan");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.output, "調べた範囲: 10.203.0.2/32（eth0 の経路の先）\n10.203.0.2\t02:00:00:00:0F:02\t\t\t\n");
@@ -425,9 +422,9 @@ TEST_F(Links, LearnsTheMacOfAnOnLinkHostAndNeverTheRoutersForOneBehindIt)
         << net.lastError().toStdString();
     // The router answers ARP for the far network (proxy ARP), so the neighbour table even holds an entry
     // for the far host: with the router's MAC.
-    ASSERT_EQ(net.exec(router, "sysctl -q -w net.ipv4.ip_forward=1 net.ipv4.conf.in0.proxy_arp=1").status, 0);
-    ASSERT_EQ(net.exec(here, "ip route add 10.200.12.0/24 dev eth0").status, 0);
-    ASSERT_EQ(net.exec(far, "ip route add default via 10.200.12.1").status, 0);
+    ASSERT_TRUE(net.run(router, {"sysctl -q -w net.ipv4.ip_forward=1 net.ipv4.conf.in0.proxy_arp=1"}) &&
+                net.run(here, {"ip route add 10.200.12.0/24 dev eth0"}) &&
+                net.run(far, {"ip route add default via 10.200.12.1"}));
     ASSERT_TRUE(net.allowUnprivilegedPing(here));
     ASSERT_TRUE(net.enter(here));
     ASSERT_EQ(probeHost("10.200.12.2"), Reach::Answered) << "the router doesn't forward";
@@ -471,12 +468,7 @@ protected:
         const QString ns = net.add(QString::number(last));
         ASSERT_TRUE(net.plug(sw, ns, "eth0", {QStringLiteral("10.200.9.%1/24").arg(last)}, mac))
             << net.lastError().toStdString();
-        if (firewalled) {
-            ASSERT_EQ(net.exec(ns, "nft 'add table inet f; add chain inet f in { type filter hook input priority 0; }; "
-                                   "add rule inet f in meta l4proto { icmp, ipv6-icmp, tcp } drop'")
-                          .status,
-                      0);
-        }
+        ASSERT_TRUE(!firewalled || net.wall(ns));
     }
 
     // The settings dialog of a program running in namespace a.
@@ -619,12 +611,6 @@ const QString Wake = QStringLiteral(ORVANE_WAKE_PATH " --mac 00:11:22:33:44:55 -
 
 class Answers : public TwoNamespaces {
 protected:
-    ShellResult in(const QString &ns, const QString &command)
-    {
-        const ShellResult r = net.exec(ns, command);
-        EXPECT_EQ(r.status, 0) << command.toStdString() << ": " << r.output.toStdString();
-        return r;
-    }
     // One switch: this machine (a) at 10.200.8.1, b at .2 and a third machine c at .9, each with a MAC of
     // its own (02:00:00:00:08:<last byte of the address>); c's namespace.
     QString switchOfThree()
@@ -722,18 +708,15 @@ TEST_F(Answers, ARefusalFromARouterOnTheWayIsNoAnswer)
     ASSERT_TRUE(
         net.link(r, "rb", {"10.201.2.254/24", "fd00:201:2::fe/64"}, b, "eb", {"10.201.2.2/24", "fd00:201:2::2/64"}))
         << net.lastError().toStdString();
-    in(a, "ip route add default via 10.201.1.254");
-    in(a, "ip -6 route add default via fd00:201:1::fe");
-    in(b, "ip route add default via 10.201.2.254");
-    in(b, "ip -6 route add default via fd00:201:2::fe");
-    in(r, "sysctl -q -w net.ipv4.ip_forward=1 net.ipv6.conf.all.forwarding=1");
-    in(r, "nft add table inet t");
-    in(r, "nft add chain inet t fw '{ type filter hook forward priority 0; }'");
-    in(r, "nft add rule inet t fw ip daddr 10.201.2.77 reject");
-    in(r, "nft add rule inet t fw ip6 daddr fd00:201:2::77 reject");
+    ASSERT_TRUE(net.run(a, {"ip route add default via 10.201.1.254", "ip -6 route add default via fd00:201:1::fe"}) &&
+                net.run(b, {"ip route add default via 10.201.2.254", "ip -6 route add default via fd00:201:2::fe"}));
     // .78 too, as a firewall that resets in the name of the address: no answer either.
-    in(r, "nft add rule inet t fw ip daddr 10.201.2.78 meta l4proto tcp reject with tcp reset");
-    in(r, "nft add rule inet t fw ip6 daddr fd00:201:2::78 meta l4proto tcp reject with tcp reset");
+    ASSERT_TRUE(net.run(r, {"sysctl -q -w net.ipv4.ip_forward=1 net.ipv6.conf.all.forwarding=1", "nft add table inet t",
+                            "nft add chain inet t fw '{ type filter hook forward priority 0; }'",
+                            "nft add rule inet t fw ip daddr 10.201.2.77 reject",
+                            "nft add rule inet t fw ip6 daddr fd00:201:2::77 reject",
+                            "nft add rule inet t fw ip daddr 10.201.2.78 meta l4proto tcp reject with tcp reset",
+                            "nft add rule inet t fw ip6 daddr fd00:201:2::78 meta l4proto tcp reject with tcp reset"}));
     const QString reset =
         "応答なし（ルーターの向こうから TCP のリセットだけが返りました。ファイアウォールの応答かもしれません）";
 
@@ -768,10 +751,9 @@ TEST_F(Answers, AnEchoReplyCountsOnlyWithTheSequenceAndPayloadSent)
 {
     oneLink();
     ASSERT_TRUE(net.allowUnprivilegedPing(a));
-    in(b, "sysctl -q -w net.ipv4.icmp_echo_ignore_all=1");
-    in(b, "nft add table inet t");
-    in(b, "nft add chain inet t input '{ type filter hook input priority 0; }'");
-    in(b, "nft add rule inet t input meta l4proto tcp drop");
+    ASSERT_TRUE(net.run(b, {"sysctl -q -w net.ipv4.icmp_echo_ignore_all=1", "nft add table inet t",
+                            "nft add chain inet t input '{ type filter hook input priority 0; }'",
+                            "nft add rule inet t input meta l4proto tcp drop"}));
     const struct {
         const char *reply;
         int sequenceShift;
@@ -792,7 +774,7 @@ TEST_F(Answers, AnEchoReplyCountsOnlyWithTheSequenceAndPayloadSent)
 TEST_F(Answers, WaitSaysAtOnceThatAnAddressOfManyMachinesCantBeChecked)
 {
     oneLink();
-    in(a, "ip route add default dev osa"); // somewhere for 255.255.255.255 to go
+    ASSERT_TRUE(net.run(a, {"ip route add default dev osa"})); // somewhere for 255.255.255.255 to go
     const struct {
         QString host, kind;
     } cases[]{{"255.255.255.255", "ブロードキャスト"},
@@ -885,8 +867,7 @@ TEST_F(Answers, WaitSaysAtOnceWhenAnotherMacAnswersAndWatchesTheOthersOn)
 {
     const QString c = switchOfThree();
     ASSERT_FALSE(HasFailure());
-    in(c, "nft 'add table inet f; add chain inet f in { type filter hook input priority 0; }; "
-          "add rule inet f in meta l4proto { icmp, ipv6-icmp, tcp } drop'");
+    ASSERT_TRUE(net.wall(c));
     TempCwd cwd;
     SettingsGrid g = grid({{0, 0, "9"}, {0, 1, "1"}});
     setPc(g, 1, "Moved", "10.200.8.2", {"02", "00", "00", "00", "08", "09"});
@@ -898,7 +879,7 @@ TEST_F(Answers, WaitSaysAtOnceWhenAnotherMacAnswersAndWatchesTheOthersOn)
     ShellResult r;
     std::thread waits([&] { r = net.exec(a, "timeout 100 " ORVANE_WAKE_PATH " --wait=600 1 2"); });
     EXPECT_FALSE(rx.receive(1, 30000).isEmpty());
-    in(c, "nft flush ruleset");
+    ASSERT_TRUE(net.run(c, {"nft flush ruleset"}));
     waits.join();
     EXPECT_EQ(r.status, 3);
     EXPECT_EQ(QString(r.output).replace(QRegularExpression("から \\d+ 秒"), "から N 秒"),

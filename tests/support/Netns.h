@@ -3,6 +3,8 @@
 // Networks of the tests' own: network namespaces joined by veth links, made by the test and removed
 // with it. Nothing sent in them leaves them. They need root; a test without it skips with a reason.
 
+#include <algorithm>
+
 #include <QString>
 #include <QStringList>
 
@@ -131,6 +133,17 @@ public:
 
     // Runs a command inside namespace ns.
     ShellResult exec(const QString &ns, const QString &command) { return shell("ip netns exec " + ns + " " + command); }
+    // Each command in namespace ns, until one fails.
+    bool run(const QString &ns, const QStringList &commands)
+    {
+        return std::all_of(commands.begin(), commands.end(), [&](const QString &c) { return exec(ns, c).status == 0; });
+    }
+    // A firewall in ns that drops every ping and connection.
+    bool wall(const QString &ns)
+    {
+        return run(ns, {"nft 'add table inet f; add chain inet f in { type filter hook input priority 0; }; "
+                        "add rule inet f in meta l4proto { icmp, ipv6-icmp, tcp } drop'"});
+    }
 
     // As Debian desktops have it: ICMP echo without privileges in namespace ns.
     bool allowUnprivilegedPing(const QString &ns)
