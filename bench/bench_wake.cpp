@@ -1,7 +1,7 @@
 // The wake command for ten datagrams to 127.0.0.1: checks, packet, socket, sends and close.
 // Fails when the median is 200 µs or more.
 
-#include "core/WakeSender.h"
+#include "core/net/WakeSender.h"
 
 #include <benchmark/benchmark.h>
 

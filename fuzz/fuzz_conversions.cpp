@@ -1,7 +1,7 @@
 // Fuzzes the hexadecimal and number conversions: any text, any 16- and 32-bit value. Checks that
 // every result is either a value with no report or the neutral result with a three-line report,
 // and that the conversions undo each other.
-#include "core/Conversions.h"
+#include "core/services/Conversions.h"
 
 #include "FuzzRequire.h"
 

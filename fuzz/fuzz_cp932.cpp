@@ -1,5 +1,5 @@
 // Fuzzes the code page 932 conversions in both directions.
-#include "core/Cp932.h"
+#include "core/settings/Cp932.h"
 
 #include "FuzzRequire.h"
 

@@ -1,6 +1,6 @@
 // Fuzzes the settings file: the loader on any bytes, and save-then-load of tables made from them.
-#include "core/PlainSettings.h"
-#include "core/SettingsFile.h"
+#include "core/record/PlainSettings.h"
+#include "core/settings/SettingsFile.h"
 
 #include "FuzzRequire.h"
 

@@ -1,7 +1,7 @@
 #include "platform/QzCmn14.h"
 
 #include "Version.h"
-#include "core/OsDescription.h"
+#include "core/services/OsDescription.h"
 
 namespace orvane {
 

@@ -1,6 +1,6 @@
 #include "platform/QzCmn14.h"
 
-#include "core/Cp932.h"
+#include "core/settings/Cp932.h"
 
 #include <QFileInfo>
 

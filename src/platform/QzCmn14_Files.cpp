@@ -1,8 +1,8 @@
 #include "platform/QzCmn14.h"
 
-#include "core/Cp932.h"
-#include "core/ProfileFile.h"
-#include "core/SafeFile.h"
+#include "core/settings/Cp932.h"
+#include "core/settings/ProfileFile.h"
+#include "core/settings/SafeFile.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "platform/QzCmn14.h"
 
-#include "core/Conversions.h"
-#include "core/Cp932.h"
-#include "core/Text.h"
+#include "core/services/Conversions.h"
+#include "core/settings/Cp932.h"
+#include "core/settings/Text.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 #include "platform/QzCmn14.h"
 
-#include "core/Clock.h"
-#include "core/TimeText.h"
+#include "core/time/Clock.h"
+#include "core/time/TimeText.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,6 +1,6 @@
 #include "platform/QzCmn14.h"
 
-#include "core/Conversions.h"
+#include "core/services/Conversions.h"
 #include "platform/TrayParts.h"
 
 namespace orvane {

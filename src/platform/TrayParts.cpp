@@ -1,6 +1,6 @@
 #include "platform/TrayParts.h"
 
-#include "core/Cp932.h"
+#include "core/settings/Cp932.h"
 
 #include <QHash>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Reachability.h"
+#include "core/net/Reachability.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,8 +1,8 @@
 // The common services' texts: number and hexadecimal conversions, the time text, the system version.
 
-#include "core/Conversions.h"
-#include "core/OsDescription.h"
-#include "core/TimeText.h"
+#include "core/services/Conversions.h"
+#include "core/services/OsDescription.h"
+#include "core/time/TimeText.h"
 
 #include <QSysInfo>
 #include <QVariant>

@@ -1,6 +1,6 @@
 // A whole MAC in one text, how it is written back, and the maker from the IEEE list.
 
-#include "core/Neighbours.h"
+#include "core/net/Neighbours.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Profile files ("[section]" and "key=value" lines in code page 932): real files in a temporary folder.
 // What the common services' IniRead adds (its buffer, "error" for nothing) is tested with them.
-#include "core/ProfileFile.h"
-#include "core/Cp932.h"
+#include "core/settings/ProfileFile.h"
+#include "core/settings/Cp932.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

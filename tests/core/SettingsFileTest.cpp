@@ -1,11 +1,11 @@
 // The settings fields and their record file "System.ini": the bytes written, the text read back, what
 // a failed save or an odd file does, and how files that aren't simply the user's own are rewritten.
 
-#include "core/SettingsFile.h"
-#include "core/PlainSettings.h"
-#include "core/ProfileFile.h"
-#include "core/SafeFile.h"
-#include "core/SettingsStore.h"
+#include "core/settings/SettingsFile.h"
+#include "core/record/PlainSettings.h"
+#include "core/settings/ProfileFile.h"
+#include "core/settings/SafeFile.h"
+#include "core/settings/SettingsStore.h"
 #include "support/SettingsData.h"
 #include "support/TempDir.h"
 

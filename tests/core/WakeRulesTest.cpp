@@ -2,9 +2,9 @@
 // original program read them), host names as the system resolves them, and which time texts the
 // timed wake checks.
 
-#include "core/HostLookup.h"
-#include "core/WakeRequest.h"
-#include "core/WakeSchedule.h"
+#include "core/net/HostLookup.h"
+#include "core/wake/WakeRequest.h"
+#include "core/time/WakeSchedule.h"
 #include "support/SettingsData.h"
 #include "support/TempDir.h"
 #include "support/WakeLoopback.h"

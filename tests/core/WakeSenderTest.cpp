@@ -1,6 +1,6 @@
 // The wake sender: the datagrams on the wire, received on loopback.
 
-#include "core/WakeSender.h"
+#include "core/net/WakeSender.h"
 #include "support/SettingsData.h"
 #include "support/WakeLoopback.h"
 

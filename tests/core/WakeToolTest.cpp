@@ -1,6 +1,6 @@
 // orvane-wake run as a process: the command line's path from the settings file to the wire.
 
-#include "core/SettingsFile.h"
+#include "core/settings/SettingsFile.h"
 #include "support/SettingsData.h"
 #include "support/TempDir.h"
 #include "support/WakeLoopback.h"

@@ -1,8 +1,8 @@
 // The main window on Qt's offscreen platform, started from a real "System.ini": what it shows (as
 // typed, and fitting), its commands, keys and help, exit, the wake command and its notice, and the
 // timed wake.
-#include "core/SettingsFile.h"
-#include "core/SettingsStore.h"
+#include "core/settings/SettingsFile.h"
+#include "core/settings/SettingsStore.h"
 #include "platform/TrayParts.h"
 #include "support/FakeDesktop.h"
 #include "support/FormsFixture.h"

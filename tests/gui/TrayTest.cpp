@@ -1,6 +1,6 @@
 // The tray icon: its record and tip as the common services fill them, and its presses: the left
 // button opens the main menu, the right one the help menu.
-#include "core/Cp932.h"
+#include "core/settings/Cp932.h"
 #include "platform/QzCmn14.h"
 #include "platform/TrayParts.h"
 #include "support/FormsFixture.h"

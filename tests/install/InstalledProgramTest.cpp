@@ -1,7 +1,7 @@
 // Orvane as installed into a prefix, as a user meets it: on an X server of each test's own, with or
 // without a tray host, reached with the pointer and keys; started directly, through its desktop
 // entries' launcher, and again while it runs.
-#include "core/SettingsFile.h"
+#include "core/settings/SettingsFile.h"
 #include "support/SettingsData.h"
 #include "support/WakeLoopback.h"
 #include "support/XSession.h"

@@ -6,9 +6,9 @@
 // finder and MAC learning. Root only; nothing sent leaves the namespaces.
 
 #include "app/Forms.h"
-#include "core/Neighbours.h"
-#include "core/Reachability.h"
-#include "core/SettingsFile.h"
+#include "core/net/Neighbours.h"
+#include "core/net/Reachability.h"
+#include "core/settings/SettingsFile.h"
 #include "support/FakeDesktop.h"
 #include "support/Netns.h"
 #include "support/SettingsData.h"
@@ -34,7 +34,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "core/PcStatus.h"
+#include "core/status/PcStatus.h"
 #include <atomic>
 #include <fcntl.h>
 #include <netinet/in.h>

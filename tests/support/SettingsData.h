@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/FixedField.h"
-#include "core/WakeRequest.h"
+#include "core/settings/SettingsGrid.h"
+#include "core/wake/WakeRequest.h"
 
 #include <QStringList>
 

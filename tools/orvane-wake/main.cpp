@@ -2,12 +2,12 @@
 // It doesn't load Qt: that alone would take longer than everything else it does.
 
 #include "Version.h"
-#include "core/Neighbours.h"
-#include "core/PcCheck.h"
-#include "core/PlainSettings.h"
-#include "core/Reachability.h"
-#include "core/SettingsFolder.h"
-#include "core/WakeSender.h"
+#include "core/net/Neighbours.h"
+#include "core/net/PcCheck.h"
+#include "core/record/PlainSettings.h"
+#include "core/net/Reachability.h"
+#include "core/record/SettingsFolder.h"
+#include "core/net/WakeSender.h"
 
 #include <algorithm>
 #include <array>

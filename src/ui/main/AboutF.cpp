@@ -1,6 +1,6 @@
 #include "ui/main/AboutF.h"
 
-#include "core/Text.h"
+#include "core/settings/Text.h"
 #include "ui/Looks.h"
 
 #include <QCloseEvent>

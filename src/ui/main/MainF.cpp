@@ -1,8 +1,8 @@
 #include "ui/main/MainF.h"
 
-#include "core/SettingsStore.h"
-#include "core/Text.h"
-#include "core/WakeSchedule.h"
+#include "core/settings/SettingsStore.h"
+#include "core/settings/Text.h"
+#include "core/time/WakeSchedule.h"
 #include "platform/TrayParts.h"
 #include "ui/Looks.h"
 #include "ui/main/TrayDispatch.h"

@@ -1,6 +1,6 @@
 #include "ui/main/TrayDispatch.h"
 
-#include "core/Conversions.h"
+#include "core/services/Conversions.h"
 #include "platform/QzCmn14.h"
 
 #include <array>

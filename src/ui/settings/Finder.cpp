@@ -1,8 +1,8 @@
 #include "ui/settings/Finder.h"
 
-#include "core/HostLookup.h"
-#include "core/Neighbours.h"
-#include "core/RecordFormat.h"
+#include "core/net/HostLookup.h"
+#include "core/net/Neighbours.h"
+#include "core/record/RecordFormat.h"
 #include "ui/Looks.h"
 #include "ui/settings/Handback.h"
 

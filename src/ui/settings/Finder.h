@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/MagicPacket.h"
+#include "core/wake/MagicPacket.h"
 
 #include <QHash>
 #include <QList>

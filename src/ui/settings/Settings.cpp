@@ -1,9 +1,9 @@
 #include "ui/settings/Settings.h"
 
-#include "core/Neighbours.h"
-#include "core/PcCheck.h"
-#include "core/SettingsStore.h"
-#include "core/WakeSchedule.h"
+#include "core/net/Neighbours.h"
+#include "core/net/PcCheck.h"
+#include "core/settings/SettingsStore.h"
+#include "core/time/WakeSchedule.h"
 #include "ui/Looks.h"
 #include "ui/main/MainF.h"
 #include "ui/settings/Finder.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/FixedField.h"
-#include "core/MagicPacket.h"
+#include "core/settings/SettingsGrid.h"
+#include "core/wake/MagicPacket.h"
 #include "platform/QzCmn14.h"
 
 #include <QList>

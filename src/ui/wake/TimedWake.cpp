@@ -1,9 +1,9 @@
 #include "ui/wake/TimedWake.h"
 
-#include "core/Clock.h"
-#include "core/SettingsStore.h"
-#include "core/TimeText.h"
-#include "core/WakeRequest.h"
+#include "core/time/Clock.h"
+#include "core/settings/SettingsStore.h"
+#include "core/time/TimeText.h"
+#include "core/wake/WakeRequest.h"
 #include "platform/QzCmn14.h"
 #include "ui/wake/PcStart.h"
 

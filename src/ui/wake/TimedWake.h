@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/WakeSchedule.h"
+#include "core/time/WakeSchedule.h"
 
 #include <QObject>
 #include <QString>

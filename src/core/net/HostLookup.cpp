@@ -1,0 +1,215 @@
+#include "core/net/HostLookup.h"
+
+#include <arpa/inet.h>
+#include <net/if.h>
+#include <netdb.h>
+#include <netinet/in.h>
+
+#include <charconv>
+#include <chrono>
+#include <clocale>
+#include <condition_variable>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+namespace orvane {
+
+namespace {
+
+const char NoSuchHost[] = "この名前のホストはありません。";
+
+std::string numericText(const sockaddr_storage &ss)
+{
+    char buf[INET6_ADDRSTRLEN] = {};
+    if (ss.ss_family == AF_INET)
+        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in *>(&ss)->sin_addr, buf, sizeof buf);
+    else if (ss.ss_family == AF_INET6)
+        inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6 *>(&ss)->sin6_addr, buf, sizeof buf);
+    return buf;
+}
+
+// An IPv4 address written as IPv6 (::ffff:a.b.c.d) goes out as plain IPv4.
+void unmapV4(HostAddress &h)
+{
+    if (h.address.ss_family != AF_INET6)
+        return;
+    const auto *in6 = reinterpret_cast<const sockaddr_in6 *>(&h.address);
+    if (!IN6_IS_ADDR_V4MAPPED(&in6->sin6_addr))
+        return;
+    sockaddr_in in{};
+    in.sin_family = AF_INET;
+    std::memcpy(&in.sin_addr, in6->sin6_addr.s6_addr + 12, 4);
+    h.address = {};
+    std::memcpy(&h.address, &in, sizeof in);
+    h.length = sizeof in;
+}
+
+bool numericAddress(const std::string &text, HostAddress &out)
+{
+    sockaddr_in in{};
+    if (inet_pton(AF_INET, text.c_str(), &in.sin_addr) == 1) {
+        in.sin_family = AF_INET;
+        std::memcpy(&out.address, &in, sizeof in);
+        out.length = sizeof in;
+        return true;
+    }
+    std::string addr = text;
+    std::string scope;
+    if (const size_t pct = text.find('%'); pct != std::string::npos) {
+        addr = text.substr(0, pct);
+        scope = text.substr(pct + 1);
+    }
+    sockaddr_in6 in6{};
+    if (inet_pton(AF_INET6, addr.c_str(), &in6.sin6_addr) != 1)
+        return false;
+    in6.sin6_family = AF_INET6;
+    if (!scope.empty()) {
+        // An interface number beyond 32 bits is no interface: it must not wrap onto another one.
+        const char *end = scope.data() + scope.size();
+        const bool number = scope.find_first_not_of("0123456789") == std::string::npos;
+        if (!number)
+            in6.sin6_scope_id = if_nametoindex(scope.c_str());
+        else if (std::from_chars(scope.data(), end, in6.sin6_scope_id).ptr != end)
+            return false;
+        if (in6.sin6_scope_id == 0)
+            return false;
+    }
+    std::memcpy(&out.address, &in6, sizeof in6);
+    out.length = sizeof in6;
+    return true;
+}
+
+std::string lookupFailure(int rc)
+{
+    switch (rc) {
+    case EAI_NONAME:
+#ifdef EAI_NODATA
+    case EAI_NODATA:
+#endif
+        return NoSuchHost;
+    case EAI_AGAIN:
+        return "名前解決サーバーから答えがありませんでした。";
+    case EAI_ADDRFAMILY:
+    case EAI_FAMILY:
+        return "このホストには使えるアドレスがありません。";
+    default:
+        return std::string("名前を解決できませんでした（") + gai_strerror(rc) + "）。";
+    }
+}
+
+// Shared with the resolving thread, which may outlive the caller's wait.
+struct Pending {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    int rc = 0;
+    HostAddress host;
+};
+
+void resolve(const std::shared_ptr<Pending> &pending, const std::string &name)
+{
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_DGRAM;
+    // International names go to the resolver in their ASCII form.
+    for (unsigned char c : name)
+        if (c >= 0x80)
+            hints.ai_flags |= AI_IDN;
+    // The names are UTF-8 whatever the process's locale (a program that never set one has ASCII):
+    // the resolver converts them in this thread's character type.
+    const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr));
+    if (utf8)
+        uselocale(utf8);
+    addrinfo *list = nullptr;
+    int rc = getaddrinfo(name.c_str(), nullptr, &hints, &list);
+    HostAddress found;
+    if (rc == 0) {
+        rc = EAI_NONAME;
+        // IPv4 first, as the original used it and what a sleeping PC's subnet reaches; IPv6 only for
+        // names without one.
+        for (const int family : {AF_INET, AF_INET6}) {
+            for (const addrinfo *ai = list; ai && rc != 0; ai = ai->ai_next) {
+                if (ai->ai_family == family && ai->ai_addrlen <= sizeof(sockaddr_storage)) {
+                    std::memcpy(&found.address, ai->ai_addr, ai->ai_addrlen);
+                    found.length = ai->ai_addrlen;
+                    rc = 0;
+                }
+            }
+        }
+        freeaddrinfo(list);
+    }
+    if (utf8) {
+        uselocale(LC_GLOBAL_LOCALE);
+        freelocale(utf8);
+    }
+    std::lock_guard lock(pending->mutex);
+    pending->rc = rc;
+    pending->host = found;
+    pending->finished = true;
+    pending->done.notify_all();
+}
+
+std::string withoutBrackets(const std::string &host)
+{
+    return host.size() > 2 && host.front() == '[' && host.back() == ']' ? host.substr(1, host.size() - 2) : host;
+}
+
+} // namespace
+
+std::optional<HostAddress> numericHost(const std::string &hostText)
+{
+    HostAddress found;
+    if (!numericAddress(withoutBrackets(hostText), found))
+        return std::nullopt;
+    unmapV4(found);
+    found.text = numericText(found.address);
+    return found;
+}
+
+HostLookup lookupHost(const std::string &hostText, int timeoutMs)
+{
+    HostLookup result;
+    const std::string host = withoutBrackets(hostText);
+
+    // Blanks and control characters never belong to a host; a NUL would even cut the name short
+    // (and an empty name means this machine).
+    for (unsigned char c : host) {
+        if (c <= 0x20 || c == 0x7F) {
+            result.reason = NoSuchHost;
+            return result;
+        }
+    }
+
+    if (const std::optional<HostAddress> numeric = numericHost(host)) {
+        result.host = *numeric;
+        result.ok = true;
+        return result;
+    }
+
+    auto pending = std::make_shared<Pending>();
+    try {
+        std::thread(resolve, pending, host).detach();
+    } catch (const std::system_error &) {
+        result.reason = "名前解決を始められませんでした。";
+        return result;
+    }
+    std::unique_lock lock(pending->mutex);
+    if (!pending->done.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return pending->finished; })) {
+        result.reason = "名前解決が " + std::to_string((timeoutMs + 999) / 1000) + " 秒以内に終わりませんでした。";
+        return result;
+    }
+    if (pending->rc != 0) {
+        result.reason = lookupFailure(pending->rc);
+        return result;
+    }
+    result.host = pending->host;
+    unmapV4(result.host);
+    result.host.text = numericText(result.host.address);
+    result.ok = true;
+    return result;
+}
+
+} // namespace orvane

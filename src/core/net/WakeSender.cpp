@@ -1,0 +1,370 @@
+#include "core/net/WakeSender.h"
+
+#include "core/net/HostLookup.h"
+#include "core/net/LocalAddresses.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include <net/if.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace orvane {
+
+namespace {
+
+class Socket {
+public:
+    explicit Socket(int family) : m_fd(::socket(family, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {}
+    ~Socket()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Socket(const Socket &) = delete;
+    Socket &operator=(const Socket &) = delete;
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+bool bindLocal(int fd, int family, std::uint16_t port)
+{
+    if (family == AF_INET6) {
+        sockaddr_in6 a{};
+        a.sin6_family = AF_INET6;
+        a.sin6_addr = in6addr_any;
+        a.sin6_port = htons(port);
+        return ::bind(fd, reinterpret_cast<const sockaddr *>(&a), sizeof a) == 0;
+    }
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_ANY);
+    a.sin_port = htons(port);
+    return ::bind(fd, reinterpret_cast<const sockaddr *>(&a), sizeof a) == 0;
+}
+
+// The system's text with its number, which a report of a failed send is looked up by.
+std::string numberedError(int err)
+{
+    return systemError(err) + "（エラー番号 " + std::to_string(err) + "）";
+}
+
+std::string failureHead(const WakeRequest &r)
+{
+    return r.subject + "へマジックパケットを送信できませんでした！" + CrLf;
+}
+
+std::string sendFailureReason(const WakeRequest &r, const std::string &address, int err)
+{
+    const std::string where = "宛先「" + r.host + "」(" + address + ")";
+    switch (err) {
+    case ENETUNREACH:
+        return where + "へのネットワークに到達できません。";
+    case EHOSTUNREACH:
+        return where + "に到達できません。";
+    case EACCES:
+    case EPERM:
+        return where + "への送信が許可されていません。";
+    case EADDRNOTAVAIL:
+        return where + "へ送信できるネットワークがありません。";
+    default:
+        return where + ": " + numberedError(err);
+    }
+}
+
+// A second destination on the target's own link: a PC asleep for long answers no ARP or neighbour
+// solicitation, and a datagram to its address then never leaves this machine, while a broadcast
+// (IPv4) or the all-nodes group (IPv6) on that link reaches its card without either.
+struct LinkCopy {
+    sockaddr_storage to{};
+    socklen_t length = 0;
+    unsigned interface = 0;
+    // This machine's address on that link, so that both copies come from the same sender.
+    in_addr source4{};
+    in6_addr source6{};
+};
+
+std::uint32_t v4Of(const in6_addr &bytes)
+{
+    std::uint32_t n;
+    std::memcpy(&n, &bytes, 4);
+    return ntohl(n);
+}
+
+std::optional<LinkCopy> linkCopyV4(const sockaddr_in &target, std::uint16_t port)
+{
+    const std::uint32_t t = ntohl(target.sin_addr.s_addr);
+    if ((t >> 24) == 127 || (t >> 28) == 0xE || t == 0xFFFFFFFFu)
+        return std::nullopt;
+    std::optional<LinkCopy> best;
+    std::uint32_t bestMask = 0;
+    for (const LocalAddress &own : localAddresses()) {
+        if (own.family != AF_INET)
+            continue;
+        if (!(own.flags & IFF_UP) || !(own.flags & IFF_BROADCAST) || (own.flags & IFF_LOOPBACK))
+            continue;
+        const std::uint32_t addr = v4Of(own.address);
+        const std::uint32_t mask = v4Of(own.mask);
+        const std::uint32_t broadcast = (addr & mask) | ~mask;
+        // A /31 or /32 has no broadcast; a subnet's broadcast or network address is sent as it is.
+        if (~mask < 3 || (addr & mask) != (t & mask) || t == broadcast || t == (addr & mask))
+            continue;
+        if (best && mask <= bestMask)
+            continue;
+        LinkCopy copy;
+        auto *to = reinterpret_cast<sockaddr_in *>(&copy.to);
+        to->sin_family = AF_INET;
+        to->sin_addr.s_addr = htonl(broadcast);
+        to->sin_port = htons(port);
+        copy.length = sizeof(sockaddr_in);
+        copy.source4.s_addr = htonl(addr);
+        copy.interface = own.interface;
+        best = copy;
+        bestMask = mask;
+    }
+    return best;
+}
+
+std::optional<LinkCopy> linkCopyV6(const sockaddr_in6 &target, std::uint16_t port)
+{
+    const in6_addr &t = target.sin6_addr;
+    if (IN6_IS_ADDR_MULTICAST(&t) || IN6_IS_ADDR_LOOPBACK(&t) || IN6_IS_ADDR_UNSPECIFIED(&t))
+        return std::nullopt;
+    unsigned interface = 0;
+    in6_addr source = in6addr_any;
+    if (IN6_IS_ADDR_LINKLOCAL(&t)) {
+        interface = target.sin6_scope_id;
+    } else {
+        for (const LocalAddress &own : localAddresses()) {
+            if (own.family != AF_INET6 || IN6_IS_ADDR_LINKLOCAL(&own.address))
+                continue;
+            if (!(own.flags & IFF_UP) || !(own.flags & IFF_MULTICAST) || (own.flags & IFF_LOOPBACK))
+                continue;
+            if (own.contains(t.s6_addr)) {
+                interface = own.interface;
+                source = own.address;
+                break;
+            }
+        }
+    }
+    if (interface == 0)
+        return std::nullopt;
+    LinkCopy copy;
+    auto *to = reinterpret_cast<sockaddr_in6 *>(&copy.to);
+    to->sin6_family = AF_INET6;
+    to->sin6_addr.s6_addr[0] = 0xFF; // ff02::1, all nodes on the link
+    to->sin6_addr.s6_addr[1] = 0x02;
+    to->sin6_addr.s6_addr[15] = 0x01;
+    to->sin6_port = htons(port);
+    to->sin6_scope_id = interface;
+    copy.length = sizeof(sockaddr_in6);
+    copy.interface = interface;
+    copy.source6 = source;
+    return copy;
+}
+
+std::optional<LinkCopy> linkCopy(const sockaddr_storage &target, std::uint16_t port)
+{
+    if (target.ss_family == AF_INET6)
+        return linkCopyV6(*reinterpret_cast<const sockaddr_in6 *>(&target), port);
+    return linkCopyV4(*reinterpret_cast<const sockaddr_in *>(&target), port);
+}
+
+// The limited broadcast (255.255.255.255) once on every link that carries broadcasts: up, not
+// loopback, with an IPv4 address. Left to the routes it would take only the one that the route for
+// that address names, which under a VPN's default route is the tunnel and never the LAN.
+std::vector<LinkCopy> everyBroadcastLink(std::uint16_t port)
+{
+    std::vector<LinkCopy> links;
+    for (const LocalAddress &own : localAddresses()) {
+        if (own.family != AF_INET)
+            continue;
+        if (!(own.flags & IFF_UP) || !(own.flags & IFF_BROADCAST) || (own.flags & IFF_LOOPBACK))
+            continue;
+        // A link with several addresses gets it once, from the first.
+        if (std::any_of(links.begin(), links.end(), [&](const LinkCopy &l) { return l.interface == own.interface; }))
+            continue;
+        LinkCopy link;
+        link.interface = own.interface;
+        auto *to = reinterpret_cast<sockaddr_in *>(&link.to);
+        to->sin_family = AF_INET;
+        to->sin_addr.s_addr = htonl(INADDR_BROADCAST);
+        to->sin_port = htons(port);
+        link.length = sizeof(sockaddr_in);
+        std::memcpy(&link.source4, &own.address, 4);
+        links.push_back(link);
+    }
+    return links;
+}
+
+// Sends through the copy's interface from its address, whatever the routes say about the broadcast
+// (an interface given with the datagram needs no privileges, unlike binding to a device).
+bool sendLinkCopy(int fd, const LinkCopy &copy, const std::string &packet)
+{
+    iovec data{const_cast<char *>(packet.data()), packet.size()};
+    msghdr message{};
+    message.msg_name = const_cast<sockaddr_storage *>(&copy.to);
+    message.msg_namelen = copy.length;
+    message.msg_iov = &data;
+    message.msg_iovlen = 1;
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in6_pktinfo))] = {};
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    cmsghdr *c = CMSG_FIRSTHDR(&message);
+    if (copy.to.ss_family == AF_INET) {
+        in_pktinfo info{};
+        info.ipi_ifindex = static_cast<int>(copy.interface);
+        info.ipi_spec_dst = copy.source4;
+        c->cmsg_level = IPPROTO_IP;
+        c->cmsg_type = IP_PKTINFO;
+        c->cmsg_len = CMSG_LEN(sizeof info);
+        std::memcpy(CMSG_DATA(c), &info, sizeof info);
+        message.msg_controllen = CMSG_SPACE(sizeof info);
+    } else {
+        in6_pktinfo info{};
+        info.ipi6_ifindex = copy.interface;
+        info.ipi6_addr = copy.source6;
+        c->cmsg_level = IPPROTO_IPV6;
+        c->cmsg_type = IPV6_PKTINFO;
+        c->cmsg_len = CMSG_LEN(sizeof info);
+        std::memcpy(CMSG_DATA(c), &info, sizeof info);
+        message.msg_controllen = CMSG_SPACE(sizeof info);
+    }
+    ssize_t n;
+    do {
+        n = ::sendmsg(fd, &message, 0);
+    } while (n < 0 && errno == EINTR);
+    if (n >= 0 && n != static_cast<ssize_t>(packet.size()))
+        errno = EMSGSIZE;
+    return n == static_cast<ssize_t>(packet.size());
+}
+
+std::string partlySent(const WakeRequest &r, int sent)
+{
+    if (sent == 0)
+        return std::string();
+    return std::string(CrLf) + "（" + std::to_string(r.count) + " 回のうち " + std::to_string(sent) +
+           " 回は送信済みです）";
+}
+
+} // namespace
+
+WakeResult sendWake(const WakeRequest &r, int lookupTimeoutMs)
+{
+    WakeResult result;
+    if (r.count <= 0) {
+        result.ok = true;
+        return result;
+    }
+
+    const HostLookup lookup = lookupHost(r.host, lookupTimeoutMs < 0 ? HostLookupTimeoutMs : lookupTimeoutMs);
+    if (!lookup.ok) {
+        result.error = r.subject + "のHost or IPアドレス「" + r.host + "」が見つかりません！" + CrLf + lookup.reason;
+        return result;
+    }
+    result.target = lookup.host;
+
+    sockaddr_storage to = lookup.host.address;
+    const int family = to.ss_family;
+    if (family == AF_INET6)
+        reinterpret_cast<sockaddr_in6 *>(&to)->sin6_port = htons(r.port);
+    else
+        reinterpret_cast<sockaddr_in *>(&to)->sin_port = htons(r.port);
+
+    Socket socket(family);
+    if (socket.fd() < 0) {
+        result.error = failureHead(r) + numberedError(errno);
+        return result;
+    }
+    const int on = 1;
+    if (family == AF_INET) {
+        // Broadcast addresses (255.255.255.255, a subnet's .255) are ordinary destinations here.
+        ::setsockopt(socket.fd(), SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+    } else {
+        // Keep the IPv4 side of the local port free for others.
+        ::setsockopt(socket.fd(), IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof on);
+    }
+    if (!bindLocal(socket.fd(), family, r.localPort)) {
+        const int err = errno;
+        // Ports below 1024 are kept for privileged programs here (port 9 gives local port 10); the
+        // receiving card ignores the source port, so then the system chooses one.
+        const bool reserved = (err == EACCES || err == EPERM) && bindLocal(socket.fd(), family, 0);
+        if (!reserved) {
+            const std::string port = std::to_string(r.localPort);
+            result.error = failureHead(r) + (err == EADDRINUSE
+                                                 ? "送信元のポート " + port + " は他のプログラムが使用中です。"
+                                                 : "送信元のポート " + port + " を使えません: " + numberedError(err));
+            return result;
+        }
+    }
+
+    if (family == AF_INET && reinterpret_cast<const sockaddr_in *>(&to)->sin_addr.s_addr == htonl(INADDR_BROADCAST)) {
+        // Each time counts as sent when it left on at least one link.
+        const std::vector<LinkCopy> links = everyBroadcastLink(r.port);
+        for (int i = 0; i < r.count; ++i) {
+            int err = EADDRNOTAVAIL; // no link at all
+            bool left = false;
+            for (const LinkCopy &link : links) {
+                if (sendLinkCopy(socket.fd(), link, r.packet))
+                    left = true;
+                else
+                    err = errno;
+            }
+            if (!left) {
+                result.error =
+                    failureHead(r) + sendFailureReason(r, lookup.host.text, err) + partlySent(r, result.sent);
+                return result;
+            }
+            ++result.sent;
+        }
+        result.ok = true;
+        return result;
+    }
+
+    const std::optional<LinkCopy> copy = linkCopy(to, r.port);
+    if (copy && family == AF_INET6) {
+        // Our own copy of the all-nodes datagram isn't wanted back.
+        const int off = 0;
+        ::setsockopt(socket.fd(), IPPROTO_IPV6, IPV6_MULTICAST_LOOP, &off, sizeof off);
+    }
+    const auto *dest = reinterpret_cast<const sockaddr *>(&to);
+    for (int i = 0; i < r.count; ++i) {
+        ssize_t n;
+        do {
+            n = ::sendto(socket.fd(), r.packet.data(), r.packet.size(), 0, dest, lookup.host.length);
+        } while (n < 0 && errno == EINTR);
+        if (n != static_cast<ssize_t>(r.packet.size())) {
+            result.error = failureHead(r) + sendFailureReason(r, lookup.host.text, n < 0 ? errno : EMSGSIZE) +
+                           partlySent(r, result.sent);
+            return result;
+        }
+        ++result.sent;
+        // The datagram to the address is what the command answers for; the copy only adds a way in.
+        if (copy)
+            sendLinkCopy(socket.fd(), *copy, r.packet);
+    }
+    result.ok = true;
+    return result;
+}
+
+WakeResult wake(const WakeSettings &settings, std::string *packet)
+{
+    const WakeCheck check = checkWake(settings);
+    if (!check.request) {
+        WakeResult refused;
+        refused.error = check.error;
+        return refused;
+    }
+    if (packet)
+        *packet = check.request->packet;
+    return sendWake(*check.request);
+}
+
+} // namespace orvane

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/settings/SettingsGrid.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace orvane {
+
+// Which time texts each tick of the timed wake checks. A tick that comes late checks the texts it
+// skipped, in order; a text is never checked twice in a row; after a gap of more than a minute
+// (suspend, a clock change) only the current text is checked, so old wake times aren't caught up.
+class WakeSchedule {
+public:
+    static constexpr int MaxCatchUpSeconds = 60;
+
+    // `now` is the tick's time text ("hh:mm:ss", 00:00:00 to 24:00:00); monotonicMs a clock that
+    // doesn't jump. Returns the texts to check, oldest first (often just `now`, sometimes none).
+    QStringList timesToCheck(const QString &now, qint64 monotonicMs);
+
+private:
+    int m_last = -1; // position of the last text checked
+    qint64 m_lastMs = 0;
+};
+
+// The time text a stored wake time stands for: an exact "hh:mm:ss" as it is; else, with the blanks
+// around it dropped and full-width digits and colons read as plain ones, hours and minutes with or
+// without seconds, one or two digits each ("7:05" is "07:05:00"). Empty for a text that names no
+// time of the day: such a wake time never comes.
+QString wakeTimeOf(const QString &stored);
+
+// What a stored timer flag says, read as a number (" 1", "1.0" and "1e0" are 1): 1 on, 0 off, 2 the
+// grey state, which only a stored 2 gives the settings dialog's check box. Anything else, a number
+// or not, is none of these.
+enum class TimerFlag { Off, On, Grey, Other };
+TimerFlag timerFlagOf(const QString &flag);
+
+// A timer flag counts as on when it is the number 1; anything that isn't a number is off.
+inline bool timerFlagOn(const QString &flag)
+{
+    return timerFlagOf(flag) == TimerFlag::On;
+}
+
+} // namespace orvane

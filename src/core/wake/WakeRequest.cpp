@@ -1,0 +1,139 @@
+#include "core/wake/WakeRequest.h"
+
+#include <string_view>
+
+namespace orvane {
+
+namespace {
+
+bool allDigits(std::string_view text)
+{
+    if (text.empty())
+        return false;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+// A decimal number as the original's conversion read it: blanks around it and one sign allowed,
+// nothing else. Magnitudes beyond `cap` come back as `cap`.
+std::optional<long> decimalValue(std::string_view text, long cap)
+{
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    const bool negative = !text.empty() && text.front() == '-';
+    if (!text.empty() && (text.front() == '-' || text.front() == '+'))
+        text.remove_prefix(1);
+    if (!allDigits(text))
+        return std::nullopt;
+    long value = 0;
+    for (char c : text) {
+        value = value * 10 + (c - '0');
+        if (value >= cap) {
+            value = cap;
+            break;
+        }
+    }
+    return negative ? -value : value;
+}
+
+std::string quoted(const std::string &value)
+{
+    return "「" + value + "」";
+}
+
+std::string portError(const std::string &subject, const std::string &port)
+{
+    const std::string head = port.empty() ? subject + "のポート番号が設定されていません！"
+                                          : subject + "のポート番号" + quoted(port) + "が正しくありません！";
+    return head + CrLf + "ポート番号は " + std::to_string(MinPort) + " から " + std::to_string(MaxPort) +
+           " までの数字で設定してください。";
+}
+
+std::string countError(const std::string &subject, const std::string &count)
+{
+    const std::string head = count.empty()
+                                 ? subject + "のマジックパケット送信回数が設定されていません！"
+                                 : subject + "のマジックパケット送信回数" + quoted(count) + "が正しくありません！";
+    return head + CrLf + "送信回数は " + std::to_string(MaxSendCount) + " 以下の整数で設定してください。";
+}
+
+std::string macError(const std::string &subject, int index, const std::string &field)
+{
+    return subject + "のMACアドレス " + std::to_string(index + 1) + " 番目の値" + quoted(field) +
+           "が正しくありません！" + CrLf + "MACアドレスは 1 桁か 2 桁の16進数（0～9、A～F）で設定してください。";
+}
+
+} // namespace
+
+std::string wakeSubject(const WakeSettings &settings)
+{
+    if (settings.pc <= 0)
+        return "指定したPC";
+    const std::string pc = pcNumberName(settings.pc);
+    return settings.name.empty() ? pc : pc + quoted(settings.name);
+}
+
+std::string pcNumberName(int pc)
+{
+    return "PC" + std::to_string(pc);
+}
+
+std::string pcName(const WakeSettings &settings)
+{
+    return settings.name.empty() ? pcNumberName(settings.pc) : settings.name;
+}
+
+WakeCheck checkWake(const WakeSettings &s)
+{
+    WakeCheck result;
+    if (s.host.empty()) {
+        result.error = HostMissingText;
+        return result;
+    }
+    for (const std::string &field : s.mac) {
+        if (field.empty()) {
+            result.error = MacMissingText;
+            return result;
+        }
+    }
+    const std::string subject = wakeSubject(s);
+
+    // Every value is checked before the socket is touched: a PC gets its packet whole or not at all.
+    const std::optional<long> port = decimalValue(s.port, MaxPort + 1);
+    if (!port || *port < MinPort || *port > MaxPort) {
+        result.error = portError(subject, s.port);
+        return result;
+    }
+
+    const std::optional<long> count = decimalValue(s.count, MaxSendCount + 1);
+    if (!count || *count > MaxSendCount) {
+        result.error = countError(subject, s.count);
+        return result;
+    }
+
+    MacAddress mac{};
+    for (size_t i = 0; i < MacBytes; ++i) {
+        const std::optional<std::uint8_t> byte = macFieldByte(s.mac[i]);
+        if (!byte) {
+            result.error = macError(subject, static_cast<int>(i), s.mac[i]);
+            return result;
+        }
+        mac[i] = *byte;
+    }
+
+    WakeRequest r;
+    r.subject = subject;
+    r.host = s.host;
+    r.port = static_cast<std::uint16_t>(*port);
+    r.localPort = static_cast<std::uint16_t>(*port + 1);
+    r.count = *count < 0 ? 0 : static_cast<int>(*count);
+    r.packet = buildMagicPacket(mac);
+    result.request = std::move(r);
+    return result;
+}
+
+} // namespace orvane
