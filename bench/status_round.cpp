@@ -2,9 +2,9 @@
 // own network) while the clock label ticks: how long a round takes against the probe timeout, and
 // how late the clock's ticks come during rounds and between them.
 
-#include "core/time/Clock.h"
-#include "core/status/PcStatus.h"
 #include "core/settings/SettingsStore.h"
+#include "core/status/PcStatus.h"
+#include "core/time/Clock.h"
 #include "platform/QzCmn14.h"
 #include "ui/wake/TimedWake.h"
 

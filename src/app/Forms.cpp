@@ -1,7 +1,7 @@
 #include "app/Forms.h"
 
-#include "core/status/PcStatus.h"
 #include "core/settings/SettingsStore.h"
+#include "core/status/PcStatus.h"
 #include "platform/Desktop.h"
 #include "ui/main/AboutF.h"
 #include "ui/main/MainF.h"

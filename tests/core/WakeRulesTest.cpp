@@ -3,8 +3,8 @@
 // timed wake checks.
 
 #include "core/net/HostLookup.h"
-#include "core/wake/WakeRequest.h"
 #include "core/time/WakeSchedule.h"
+#include "core/wake/WakeRequest.h"
 #include "support/SettingsData.h"
 #include "support/TempDir.h"
 #include "support/WakeLoopback.h"

@@ -2,9 +2,9 @@
 // starts, with python3-dbusmock's notification daemon on it.
 
 #include "app/Forms.h"
-#include "core/status/PcStatus.h"
 #include "core/settings/SettingsFile.h"
 #include "core/settings/SettingsStore.h"
+#include "core/status/PcStatus.h"
 #include "platform/linux/LinuxDesktop.h"
 #include "support/FakeDesktop.h"
 #include "support/SettingsData.h"

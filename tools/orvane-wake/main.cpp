@@ -4,10 +4,10 @@
 #include "Version.h"
 #include "core/net/Neighbours.h"
 #include "core/net/PcCheck.h"
-#include "core/record/PlainSettings.h"
 #include "core/net/Reachability.h"
-#include "core/record/SettingsFolder.h"
 #include "core/net/WakeSender.h"
+#include "core/record/PlainSettings.h"
+#include "core/record/SettingsFolder.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/wake/MagicPacket.h"
 #include "core/net/Reachability.h"
+#include "core/wake/MagicPacket.h"
 
 #include <array>
 #include <optional>

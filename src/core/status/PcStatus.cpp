@@ -1,9 +1,9 @@
 #include "core/status/PcStatus.h"
 
-#include "core/time/Clock.h"
 #include "core/settings/SettingsStore.h"
-#include "core/time/TimeText.h"
 #include "core/settings/WakeTable.h"
+#include "core/time/Clock.h"
+#include "core/time/TimeText.h"
 
 #include <QTimer>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/wake/MagicPacket.h"
 #include "core/record/PlainText.h"
 #include "core/record/RecordFormat.h"
+#include "core/wake/MagicPacket.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/settings/SettingsGrid.h"
 #include "core/net/Reachability.h"
+#include "core/settings/SettingsGrid.h"
 #include "platform/QzCmn14.h"
 
 #include <QWidget>

@@ -1,10 +1,10 @@
 #include "ui/wake/PcStart.h"
 
-#include "core/wake/MagicPacket.h"
 #include "core/net/Reachability.h"
-#include "core/settings/SettingsStore.h"
 #include "core/net/WakeSender.h"
+#include "core/settings/SettingsStore.h"
 #include "core/settings/WakeTable.h"
+#include "core/wake/MagicPacket.h"
 #include "platform/QzCmn14.h"
 
 namespace orvane {

@@ -1,7 +1,7 @@
 #include "ui/wake/TimedWake.h"
 
-#include "core/time/Clock.h"
 #include "core/settings/SettingsStore.h"
+#include "core/time/Clock.h"
 #include "core/time/TimeText.h"
 #include "core/wake/WakeRequest.h"
 #include "platform/QzCmn14.h"
