@@ -1,6 +1,7 @@
 // A whole MAC in one text, how it is written back, and the maker from the IEEE list.
 
-#include "core/net/Neighbours.h"
+#include "core/net/MacText.h"
+#include "core/net/Makers.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -6,8 +6,11 @@
 // finder and MAC learning. Root only; nothing sent leaves the namespaces.
 
 #include "app/Forms.h"
+#include "core/net/MacText.h"
+#include "core/net/Makers.h"
 #include "core/net/Neighbours.h"
 #include "core/net/Reachability.h"
+#include "core/net/Sweep.h"
 #include "core/settings/SettingsFile.h"
 #include "support/FakeDesktop.h"
 #include "support/Netns.h"

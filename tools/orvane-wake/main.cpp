@@ -2,9 +2,10 @@
 // It doesn't load Qt: that alone would take longer than everything else it does.
 
 #include "Version.h"
-#include "core/net/Neighbours.h"
+#include "core/net/MacText.h"
 #include "core/net/PcCheck.h"
 #include "core/net/Reachability.h"
+#include "core/net/Sweep.h"
 #include "core/net/WakeSender.h"
 #include "core/record/PlainSettings.h"
 #include "core/record/SettingsFolder.h"

@@ -1,5 +1,6 @@
 #include "core/net/PcCheck.h"
 
+#include "core/net/MacText.h"
 #include "core/net/Neighbours.h"
 
 #include <algorithm>

@@ -1,7 +1,8 @@
 #include "ui/settings/Finder.h"
 
 #include "core/net/HostLookup.h"
-#include "core/net/Neighbours.h"
+#include "core/net/MacText.h"
+#include "core/net/Sweep.h"
 #include "core/record/RecordFormat.h"
 #include "ui/Looks.h"
 #include "ui/settings/Handback.h"

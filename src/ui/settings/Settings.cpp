@@ -1,5 +1,6 @@
 #include "ui/settings/Settings.h"
 
+#include "core/net/MacText.h"
 #include "core/net/Neighbours.h"
 #include "core/net/PcCheck.h"
 #include "core/settings/SettingsStore.h"
