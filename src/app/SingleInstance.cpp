@@ -95,8 +95,7 @@ SingleInstance::~SingleInstance()
     // The socket file goes first: once the lock is free, a new Orvane makes its own of that name.
     delete m_server;
     // The lock goes with the descriptor, also when the process dies.
-    if (m_lockFd >= 0)
-        ::close(m_lockFd);
+    m_lockFd.reset();
 }
 
 QString SingleInstance::serverName()
@@ -117,13 +116,12 @@ bool SingleInstance::claim()
     if (m_name.isEmpty())
         return true;
     const QByteArray lockPath = QFile::encodeName(m_name + QStringLiteral(".lock"));
-    m_lockFd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (m_lockFd < 0)
+    m_lockFd.reset(::open(lockPath.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!m_lockFd)
         return true;
-    if (::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
+    if (::flock(m_lockFd.get(), LOCK_EX | LOCK_NB) != 0) {
         const bool held = errno == EWOULDBLOCK;
-        ::close(m_lockFd);
-        m_lockFd = -1;
+        m_lockFd.reset();
         return !held;
     }
     // Without a socket this one still runs alone here; later starts just can't bring it forward.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/io/Fd.h"
+
 #include <QObject>
 #include <QString>
 
@@ -38,7 +40,7 @@ private:
 
     QString m_name;
     QLocalServer *m_server = nullptr;
-    int m_lockFd = -1;
+    Fd m_lockFd;
 };
 
 } // namespace orvane

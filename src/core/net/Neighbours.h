@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/io/Fd.h"
 #include "core/net/Address.h"
-#include "core/net/Fd.h"
 #include "core/wake/MagicPacket.h"
 
 #include <atomic>

@@ -2,8 +2,8 @@
 
 // The kernel's route netlink: a socket, its messages, and the neighbour table's messages parsed.
 
+#include "core/io/Fd.h"
 #include "core/net/Address.h"
-#include "core/net/Fd.h"
 #include "core/wake/MagicPacket.h"
 
 #include <functional>

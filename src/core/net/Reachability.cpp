@@ -1,8 +1,10 @@
 #include "core/net/Reachability.h"
 
+#include "core/io/Fd.h"
 #include "core/net/HostLookup.h"
 #include "core/net/LocalAddresses.h"
 #include "core/net/Neighbours.h"
+#include "core/net/Wait.h"
 
 #include <algorithm>
 #include <chrono>
@@ -29,7 +31,6 @@ namespace orvane {
 
 namespace {
 
-using Steady = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 // Ports a PC commonly has open or closed (ssh, NetBIOS, SMB, remote desktop, VNC); a refusal from
@@ -40,13 +41,6 @@ constexpr int EchoRepeatMs = 500;
 bool cancelled(const ProbeCancel *cancel)
 {
     return cancel && cancel->cancelled();
-}
-
-// Rounded up: a poll that wakes a little early would only go round again at once.
-int msUntil(Steady::time_point t)
-{
-    const auto left = std::chrono::ceil<milliseconds>(t - Steady::now()).count();
-    return static_cast<int>(std::clamp<long long>(left, 0, 60000));
 }
 
 // Sleeps until one of fds is ready, the time comes or the cancel is set; false on a failed poll.
@@ -63,8 +57,8 @@ bool sleepOn(std::vector<pollfd> &fds, Steady::time_point until, const ProbeCanc
 struct Target {
     std::optional<HostAddress> address;
     Reach reach = Reach::NotChecked;
-    int icmp = -1;
-    std::vector<int> tcp;
+    Fd icmp;
+    std::vector<Fd> tcp;
     bool tcpStarted = false;
     bool onLink = false;        // on one of this machine's links: whoever holds the address refused
     bool reset = false;         // refused by a reset that may be a firewall's on the way
@@ -75,11 +69,7 @@ struct Target {
     int family() const { return address->address.ss_family; }
     void closeAll()
     {
-        if (icmp >= 0)
-            ::close(icmp);
-        icmp = -1;
-        for (int fd : tcp)
-            ::close(fd);
+        icmp.reset();
         tcp.clear();
     }
 };
@@ -93,12 +83,7 @@ std::vector<std::optional<HostAddress>> resolveAll(const std::vector<std::string
         std::mutex mutex;
         std::vector<std::optional<HostAddress>> found;
         size_t pending = 0;
-        int done = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK); // counts finished lookups
-        ~Shared()
-        {
-            if (done >= 0)
-                ::close(done);
-        }
+        Fd done{::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)}; // counts finished lookups
     };
     auto shared = std::make_shared<Shared>();
     shared->found.resize(hosts.size());
@@ -114,7 +99,7 @@ std::vector<std::optional<HostAddress>> resolveAll(const std::vector<std::string
                 shared->found[i] = lookup.host;
             --shared->pending;
             const std::uint64_t one = 1;
-            [[maybe_unused]] const ssize_t n = ::write(shared->done, &one, sizeof one);
+            [[maybe_unused]] const ssize_t n = ::write(shared->done.get(), &one, sizeof one);
         };
         {
             std::lock_guard lock(shared->mutex);
@@ -130,16 +115,16 @@ std::vector<std::optional<HostAddress>> resolveAll(const std::vector<std::string
     for (;;) {
         {
             std::lock_guard lock(shared->mutex);
-            if (shared->pending == 0 || shared->done < 0)
+            if (shared->pending == 0 || !shared->done)
                 return shared->found;
         }
         if (cancelled(cancel) || Steady::now() >= deadline)
             break;
-        std::vector<pollfd> fds{{shared->done, POLLIN, 0}};
+        std::vector<pollfd> fds{{shared->done.get(), POLLIN, 0}};
         if (!sleepOn(fds, deadline, cancel))
             break;
         std::uint64_t count;
-        [[maybe_unused]] const ssize_t n = ::read(shared->done, &count, sizeof count);
+        [[maybe_unused]] const ssize_t n = ::read(shared->done.get(), &count, sizeof count);
     }
     std::lock_guard lock(shared->mutex);
     return shared->found;
@@ -227,8 +212,9 @@ void startTcp(Target &t)
 {
     t.tcpStarted = true;
     for (std::uint16_t port : TcpPorts) {
-        const int fd = ::socket(t.family(), SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        if (fd < 0)
+        Fd socket(::socket(t.family(), SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        const int fd = socket.get();
+        if (!socket)
             continue;
         // Closed with a reset: no connection lingers on either side.
         const linger abort{1, 0};
@@ -242,14 +228,11 @@ void startTcp(Target &t)
         const sockaddr_storage to = withPort(*t.address, port);
         if (::connect(fd, reinterpret_cast<const sockaddr *>(&to), t.address->length) == 0 ||
             (errno == ECONNREFUSED && answeredBy(t, fd))) {
-            ::close(fd);
             t.reach = Reach::Answered;
             return;
         }
         if (errno == EINPROGRESS)
-            t.tcp.push_back(fd);
-        else
-            ::close(fd);
+            t.tcp.push_back(std::move(socket));
     }
 }
 
@@ -263,11 +246,11 @@ void sendEcho(Target &t)
     ++t.sequence;
     std::memcpy(packet + 8, t.payload, sizeof t.payload);
     const sockaddr_storage to = withPort(*t.address, 0);
-    if (::sendto(t.icmp, packet, sizeof packet, 0, reinterpret_cast<const sockaddr *>(&to), t.address->length) < 0 &&
+    if (::sendto(t.icmp.get(), packet, sizeof packet, 0, reinterpret_cast<const sockaddr *>(&to), t.address->length) <
+            0 &&
         errno != EAGAIN) {
         // No route, or not allowed after all: the TCP attempts are all that is left.
-        ::close(t.icmp);
-        t.icmp = -1;
+        t.icmp.reset();
         if (!t.tcpStarted)
             startTcp(t);
     }
@@ -280,7 +263,7 @@ bool ourReply(const Target &t, const unsigned char *reply, ssize_t n, const sock
     sockaddr_storage local{};
     socklen_t length = sizeof local;
     if (n != 16 || !sameAddress(from, t.address->address) ||
-        ::getsockname(t.icmp, reinterpret_cast<sockaddr *>(&local), &length) != 0)
+        ::getsockname(t.icmp.get(), reinterpret_cast<sockaddr *>(&local), &length) != 0)
         return false;
     const std::uint16_t id = ntohs(t.family() == AF_INET6 ? reinterpret_cast<const sockaddr_in6 *>(&local)->sin6_port
                                                           : reinterpret_cast<const sockaddr_in *>(&local)->sin_port);
@@ -297,7 +280,7 @@ void readEchoes(Target &t)
         sockaddr_storage from{};
         socklen_t length = sizeof from;
         const ssize_t n =
-            ::recvfrom(t.icmp, buf, sizeof buf, MSG_DONTWAIT, reinterpret_cast<sockaddr *>(&from), &length);
+            ::recvfrom(t.icmp.get(), buf, sizeof buf, MSG_DONTWAIT, reinterpret_cast<sockaddr *>(&from), &length);
         if (n < 0) {
             if (errno == EAGAIN || errno == EWOULDBLOCK)
                 return;
@@ -313,7 +296,7 @@ void readEchoes(Target &t)
 void readConnects(Target &t, const std::vector<pollfd> &polled)
 {
     for (const pollfd &p : polled) {
-        const auto found = std::find(t.tcp.begin(), t.tcp.end(), p.fd);
+        const auto found = std::find_if(t.tcp.begin(), t.tcp.end(), [&](const Fd &fd) { return fd.get() == p.fd; });
         if (found == t.tcp.end() || !p.revents)
             continue;
         int err = 0;
@@ -323,7 +306,6 @@ void readConnects(Target &t, const std::vector<pollfd> &polled)
             t.reach = Reach::Answered;
             return;
         }
-        ::close(p.fd);
         t.tcp.erase(found);
     }
 }
@@ -332,17 +314,11 @@ void readConnects(Target &t, const std::vector<pollfd> &polled)
 
 ProbeCancel::ProbeCancel() : m_fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
-ProbeCancel::~ProbeCancel()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
-
 void ProbeCancel::cancel()
 {
     m_cancelled = true;
     const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t n = ::write(m_fd, &one, sizeof one);
+    [[maybe_unused]] const ssize_t n = ::write(m_fd.get(), &one, sizeof one);
 }
 
 AddressKind addressKind(const sockaddr_storage &a)
@@ -411,8 +387,8 @@ std::vector<Reach> probeAll(const std::vector<std::string> &hosts, int timeoutMs
         for (unsigned char &b : t.payload)
             b = static_cast<unsigned char>(random());
         const int protocol = t.family() == AF_INET6 ? int{IPPROTO_ICMPV6} : int{IPPROTO_ICMP};
-        t.icmp = ::socket(t.family(), SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, protocol);
-        if (t.icmp < 0)
+        t.icmp = Fd(::socket(t.family(), SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, protocol));
+        if (!t.icmp)
             startTcp(t);
         else
             sendEcho(t);
@@ -426,14 +402,14 @@ std::vector<Reach> probeAll(const std::vector<std::string> &hosts, int timeoutMs
         for (Target &t : targets) {
             if (!t.open())
                 continue;
-            if (t.icmp >= 0) {
-                polled.push_back({t.icmp, POLLIN, 0});
+            if (t.icmp) {
+                polled.push_back({t.icmp.get(), POLLIN, 0});
                 wake = std::min(wake, nextEcho);
             }
             if (!t.tcpStarted)
                 wake = std::min(wake, halfway);
-            for (int fd : t.tcp)
-                polled.push_back({fd, POLLOUT, 0});
+            for (const Fd &fd : t.tcp)
+                polled.push_back({fd.get(), POLLOUT, 0});
         }
         if (polled.empty() || Steady::now() >= deadline)
             break;
@@ -447,11 +423,11 @@ std::vector<Reach> probeAll(const std::vector<std::string> &hosts, int timeoutMs
             if (!t.open())
                 continue;
             for (const pollfd &p : polled)
-                if (p.fd == t.icmp && p.revents)
+                if (p.fd == t.icmp.get() && p.revents)
                     readEchoes(t);
             if (t.open())
                 readConnects(t, polled);
-            if (t.open() && t.icmp >= 0 && echoNow)
+            if (t.open() && t.icmp && echoNow)
                 sendEcho(t);
             if (t.open() && !t.tcpStarted && now >= halfway)
                 startTcp(t);

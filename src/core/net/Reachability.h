@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/io/Fd.h"
+
 #include <atomic>
 #include <string>
 #include <vector>
@@ -22,16 +24,15 @@ inline constexpr int ProbeTimeoutMs = 1500;
 class ProbeCancel {
 public:
     ProbeCancel();
-    ~ProbeCancel();
     ProbeCancel(const ProbeCancel &) = delete;
     ProbeCancel &operator=(const ProbeCancel &) = delete;
     void cancel();
     bool cancelled() const { return m_cancelled.load(); }
-    int fd() const { return m_fd; } // readable once cancelled
+    int fd() const { return m_fd.get(); } // readable once cancelled
 
 private:
     std::atomic<bool> m_cancelled = false;
-    int m_fd;
+    Fd m_fd;
 };
 
 // Checks every host at once and says for each whether it answered within timeoutMs. An empty host,

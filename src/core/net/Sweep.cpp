@@ -1,7 +1,7 @@
 #include "core/net/Sweep.h"
 
+#include "core/io/Fd.h"
 #include "core/net/Address.h"
-#include "core/net/Fd.h"
 #include "core/net/Makers.h"
 #include "core/net/Neighbours.h"
 #include "core/net/Netlink.h"
@@ -70,7 +70,7 @@ bool leadsBackTo(const char *name, const Address &a)
 
 class NameLookups {
 public:
-    NameLookups() : m_shared(std::make_shared<Shared>()) { m_shared->wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK); }
+    NameLookups() : m_shared(std::make_shared<Shared>()) {}
     ~NameLookups()
     {
         std::lock_guard lock(m_shared->mutex);
@@ -81,7 +81,7 @@ public:
     NameLookups(const NameLookups &) = delete;
     NameLookups &operator=(const NameLookups &) = delete;
 
-    int wakeFd() const { return m_shared->wake; }
+    int wakeFd() const { return m_shared->wake.get(); }
 
     void lookUp(const Address &a)
     {
@@ -101,7 +101,7 @@ public:
     std::vector<std::pair<Address, std::string>> take()
     {
         std::uint64_t count;
-        [[maybe_unused]] const ssize_t r = ::read(m_shared->wake, &count, sizeof count);
+        [[maybe_unused]] const ssize_t r = ::read(m_shared->wake.get(), &count, sizeof count);
         std::lock_guard lock(m_shared->mutex);
         return std::exchange(m_shared->done, {});
     }
@@ -114,12 +114,7 @@ private:
         std::vector<std::pair<Address, std::string>> done;
         int busy = 0;
         bool stop = false;
-        int wake = -1;
-        ~Shared()
-        {
-            if (wake >= 0)
-                ::close(wake);
-        }
+        Fd wake{::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)};
     };
 
     static void work(std::shared_ptr<Shared> shared)
@@ -147,7 +142,7 @@ private:
             --shared->busy;
             shared->done.emplace_back(a, host);
             const std::uint64_t one = 1;
-            [[maybe_unused]] const ssize_t w = ::write(shared->wake, &one, sizeof one);
+            [[maybe_unused]] const ssize_t w = ::write(shared->wake.get(), &one, sizeof one);
         }
     }
 

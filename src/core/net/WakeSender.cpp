@@ -1,5 +1,7 @@
 #include "core/net/WakeSender.h"
 
+#include "core/io/Fd.h"
+
 #include "core/net/HostLookup.h"
 #include "core/net/LocalAddresses.h"
 
@@ -17,22 +19,6 @@
 namespace orvane {
 
 namespace {
-
-class Socket {
-public:
-    explicit Socket(int family) : m_fd(::socket(family, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {}
-    ~Socket()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Socket(const Socket &) = delete;
-    Socket &operator=(const Socket &) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 bool bindLocal(int fd, int family, std::uint16_t port)
 {
@@ -278,24 +264,24 @@ WakeResult sendWake(const WakeRequest &r, int lookupTimeoutMs)
     else
         reinterpret_cast<sockaddr_in *>(&to)->sin_port = htons(r.port);
 
-    Socket socket(family);
-    if (socket.fd() < 0) {
+    const Fd socket(::socket(family, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    if (!socket) {
         result.error = failureHead(r) + numberedError(errno);
         return result;
     }
     const int on = 1;
     if (family == AF_INET) {
         // Broadcast addresses (255.255.255.255, a subnet's .255) are ordinary destinations here.
-        ::setsockopt(socket.fd(), SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+        ::setsockopt(socket.get(), SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
     } else {
         // Keep the IPv4 side of the local port free for others.
-        ::setsockopt(socket.fd(), IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof on);
+        ::setsockopt(socket.get(), IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof on);
     }
-    if (!bindLocal(socket.fd(), family, r.localPort)) {
+    if (!bindLocal(socket.get(), family, r.localPort)) {
         const int err = errno;
         // Ports below 1024 are kept for privileged programs here (port 9 gives local port 10); the
         // receiving card ignores the source port, so then the system chooses one.
-        const bool reserved = (err == EACCES || err == EPERM) && bindLocal(socket.fd(), family, 0);
+        const bool reserved = (err == EACCES || err == EPERM) && bindLocal(socket.get(), family, 0);
         if (!reserved) {
             const std::string port = std::to_string(r.localPort);
             result.error = failureHead(r) + (err == EADDRINUSE
@@ -312,7 +298,7 @@ WakeResult sendWake(const WakeRequest &r, int lookupTimeoutMs)
             int err = EADDRNOTAVAIL; // no link at all
             bool left = false;
             for (const LinkCopy &link : links) {
-                if (sendLinkCopy(socket.fd(), link, r.packet))
+                if (sendLinkCopy(socket.get(), link, r.packet))
                     left = true;
                 else
                     err = errno;
@@ -332,13 +318,13 @@ WakeResult sendWake(const WakeRequest &r, int lookupTimeoutMs)
     if (copy && family == AF_INET6) {
         // Our own copy of the all-nodes datagram isn't wanted back.
         const int off = 0;
-        ::setsockopt(socket.fd(), IPPROTO_IPV6, IPV6_MULTICAST_LOOP, &off, sizeof off);
+        ::setsockopt(socket.get(), IPPROTO_IPV6, IPV6_MULTICAST_LOOP, &off, sizeof off);
     }
     const auto *dest = reinterpret_cast<const sockaddr *>(&to);
     for (int i = 0; i < r.count; ++i) {
         ssize_t n;
         do {
-            n = ::sendto(socket.fd(), r.packet.data(), r.packet.size(), 0, dest, lookup.host.length);
+            n = ::sendto(socket.get(), r.packet.data(), r.packet.size(), 0, dest, lookup.host.length);
         } while (n < 0 && errno == EINTR);
         if (n != static_cast<ssize_t>(r.packet.size())) {
             result.error = failureHead(r) + sendFailureReason(r, lookup.host.text, n < 0 ? errno : EMSGSIZE) +
@@ -348,7 +334,7 @@ WakeResult sendWake(const WakeRequest &r, int lookupTimeoutMs)
         ++result.sent;
         // The datagram to the address is what the command answers for; the copy only adds a way in.
         if (copy)
-            sendLinkCopy(socket.fd(), *copy, r.packet);
+            sendLinkCopy(socket.get(), *copy, r.packet);
     }
     result.ok = true;
     return result;

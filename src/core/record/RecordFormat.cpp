@@ -1,5 +1,6 @@
 #include "core/record/RecordFormat.h"
 
+#include "core/io/Fd.h"
 #include "core/record/Cp932Codec.h"
 
 #include <cerrno>
@@ -259,8 +260,9 @@ RecordFileRead readRecordFile(const char *path, std::string &bytes)
 {
     bytes.clear();
     // Non-blocking, so that a FIFO of that name can't hang the read; it is refused below anyway.
-    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
+    const Fd file(::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const int fd = file.get();
+    if (!file)
         return errno == ENOENT ? RecordFileRead::Missing : RecordFileRead::Failed;
     bool ok = false;
     struct stat st {};
@@ -281,7 +283,6 @@ RecordFileRead readRecordFile(const char *path, std::string &bytes)
         }
         bytes.resize(ok ? got : 0);
     }
-    ::close(fd);
     return ok ? RecordFileRead::Done : RecordFileRead::Failed;
 }
 

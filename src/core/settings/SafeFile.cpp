@@ -1,5 +1,6 @@
 #include "core/settings/SafeFile.h"
 
+#include "core/io/Fd.h"
 #include "core/record/PlainText.h"
 
 #include <QDateTime>
@@ -200,24 +201,6 @@ bool readAt(int fd, char *data, qint64 size)
     return true;
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
-    ~FileDescriptor() { reset(); }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    int get() const { return m_fd; }
-    void reset(int fd = -1)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd;
-};
-
 // A file's new content on its way in, by the rule in the header.
 class Replacement {
 public:
@@ -242,10 +225,10 @@ public:
         for (int attempt = 0; attempt < 100; ++attempt) {
             m_temp = m_target.path + '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
             m_fd.reset(::open(m_temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, createMode()));
-            if (m_fd.get() >= 0 || errno != EEXIST)
+            if (m_fd || errno != EEXIST)
                 break;
         }
-        if (m_fd.get() < 0) {
+        if (!m_fd) {
             const int err = errno;
             m_temp.clear();
             // A folder that refuses new files: a writable file in it is still written, in place.
@@ -320,8 +303,7 @@ private:
     // the old bytes go back.
     bool commitInPlace()
     {
-        const FileDescriptor fd(
-            ::open(m_target.path.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+        const Fd fd(::open(m_target.path.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
         struct stat st {};
         if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0)
             return fail(systemErrorText(errno));
@@ -359,7 +341,7 @@ private:
     QString m_name;
     Target m_target;
     bool m_inPlace = false;
-    FileDescriptor m_fd;
+    Fd m_fd;
     QByteArray m_temp; // the new file beside the old, until it is renamed
     qint64 m_size = 0;
     QByteArray m_content; // the new content of a file written in place

@@ -1,5 +1,6 @@
 #include "core/settings/SettingsFile.h"
 
+#include "core/io/Fd.h"
 #include "core/settings/SafeFile.h"
 
 #include <QFile>
@@ -57,9 +58,7 @@ void readSettingsFile(const QString &path, SettingsGrid &grid)
     switch (readRecordFile(name.constData(), bytes)) {
     case RecordFileRead::Missing: {
         // A missing file is created empty on first load, as the program always did.
-        const int created = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
-        if (created >= 0)
-            ::close(created);
+        Fd(::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666));
         decodeSettings(QByteArray(), grid);
         return;
     }
