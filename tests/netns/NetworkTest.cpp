@@ -384,13 +384,13 @@ TEST_F(Links, ASweepOfALargerSubnetCoversTheSlash22AroundThisMachineEachMachineO
     EXPECT_LE(mostAsked, 256);
     EXPECT_GT(mostAsked, 0) << "never looked while the kernel was asking";
     // Cancelled once the first addresses are settled, the sweep ends before the rest.
-    std::atomic<bool> cancel{false};
+    Cancel cancel;
     SweepProgress cancelled;
     sweepLinks(
         nullptr,
         [&](const SweepProgress &p) {
-            cancelled = p;
-            cancel = p.done > 0;
+            if ((cancelled = p).done > 0)
+                cancel.cancel();
         },
         &cancel);
     net.leave();

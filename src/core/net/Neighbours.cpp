@@ -2,7 +2,6 @@
 
 #include "core/net/HostLookup.h"
 #include "core/net/Netlink.h"
-#include "core/net/Wait.h"
 
 #include <cerrno>
 #include <cstring>
@@ -82,7 +81,7 @@ std::optional<int> onLinkInterface(std::string_view address)
     return onLink(*a, ownAddresses());
 }
 
-std::optional<MacAddress> learnMac(const std::string &host, int timeoutMs, const std::atomic<bool> *cancel)
+std::optional<MacAddress> learnMac(const std::string &host, int timeoutMs, const Cancel *cancel)
 {
     const Steady::time_point deadline = Steady::now() + milliseconds(timeoutMs);
     const HostLookup lookup = lookupHost(host, timeoutMs);
@@ -113,19 +112,16 @@ std::optional<MacAddress> learnMac(const std::string &host, int timeoutMs, const
             return mac;
         if (cancelled(cancel) || Steady::now() >= deadline)
             return std::nullopt;
-        const int wait = std::min(cancel ? CancelSliceMs : 60000, msUntil(deadline));
-        if (monitor) {
-            pollfd p{monitor.get(), POLLIN, 0};
-            if (::poll(&p, 1, wait) > 0)
-                readNetlink(monitor.get(), false, [](const nlmsghdr *) {});
-        } else {
-            ::poll(nullptr, 0, std::min(wait, 50));
-        }
+        // Without the monitor the table is read again every 50 ms.
+        std::vector<pollfd> p{{monitor.get(), POLLIN, 0}};
+        sleepOn(p, monitor ? deadline : std::min(deadline, Steady::now() + milliseconds(50)), cancel);
+        if (p[0].revents)
+            readNetlink(monitor.get(), false, [](const nlmsghdr *) {});
     }
 }
 
 std::vector<std::optional<MacAddress>> confirmedMacs(const std::vector<std::string> &addresses, int timeoutMs,
-                                                     int cancelFd)
+                                                     const Cancel *cancel)
 {
     const Steady::time_point deadline = Steady::now() + milliseconds(timeoutMs);
     std::vector<std::optional<MacAddress>> macs(addresses.size());
@@ -159,9 +155,9 @@ std::vector<std::optional<MacAddress>> confirmedMacs(const std::vector<std::stri
                     nudge(parsed[i]->family == AF_INET ? udp4.get() : udp6.get(), *parsed[i]);
         }
         // Without the monitor the table is read again every 100 ms.
-        pollfd p[2] = {{monitor.get(), POLLIN, 0}, {cancelFd, POLLIN, 0}};
-        ::poll(p, 2, monitor ? msUntil(deadline) : std::min(msUntil(deadline), 100));
-        if (p[1].revents)
+        std::vector<pollfd> p{{monitor.get(), POLLIN, 0}};
+        sleepOn(p, monitor ? deadline : std::min(deadline, Steady::now() + milliseconds(100)), cancel);
+        if (cancelled(cancel))
             return macs;
         if (p[0].revents)
             readNetlink(monitor.get(), false, [](const nlmsghdr *) {});

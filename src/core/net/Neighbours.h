@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/io/Fd.h"
+#include "core/io/Wait.h"
 #include "core/net/Address.h"
 #include "core/wake/MagicPacket.h"
 
@@ -38,15 +39,14 @@ std::optional<int> onLinkInterface(std::string_view address);
 // (behind a router the table holds the router's MAC), the kernel made to resolve it by one datagram,
 // then the table read until the entry appears or timeoutMs is over. Nothing when off-link, unresolved,
 // cancelled or timed out.
-std::optional<MacAddress> learnMac(const std::string &host, int timeoutMs = 1500,
-                                   const std::atomic<bool> *cancel = nullptr);
+std::optional<MacAddress> learnMac(const std::string &host, int timeoutMs = 1500, const Cancel *cancel = nullptr);
 
 // For each numeric address: the MAC that answered ARP or neighbour discovery now, the kernel's entry
 // REACHABLE. An older entry (STALE, DELAY, PROBE) is asked again by one datagram and waited for, up to
-// timeoutMs (the kernel waits 5 s before it asks an old entry again), or until cancelFd is readable.
+// timeoutMs (the kernel waits 5 s before it asks an old entry again), or until cancelled.
 // Nothing where nobody answered.
 std::vector<std::optional<MacAddress>> confirmedMacs(const std::vector<std::string> &addresses, int timeoutMs,
-                                                     int cancelFd = -1);
+                                                     const Cancel *cancel = nullptr);
 
 // The table as address → neighbour (for the sweep).
 std::map<Address, Neighbour> neighbourMap();

@@ -7,8 +7,7 @@
 
 namespace orvane {
 
-std::vector<PcAnswer> checkPcs(const std::vector<PcProbe> &pcs, int timeoutMs, const ProbeCancel *cancel,
-                               int linkConfirmMs)
+std::vector<PcAnswer> checkPcs(const std::vector<PcProbe> &pcs, int timeoutMs, const Cancel *cancel, int linkConfirmMs)
 {
     std::vector<std::string> hosts;
     for (const PcProbe &pc : pcs)
@@ -57,8 +56,7 @@ std::vector<PcAnswer> checkPcs(const std::vector<PcProbe> &pcs, int timeoutMs, c
     std::vector<std::string> addressesAsked;
     for (const Asked &a : asked)
         addressesAsked.push_back(a.address);
-    const std::vector<std::optional<MacAddress>> confirmed =
-        confirmedMacs(addressesAsked, linkConfirmMs, cancel ? cancel->fd() : -1);
+    const std::vector<std::optional<MacAddress>> confirmed = confirmedMacs(addressesAsked, linkConfirmMs, cancel);
     for (size_t j = 0; j < asked.size(); ++j) {
         if (confirmed[j] != pcs[asked[j].pc].mac)
             continue;

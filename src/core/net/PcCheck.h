@@ -37,7 +37,7 @@ inline constexpr int LinkConfirmMs = 7000;
 // router are checked by address alone. An old entry is asked again for up to linkConfirmMs; with 0
 // only what the kernel heard lately counts (for checks every few seconds, which a wait would slow).
 std::vector<PcAnswer> checkPcs(const std::vector<PcProbe> &pcs, int timeoutMs = ProbeTimeoutMs,
-                               const ProbeCancel *cancel = nullptr, int linkConfirmMs = LinkConfirmMs);
+                               const Cancel *cancel = nullptr, int linkConfirmMs = LinkConfirmMs);
 
 // What follows a mark whose PC's MAC answers elsewhere: "、00:11:22:33:44:55 は 10.200.8.9 で応答".
 std::string seenAtText(const MacAddress &mac, const std::string &address);

@@ -1,10 +1,10 @@
 #include "core/net/Reachability.h"
 
 #include "core/io/Fd.h"
+#include "core/io/Wait.h"
 #include "core/net/HostLookup.h"
 #include "core/net/LocalAddresses.h"
 #include "core/net/Neighbours.h"
-#include "core/net/Wait.h"
 
 #include <algorithm>
 #include <chrono>
@@ -38,22 +38,6 @@ using std::chrono::milliseconds;
 constexpr std::uint16_t TcpPorts[] = {22, 139, 445, 3389, 5900};
 constexpr int EchoRepeatMs = 500;
 
-bool cancelled(const ProbeCancel *cancel)
-{
-    return cancel && cancel->cancelled();
-}
-
-// Sleeps until one of fds is ready, the time comes or the cancel is set; false on a failed poll.
-bool sleepOn(std::vector<pollfd> &fds, Steady::time_point until, const ProbeCancel *cancel)
-{
-    if (cancel)
-        fds.push_back({cancel->fd(), POLLIN, 0});
-    const int rc = ::poll(fds.data(), fds.size(), msUntil(until));
-    if (cancel)
-        fds.pop_back();
-    return rc >= 0 || errno == EINTR;
-}
-
 struct Target {
     std::optional<HostAddress> address;
     Reach reach = Reach::NotChecked;
@@ -77,7 +61,7 @@ struct Target {
 // Names resolve in threads of their own, all at once; a thread that is still busy when the caller
 // gives up finishes into the shared state and ends. Addresses need no thread.
 std::vector<std::optional<HostAddress>> resolveAll(const std::vector<std::string> &hosts, int timeoutMs,
-                                                   const ProbeCancel *cancel)
+                                                   const Cancel *cancel)
 {
     struct Shared {
         std::mutex mutex;
@@ -312,15 +296,6 @@ void readConnects(Target &t, const std::vector<pollfd> &polled)
 
 } // namespace
 
-ProbeCancel::ProbeCancel() : m_fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
-
-void ProbeCancel::cancel()
-{
-    m_cancelled = true;
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t n = ::write(m_fd.get(), &one, sizeof one);
-}
-
 AddressKind addressKind(const sockaddr_storage &a)
 {
     const bool v6 = a.ss_family == AF_INET6;
@@ -366,7 +341,7 @@ namespace {
 
 // The checks of probeHosts; addresses gets what each host resolved to, resets whether a host that
 // didn't answer sent only resets from beyond a router.
-std::vector<Reach> probeAll(const std::vector<std::string> &hosts, int timeoutMs, const ProbeCancel *cancel,
+std::vector<Reach> probeAll(const std::vector<std::string> &hosts, int timeoutMs, const Cancel *cancel,
                             std::vector<std::optional<HostAddress>> &addresses, std::vector<bool> *resets)
 {
     std::vector<Target> targets(hosts.size());
@@ -448,7 +423,7 @@ std::vector<Reach> probeAll(const std::vector<std::string> &hosts, int timeoutMs
 
 } // namespace
 
-std::vector<Reach> probeHosts(const std::vector<std::string> &hosts, int timeoutMs, const ProbeCancel *cancel,
+std::vector<Reach> probeHosts(const std::vector<std::string> &hosts, int timeoutMs, const Cancel *cancel,
                               std::vector<std::string> *addresses, std::vector<bool> *resets)
 {
     std::vector<std::optional<HostAddress>> found;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/io/Fd.h"
+#include "core/io/Wait.h"
 
 #include <atomic>
 #include <string>
@@ -20,21 +20,6 @@ enum class Reach { NotChecked, Answered, NoAnswer, OtherMac, LinkOnly };
 // How long one check of a PC waits for its answer.
 inline constexpr int ProbeTimeoutMs = 1500;
 
-// Ends a check from another thread at once: the check sleeps in poll() on this as on its sockets.
-class ProbeCancel {
-public:
-    ProbeCancel();
-    ProbeCancel(const ProbeCancel &) = delete;
-    ProbeCancel &operator=(const ProbeCancel &) = delete;
-    void cancel();
-    bool cancelled() const { return m_cancelled.load(); }
-    int fd() const { return m_fd.get(); } // readable once cancelled
-
-private:
-    std::atomic<bool> m_cancelled = false;
-    Fd m_fd;
-};
-
 // Checks every host at once and says for each whether it answered within timeoutMs. An empty host,
 // a name that doesn't resolve in that time, and an address that is no single machine's (see
 // addressKind) are not checked: nothing is sent for them. A host answers an ICMP echo (through the
@@ -47,7 +32,7 @@ private:
 // PC's answer only on this machine's links: from beyond a router it may be a firewall's, so a host
 // that sent nothing else didn't answer, and resets says so for it.
 std::vector<Reach> probeHosts(const std::vector<std::string> &hosts, int timeoutMs = ProbeTimeoutMs,
-                              const ProbeCancel *cancel = nullptr, std::vector<std::string> *addresses = nullptr,
+                              const Cancel *cancel = nullptr, std::vector<std::string> *addresses = nullptr,
                               std::vector<bool> *resets = nullptr);
 
 Reach probeHost(const std::string &host, int timeoutMs = ProbeTimeoutMs);

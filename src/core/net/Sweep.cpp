@@ -5,7 +5,6 @@
 #include "core/net/Makers.h"
 #include "core/net/Neighbours.h"
 #include "core/net/Netlink.h"
-#include "core/net/Wait.h"
 
 #include <condition_variable>
 #include <map>
@@ -224,7 +223,7 @@ std::vector<Fd> echoAllNodes(const std::vector<OwnAddress> &own)
 class Sweep {
 public:
     Sweep(const std::function<void(const FoundMachine &)> &found,
-          const std::function<void(const SweepProgress &)> &progress, const std::atomic<bool> *cancel)
+          const std::function<void(const SweepProgress &)> &progress, const Cancel *cancel)
         : m_found(found), m_progress(progress), m_cancel(cancel), m_own(ownAddresses())
     {
     }
@@ -260,10 +259,7 @@ public:
             }
             if (!wake)
                 break;
-            int waitMs = msUntil(*wake);
-            if (m_cancel)
-                waitMs = std::min(waitMs, CancelSliceMs);
-            if (!listen(overdue ? 0 : waitMs))
+            if (!listen(overdue ? Steady::now() : *wake))
                 break;
         }
     }
@@ -406,13 +402,13 @@ private:
         return wake;
     }
 
-    // Waits up to waitMs for the table, a name or an echo, and takes in what came; false on a failed poll.
-    bool listen(int waitMs)
+    // Waits until then for the table, a name or an echo, and takes in what came; false on a failed poll.
+    bool listen(Steady::time_point until)
     {
         std::vector<pollfd> polled = {{m_monitor.get(), POLLIN, 0}, {m_names.wakeFd(), POLLIN, 0}};
         for (const Fd &e : m_echoes)
             polled.push_back({e.get(), POLLIN, 0});
-        if (::poll(polled.data(), polled.size(), waitMs) < 0 && errno != EINTR)
+        if (!sleepOn(polled, until, m_cancel))
             return false;
         if (polled[0].revents)
             hearTable();
@@ -479,7 +475,7 @@ private:
 
     const std::function<void(const FoundMachine &)> &m_found;
     const std::function<void(const SweepProgress &)> &m_progress;
-    const std::atomic<bool> *m_cancel;
+    const Cancel *m_cancel;
     const std::vector<OwnAddress> m_own;
     std::map<Address, Target> m_targets;
     std::map<Address, Target>::iterator m_next;
@@ -496,7 +492,7 @@ private:
 } // namespace
 
 void sweepLinks(const std::function<void(const FoundMachine &)> &found,
-                const std::function<void(const SweepProgress &)> &progress, const std::atomic<bool> *cancel,
+                const std::function<void(const SweepProgress &)> &progress, const Cancel *cancel,
                 std::vector<std::string> *covered)
 {
     Sweep sweep(found, progress, cancel);

@@ -2,6 +2,7 @@
 
 // The sweep that finds the machines of this machine's links, as the finder and `--scan` list them.
 
+#include "core/io/Wait.h"
 #include "core/wake/MagicPacket.h"
 
 #include <atomic>
@@ -30,11 +31,11 @@ struct SweepProgress {
 // 3 s for an absent one). found runs once for each machine, as soon as its MAC is known and its name
 // looked up (at most 1.5 s more); a machine is found by its IPv4 address, else a global IPv6 one, else
 // its link-local one. progress runs as the sweep goes on. Both run on the calling thread. A set cancel
-// ends it within 0.1 s. Unprivileged. Machines that the kernel heard from lately on such a subnet but
+// ends it at once. Unprivileged. Machines that the kernel heard from lately on such a subnet but
 // outside what is swept are listed too. covered, when given, gets a line for each range swept, or one
 // that says there was none.
 void sweepLinks(const std::function<void(const FoundMachine &)> &found,
-                const std::function<void(const SweepProgress &)> &progress, const std::atomic<bool> *cancel = nullptr,
+                const std::function<void(const SweepProgress &)> &progress, const Cancel *cancel = nullptr,
                 std::vector<std::string> *covered = nullptr);
 
 } // namespace orvane

@@ -82,7 +82,7 @@ private:
     bool m_roundAgain = false;
     bool m_watchRunning = false;
     std::array<PcProbe, LastPc + 1> m_markProbes; // the host and MAC each mark was found for
-    ProbeCancel m_cancel;
+    Cancel m_cancel;
     QThreadPool m_pool;
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/io/Wait.h"
+
 #include <QMetaObject>
 #include <QObject>
 
@@ -32,7 +34,7 @@ public:
     {
         const std::lock_guard lock(m_mutex);
         m_window = nullptr;
-        cancel = true;
+        cancel.cancel();
     }
 
     // Starts work(handback) on a thread of its own.
@@ -43,7 +45,7 @@ public:
         return handback;
     }
 
-    std::atomic<bool> cancel{false};
+    Cancel cancel;
 
 private:
     std::mutex m_mutex;
