@@ -54,7 +54,7 @@ int main(int argc, char **argv)
     QzCmn14 common;
     TimedWake clockLabel(common);
     clockLabel.setWakeCommand([](qint16) {});
-    PcStatus status;
+    PcStatus status(settingsStore().SettingsTable);
     bool inRound = false;
     std::vector<double> roundMs, lateInRound, lateBetween;
     QElapsedTimer round;

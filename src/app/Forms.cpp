@@ -137,7 +137,7 @@ PcStatus &Forms::pcStatus()
 {
     if (m_pcStatus)
         return *m_pcStatus;
-    m_pcStatus = new PcStatus;
+    m_pcStatus = new PcStatus(settingsStore().SettingsTable);
     PcStatus *status = m_pcStatus;
     connect(&settingsStore(), &SettingsStore::loaded, status, &PcStatus::checkAll);
     connect(&wakeEvents(), &WakeEvents::answerAwaited, status, [status](qint16 Index) { status->watch(Index); });

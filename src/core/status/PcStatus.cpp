@@ -1,6 +1,5 @@
 #include "core/status/PcStatus.h"
 
-#include "core/settings/SettingsStore.h"
 #include "core/settings/WakeTable.h"
 #include "core/time/Clock.h"
 #include "core/time/TimeText.h"
@@ -12,23 +11,8 @@
 
 namespace orvane {
 
-namespace {
-
-WakeSettings pcSettings(int pc)
-{
-    return wakeSettingsOf(settingsStore().SettingsTable, pc);
-}
-
-// What a check of PC pc asks for now.
-PcProbe probeOf(int pc)
-{
-    const WakeSettings s = pcSettings(pc);
-    return {s.host, settingsMac(s.mac)};
-}
-
-} // namespace
-
-PcStatus::PcStatus(QObject *parent) : QObject(parent), m_roundTimer(new QTimer(this)), m_watchTimer(new QTimer(this))
+PcStatus::PcStatus(const SettingsGrid &settings, QObject *parent)
+    : QObject(parent), m_settings(settings), m_roundTimer(new QTimer(this)), m_watchTimer(new QTimer(this))
 {
     // Idle threads go soon; a round a minute starts one afresh.
     m_pool.setMaxThreadCount(2);
@@ -39,6 +23,12 @@ PcStatus::PcStatus(QObject *parent) : QObject(parent), m_roundTimer(new QTimer(t
     m_roundTimer->start();
     m_watchTimer->setInterval(WatchIntervalMs);
     connect(m_watchTimer, &QTimer::timeout, this, &PcStatus::watchTick);
+}
+
+PcProbe PcStatus::probeOf(int pc) const
+{
+    const WakeSettings s = wakeSettingsOf(m_settings, pc);
+    return {s.host, settingsMac(s.mac)};
 }
 
 PcStatus::~PcStatus()
@@ -96,7 +86,7 @@ void PcStatus::watch(int pc)
 {
     if (pc < FirstPc || pc > LastPc)
         return;
-    const WakeSettings s = pcSettings(pc);
+    const WakeSettings s = wakeSettingsOf(m_settings, pc);
     m_watches.insert(pc, {probeOf(pc), QString::fromStdString(pcName(s)), clock().monotonicMs()});
     if (!m_watchTimer->isActive())
         m_watchTimer->start();

@@ -2,6 +2,7 @@
 
 #include "core/net/PcCheck.h"
 #include "core/record/RecordFormat.h"
+#include "core/settings/SettingsGrid.h"
 
 #include <QHash>
 #include <QObject>
@@ -37,7 +38,8 @@ public:
         std::optional<MacAddress> mac; // the PC's, as the check knew it
     };
 
-    explicit PcStatus(QObject *parent = nullptr);
+    // settings: the table in force, read at each check (it outlives this object).
+    explicit PcStatus(const SettingsGrid &settings, QObject *parent = nullptr);
     ~PcStatus() override;
 
     // A round now; asked for while one runs, another follows it if a host changed meanwhile.
@@ -65,6 +67,8 @@ private:
     };
     using Hosts = std::vector<PcProbe>; // PC 1 to 5; an empty host where nothing is to be checked
 
+    // What a check of PC pc asks for now.
+    PcProbe probeOf(int pc) const;
     void startRound();
     void watchTick();
     // Runs the check on the pool; done gets the answers on this object's thread.
@@ -74,6 +78,7 @@ private:
     void setMark(int pc, const PcAnswer &answer, const PcProbe &probe);
     void endWatch(int pc, const QString &title, const QString &text);
 
+    const SettingsGrid &m_settings;
     std::array<Mark, LastPc + 1> m_marks{}; // PC FirstPc to LastPc
     QHash<int, Watch> m_watches;
     QTimer *m_roundTimer;
