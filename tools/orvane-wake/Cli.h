@@ -1,0 +1,56 @@
+#pragma once
+
+// What the verbs of orvane-wake share: exit statuses, the options, the settings file, and text for the
+// terminal. One unit per verb beside this one; main.cpp parses the command line.
+
+#include "core/record/PlainSettings.h"
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvane::cli {
+
+enum Exit { Sent = 0, Refused = 1, Usage = 2, NoAnswer = 3 };
+
+struct Options {
+    int waitSeconds = 0;            // --wait: how long to wait for the woken PC's answer; 0 doesn't wait
+    std::optional<std::string> dir; // --dir: the folder of System.ini
+};
+
+constexpr int DefaultWaitSeconds = 180;
+
+extern const char UsageText[];
+extern const char HelpText[];
+
+// Text from the arguments, System.ini or the network never reaches the terminal raw: control
+// characters (C0, DEL, C1), the characters that reorder a line and bytes that aren't UTF-8 are
+// written as \xNN, byte by byte.
+std::string escaped(std::string_view text);
+// Names compare as the user reads them: case folded by the rules of C.UTF-8 (Ä is ä), byte for byte
+// where a name isn't UTF-8.
+std::u32string folded(std::string_view text);
+// A message's lines (CR LF, for message boxes) as lines of the terminal.
+void print(FILE *stream, const std::string &message);
+int usage(const std::string &problem = std::string());
+int refused(const std::string &message);
+// Of two PCs' exit statuses, the one a script must hear: packets that didn't go out over a PC
+// that didn't answer.
+int worse(int a, int b);
+// The settings file as the program reads it, but never created: a missing one most likely means
+// the wrong folder, and saying which file was looked for beats reporting an empty host.
+bool readSettings(const Options &options, SettingsValues &values, std::string &error);
+
+// The verbs.
+int listCommand(const Options &options);
+int statusCommand(const Options &options);
+int scanCommand(const Options &options);
+// PCs of the settings by number, name or --all, each once in the order given.
+int wakeCommand(const Options &options, const std::vector<std::string> &selectors);
+// A wake given on the command line.
+int wakeGivenCommand(const Options &options, const std::string &mac, const std::string &host, const std::string &port,
+                     const std::string &count);
+
+} // namespace orvane::cli
