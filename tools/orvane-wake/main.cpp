@@ -7,6 +7,7 @@
 #include "core/record/RecordFormat.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,124 +37,130 @@ bool takeWait(const char *value, Options &options, std::string &problem)
     return false;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
-{
-    enum Code {
-        Selector = 1,
-        Wait = 0x100,
-        Dir,
-        Mac,
-        Host,
-        Port,
-        Count,
-        All,
-        ListCode,
-        StatusCode,
-        ScanCode,
-        VersionCode
-    };
-    static const option longOptions[] = {{"wait", optional_argument, nullptr, Wait},
-                                         {"dir", required_argument, nullptr, Dir},
-                                         {"mac", required_argument, nullptr, Mac},
-                                         {"host", required_argument, nullptr, Host},
-                                         {"port", required_argument, nullptr, Port},
-                                         {"count", required_argument, nullptr, Count},
-                                         {"all", no_argument, nullptr, All},
-                                         {"list", no_argument, nullptr, ListCode},
-                                         {"status", no_argument, nullptr, StatusCode},
-                                         {"scan", no_argument, nullptr, ScanCode},
-                                         {"help", no_argument, nullptr, 'h'},
-                                         {"version", no_argument, nullptr, VersionCode},
-                                         {nullptr, 0, nullptr, 0}};
+// What the command line asks for.
+struct Command {
     Options options;
     std::vector<std::string> selectors; // numbers, names and --all, in the order given
-    std::vector<std::pair<int, std::string>> verbs;
-    std::string mac, host, port = "9", count = "3", problem;
+    std::vector<std::pair<Verb, std::string>> verbs;
+    std::string mac, host, port = "9", count = "3";
     bool given = false, haveMac = false, haveHost = false, wait = false;
+};
+
+enum Code { Selector = 1, Wait = 0x100, Dir, Mac, Host, Port, Count, All, ListCode, StatusCode, ScanCode, VersionCode };
+
+const option LongOptions[] = {{"wait", optional_argument, nullptr, Wait},
+                              {"dir", required_argument, nullptr, Dir},
+                              {"mac", required_argument, nullptr, Mac},
+                              {"host", required_argument, nullptr, Host},
+                              {"port", required_argument, nullptr, Port},
+                              {"count", required_argument, nullptr, Count},
+                              {"all", no_argument, nullptr, All},
+                              {"list", no_argument, nullptr, ListCode},
+                              {"status", no_argument, nullptr, StatusCode},
+                              {"scan", no_argument, nullptr, ScanCode},
+                              {"help", no_argument, nullptr, 'h'},
+                              {"version", no_argument, nullptr, VersionCode},
+                              {nullptr, 0, nullptr, 0}};
+
+// Reads the arguments into command; the usage failure's text, or nothing.
+std::optional<std::string> parse(int argc, char **argv, Command &command)
+{
     opterr = 0; // the messages are ours, in the program's language
+    std::string problem;
     // "-": every argument in its place, so that the PCs are woken in the order given.
-    for (int c; (c = getopt_long(argc, argv, "-:h", longOptions, nullptr)) != -1;) {
+    for (int c; (c = getopt_long(argc, argv, "-:h", LongOptions, nullptr)) != -1;) {
         const std::string text = argv[optind - 1];
         switch (c) {
         case Selector:
         case All:
-            selectors.push_back(c == All ? "--all" : optarg);
+            command.selectors.push_back(c == All ? "--all" : optarg);
             break;
         case Wait:
-            wait = true;
-            if (!takeWait(optarg, options, problem))
-                return usage(problem);
+            command.wait = true;
+            if (!takeWait(optarg, command.options, problem))
+                return problem;
             break;
         case Dir:
-            options.dir = optarg;
+            command.options.dir = optarg;
             break;
         case Mac:
         case Host:
         case Port:
         case Count:
-            (c == Mac ? mac : c == Host ? host : c == Port ? port : count) = optarg;
-            haveMac = haveMac || c == Mac;
-            haveHost = haveHost || c == Host;
-            given = true;
+            (c == Mac ? command.mac : c == Host ? command.host : c == Port ? command.port : command.count) = optarg;
+            command.haveMac = command.haveMac || c == Mac;
+            command.haveHost = command.haveHost || c == Host;
+            command.given = true;
             break;
         case ':':
-            for (const option &o : longOptions)
+            for (const option &o : LongOptions)
                 if (o.name && o.val == optopt)
-                    return usage(std::string("--") + o.name + " の値がありません");
-            return usage(text + " の値がありません");
+                    return std::string("--") + o.name + " の値がありません";
+            return text + " の値がありません";
         case '?':
-            return usage("不明な引数です: " + (optopt > 0 && optopt < 0x100 ? std::string("-") + char(optopt) : text));
+            return "不明な引数です: " + (optopt > 0 && optopt < 0x100 ? std::string("-") + char(optopt) : text);
         default:
-            verbs.emplace_back(c == ListCode     ? List
-                               : c == StatusCode ? Status
-                               : c == ScanCode   ? Scan
-                               : c == 'h'        ? Help
-                                                 : Version,
-                               text);
-            break;
+            command.verbs.emplace_back(c == ListCode     ? List
+                                       : c == StatusCode ? Status
+                                       : c == ScanCode   ? Scan
+                                       : c == 'h'        ? Help
+                                                         : Version,
+                                       text);
         }
     }
     for (int i = optind; i < argc; ++i) // after "--": names, even with a dash
-        selectors.push_back(argv[i]);
+        command.selectors.push_back(argv[i]);
+    return std::nullopt;
+}
 
-    // A verb goes alone (with the settings' folder); only the list lets a --wait pass.
-    if (verbs.size() > 1)
-        return usage("不明な引数です: " + verbs[1].second);
-    if (!verbs.empty()) {
-        const auto [verb, text] = verbs.front();
-        if (!selectors.empty() || given || (wait && verb != List))
-            return usage("不明な引数です: " + text);
-        switch (verb) {
-        case List:
-            return listCommand(options);
-        case Status:
-            return statusCommand(options);
-        case Scan:
-            return scanCommand(options);
-        case Help:
-            std::fputs(UsageText, stdout);
-            std::fputs(HelpText, stdout);
-            return Sent;
-        default:
-            std::printf("orvane-wake %s\n", VersionText);
-            return Sent;
-        }
+// A verb goes alone (with the settings' folder); only the list lets a --wait pass.
+int runVerb(const Command &command)
+{
+    if (command.verbs.size() > 1)
+        return usage("不明な引数です: " + command.verbs[1].second);
+    const auto &[verb, text] = command.verbs.front();
+    if (!command.selectors.empty() || command.given || (command.wait && verb != List))
+        return usage("不明な引数です: " + text);
+    switch (verb) {
+    case List:
+        return listCommand(command.options);
+    case Status:
+        return statusCommand(command.options);
+    case Scan:
+        return scanCommand(command.options);
+    case Help:
+        std::fputs(UsageText, stdout);
+        std::fputs(HelpText, stdout);
+        return Sent;
+    case Version:
+        break;
     }
-    if (given) {
-        if (!selectors.empty())
-            return usage("不明な引数です: " + selectors.front());
-        if (!haveMac || !haveHost)
+    std::printf("orvane-wake %s\n", VersionText);
+    return Sent;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    Command command;
+    if (const std::optional<std::string> problem = parse(argc, argv, command))
+        return usage(*problem);
+    if (!command.verbs.empty())
+        return runVerb(command);
+    if (command.given) {
+        if (!command.selectors.empty())
+            return usage("不明な引数です: " + command.selectors.front());
+        if (!command.haveMac || !command.haveHost)
             return usage("--mac と --host の両方が必要です");
-        return wakeGivenCommand(options, mac, host, port, count);
+        return wakeGivenCommand(command.options, command.mac, command.host, command.port, command.count);
     }
-    if (selectors.empty())
+    if (command.selectors.empty())
         return usage();
-    for (const std::string &a : selectors) {
+    for (const std::string &a : command.selectors) {
         const bool number = !a.empty() && std::all_of(a.begin(), a.end(), [](char d) { return d >= '0' && d <= '9'; });
         if (a.empty() || (number && (a.size() != 1 || a[0] < '0' + FirstPc || a[0] > '0' + LastPc)))
             return usage("PC の番号は 1 から 5 までです: " + a);
     }
-    return wakeCommand(options, selectors);
+    return wakeCommand(command.options, command.selectors);
 }
