@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
@@ -221,6 +222,12 @@ void centreOnScreen(QWidget *window)
     const QSize outer = window->frameGeometry().size();
     window->move(whole.left() + qRound(whole.width() / 2.0 - outer.width() / 2.0),
                  whole.top() + qRound(whole.height() / 2.0 - outer.height() / 2.0));
+}
+
+void markBox(QLineEdit *box, const QString &problem)
+{
+    box->setStyleSheet(problem.isEmpty() ? QString() : QStringLiteral("QLineEdit { border: 1px solid red; }"));
+    box->setToolTip(plainTip(problem));
 }
 
 } // namespace orvane

@@ -13,6 +13,8 @@ class QLabel;
 class QPainter;
 class QRectF;
 
+class QLineEdit;
+
 namespace orvane {
 
 // The windows' font: a Japanese proportional Gothic at 12 pixels, the size of the classic dialog font,
@@ -93,6 +95,10 @@ constexpr QRect twips(int left, int top, int width, int height)
 // typed as "<b>x</b>" is not markup.
 QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &geometry,
               Qt::Alignment alignment = Qt::AlignLeft);
+
+// A box whose text the program can't use is stored as typed, but it is framed red and its tip says
+// what is wrong; an empty problem takes the mark away.
+void markBox(QLineEdit *box, const QString &problem);
 
 // A tooltip that shows text as it is: Qt reads a tip that looks like markup as HTML, so a name typed
 // or heard as "<b>x</b>" would show bold and an image tag would load. Plain-looking text stays as it is.

@@ -50,6 +50,10 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The controls at their places, in their focus order, wired to their handlers.
+    void placeControls();
+    void orderFocus();
+    void connectControls();
     void port_txt_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift);
     void send_qty_cmb_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift);
     void pc_txt_KeyDown(int Index, int KeyCode, Qt::KeyboardModifiers Shift);
