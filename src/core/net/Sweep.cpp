@@ -3,27 +3,21 @@
 #include "core/io/Fd.h"
 #include "core/net/Address.h"
 #include "core/net/Makers.h"
+#include "core/net/NameLookups.h"
 #include "core/net/Neighbours.h"
 #include "core/net/Netlink.h"
 
-#include <condition_variable>
 #include <map>
-#include <memory>
-#include <mutex>
 #include <optional>
 #include <set>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 #include <cerrno>
 #include <linux/neighbour.h>
 #include <linux/rtnetlink.h>
 #include <net/if.h>
-#include <netdb.h>
 #include <netinet/icmp6.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 
 namespace orvane {
@@ -45,109 +39,8 @@ constexpr int KernelRetriesMs = 3500;
 constexpr int OldEntryMs = 8500;
 // Names come from the resolver; a slow or absent name server must not hold the list back.
 constexpr int NameWaitMs = 1500;
-constexpr int NameThreads = 8;
 // A link larger than this is swept only around this machine's own address.
 constexpr int WidestPrefix = 22;
-
-// Reverse lookups on a few threads of their own; the sweep's poll wakes through an eventfd when a
-// name is in. The state is shared, so a thread still waiting on the resolver outlives the sweep.
-// Whether a name resolves to this address (among others).
-bool leadsBackTo(const char *name, const Address &a)
-{
-    addrinfo hints{};
-    hints.ai_family = a.family;
-    hints.ai_socktype = SOCK_DGRAM;
-    addrinfo *found = nullptr;
-    if (::getaddrinfo(name, nullptr, &hints, &found) != 0)
-        return false;
-    bool back = false;
-    for (const addrinfo *i = found; i && !back; i = i->ai_next)
-        back = addressOf(i->ai_addr).text() == a.text();
-    ::freeaddrinfo(found);
-    return back;
-}
-
-class NameLookups {
-public:
-    NameLookups() : m_shared(std::make_shared<Shared>()) {}
-    ~NameLookups()
-    {
-        std::lock_guard lock(m_shared->mutex);
-        m_shared->stop = true;
-        m_shared->queue.clear();
-        m_shared->more.notify_all();
-    }
-    NameLookups(const NameLookups &) = delete;
-    NameLookups &operator=(const NameLookups &) = delete;
-
-    int wakeFd() const { return m_shared->wake.get(); }
-
-    void lookUp(const Address &a)
-    {
-        std::lock_guard lock(m_shared->mutex);
-        m_shared->queue.push_back(a);
-        m_shared->more.notify_one();
-        if (m_threads < NameThreads && m_threads < static_cast<int>(m_shared->queue.size()) + m_shared->busy) {
-            try {
-                std::thread(work, m_shared).detach();
-                ++m_threads;
-            } catch (const std::system_error &) {
-            }
-        }
-    }
-
-    // Names found since the last call.
-    std::vector<std::pair<Address, std::string>> take()
-    {
-        std::uint64_t count;
-        [[maybe_unused]] const ssize_t r = ::read(m_shared->wake.get(), &count, sizeof count);
-        std::lock_guard lock(m_shared->mutex);
-        return std::exchange(m_shared->done, {});
-    }
-
-private:
-    struct Shared {
-        std::mutex mutex;
-        std::condition_variable more;
-        std::vector<Address> queue;
-        std::vector<std::pair<Address, std::string>> done;
-        int busy = 0;
-        bool stop = false;
-        Fd wake{::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)};
-    };
-
-    static void work(std::shared_ptr<Shared> shared)
-    {
-        std::unique_lock lock(shared->mutex);
-        for (;;) {
-            shared->more.wait(lock, [&] { return shared->stop || !shared->queue.empty(); });
-            if (shared->stop)
-                return;
-            const Address a = shared->queue.back();
-            shared->queue.pop_back();
-            ++shared->busy;
-            lock.unlock();
-            sockaddr_storage ss;
-            const socklen_t length = a.socketAddress(ss);
-            char host[NI_MAXHOST] = {};
-            // A name is the machine's only when it leads back to it: a reverse name without a forward
-            // record, or with another machine's address, would make a host that wakes or checks nothing
-            // or someone else.
-            if (::getnameinfo(reinterpret_cast<const sockaddr *>(&ss), length, host, sizeof host, nullptr, 0,
-                              NI_NAMEREQD) != 0 ||
-                !leadsBackTo(host, a))
-                host[0] = '\0';
-            lock.lock();
-            --shared->busy;
-            shared->done.emplace_back(a, host);
-            const std::uint64_t one = 1;
-            [[maybe_unused]] const ssize_t w = ::write(shared->wake.get(), &one, sizeof one);
-        }
-    }
-
-    std::shared_ptr<Shared> m_shared;
-    int m_threads = 0;
-};
 
 // What the sweep knows of one address.
 struct Target {
