@@ -6,8 +6,8 @@
 #include "ui/main/AboutF.h"
 #include "ui/main/MainF.h"
 #include "ui/settings/Settings.h"
-#include "ui/wake/Dialog.h"
-#include "ui/wake/PcStart.h"
+#include "ui/wake/WakeCommand.h"
+#include "ui/wake/WakeNotice.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 #include "platform/QzCmn14.h"
 
 #include "core/services/Conversions.h"
-#include "platform/TrayParts.h"
+#include "platform/TrayRecord.h"
 
 namespace orvane {
 

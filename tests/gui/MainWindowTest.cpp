@@ -3,13 +3,13 @@
 // timed wake.
 #include "core/settings/SettingsFile.h"
 #include "core/settings/SettingsStore.h"
-#include "platform/TrayParts.h"
+#include "platform/TrayRecord.h"
 #include "support/FakeDesktop.h"
 #include "support/FormsFixture.h"
 #include "support/WakeLoopback.h"
-#include "ui/Looks.h"
+#include "ui/StatusMarks.h"
 #include "ui/main/MainF.h"
-#include "ui/wake/PcStart.h"
+#include "ui/wake/WakeCommand.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // (Tab, Enter, Esc), cancel, a failed save, wake times and MACs it can't use, where its controls
 // sit, and a whole MAC pasted or typed into one of a row's MAC boxes.
 #include "support/FormsFixture.h"
-#include "ui/Looks.h"
+#include "ui/Controls.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // button opens the main menu, the right one the help menu.
 #include "core/settings/Cp932.h"
 #include "platform/QzCmn14.h"
-#include "platform/TrayParts.h"
+#include "platform/TrayRecord.h"
 #include "support/FormsFixture.h"
 
 #include <gtest/gtest.h>

@@ -17,7 +17,7 @@
 #include "support/SettingsData.h"
 #include "support/TempDir.h"
 #include "support/WakeLoopback.h"
-#include "ui/Looks.h"
+#include "ui/StatusMarks.h"
 #include "ui/main/MainF.h"
 #include "ui/settings/Finder.h"
 #include "ui/settings/Settings.h"

@@ -11,7 +11,7 @@
 #include "support/TempDir.h"
 #include "support/WakeLoopback.h"
 #include "ui/main/MainF.h"
-#include "ui/wake/Dialog.h"
+#include "ui/wake/WakeNotice.h"
 
 #include <gtest/gtest.h>
 

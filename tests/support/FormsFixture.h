@@ -11,7 +11,7 @@
 #include "ui/main/AboutF.h"
 #include "ui/main/MainF.h"
 #include "ui/settings/Settings.h"
-#include "ui/wake/Dialog.h"
+#include "ui/wake/WakeNotice.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The Linux desktop's window services and tray icons on an X server of the suite's own; other
 // programs' windows are made on a connection of the test's own, as another program would make them.
 #include "platform/QzCmn14.h"
-#include "platform/TrayParts.h"
+#include "platform/TrayRecord.h"
 #include "platform/linux/LinuxTray.h"
 #include "support/XSession.h"
 

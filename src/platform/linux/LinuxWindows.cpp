@@ -1,6 +1,6 @@
 #include "platform/linux/LinuxDesktop.h"
 
-#include "platform/TrayParts.h"
+#include "platform/TrayRecord.h"
 #include "platform/linux/HelpViewer.h"
 #include "platform/linux/LinuxTray.h"
 

@@ -1,6 +1,7 @@
 #include "ui/main/AboutF.h"
 
 #include "core/settings/Text.h"
+#include "ui/Controls.h"
 #include "ui/Looks.h"
 
 #include <QCloseEvent>

@@ -3,11 +3,13 @@
 #include "core/settings/SettingsStore.h"
 #include "core/settings/Text.h"
 #include "core/time/WakeSchedule.h"
-#include "platform/TrayParts.h"
+#include "platform/TrayRecord.h"
+#include "ui/Controls.h"
 #include "ui/Looks.h"
+#include "ui/StatusMarks.h"
 #include "ui/main/TrayDispatch.h"
-#include "ui/wake/PcStart.h"
 #include "ui/wake/TimedWake.h"
+#include "ui/wake/WakeCommand.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,8 +4,9 @@
 #include "core/net/MacText.h"
 #include "core/net/Sweep.h"
 #include "core/record/RecordFormat.h"
+#include "ui/Controls.h"
 #include "ui/Looks.h"
-#include "ui/settings/Handback.h"
+#include "ui/settings/BackgroundJob.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -223,7 +224,7 @@ void Finder::stop()
     if (m_sweep)
         m_sweep->cut();
     m_sweep.reset();
-    for (const std::shared_ptr<Handback> &lookup : m_lookups)
+    for (const std::shared_ptr<BackgroundJob> &lookup : m_lookups)
         lookup->cut();
     m_lookups.clear();
     m_resolved.clear();
@@ -276,28 +277,28 @@ void Finder::sweep()
     state_lbl->setText(QStringLiteral("このネットワークの機器を探しています…"));
     // Results of a sweep that was ended may still be on their way: they are dropped.
     const int generation = ++m_generation;
-    m_sweep = Handback::start(this, [this, generation](Handback &handback) {
+    m_sweep = BackgroundJob::start(this, [this, generation](BackgroundJob &job) {
         SweepProgress last;
         std::vector<std::string> covered;
         sweepLinks(
             [&](const FoundMachine &machine) {
-                handback.post([this, generation, machine] {
+                job.post([this, generation, machine] {
                     if (generation == m_generation)
                         found(machine);
                 });
             },
             [&](const SweepProgress &progress) {
                 last = progress;
-                handback.post([this, generation, progress] {
+                job.post([this, generation, progress] {
                     if (generation == m_generation)
                         progressed(progress, false);
                 });
             },
-            &handback.cancel, &covered);
+            &job.cancel, &covered);
         QStringList ranges;
         for (const std::string &range : covered)
             ranges << QString::fromStdString(range);
-        handback.post([this, generation, last, ranges] {
+        job.post([this, generation, last, ranges] {
             if (generation == m_generation) {
                 m_covered = ranges.join(QStringLiteral("、"));
                 progressed(last, true);
@@ -429,10 +430,10 @@ bool Finder::hostIsMachine(const QString &hostBox, const QTreeWidgetItem *item)
     if (const auto known = m_resolved.constFind(host); known != m_resolved.cend())
         return *known == Resolving || addresses.contains(*known);
     m_resolved.insert(host, Resolving);
-    m_lookups.append(Handback::start(this, [this, host](Handback &handback) {
+    m_lookups.append(BackgroundJob::start(this, [this, host](BackgroundJob &job) {
         const HostLookup lookup = lookupHost(host.toStdString(), HostLookupTimeoutMs);
         const QString address = lookup.ok ? QString::fromStdString(lookup.host.text) : QString();
-        handback.post([this, host, address] {
+        job.post([this, host, address] {
             m_resolved.insert(host, address);
             refreshMarks();
         });

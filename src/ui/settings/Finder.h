@@ -20,7 +20,7 @@ class QTreeWidgetItem;
 
 namespace orvane {
 
-class Handback;
+class BackgroundJob;
 struct FoundMachine;
 struct SweepProgress;
 
@@ -74,8 +74,8 @@ private:
     // Host names of the rows as resolved: the numeric address, or empty for a name that doesn't
     // resolve. A name absent here is being resolved.
     QHash<QString, QString> m_resolved;
-    QList<std::shared_ptr<Handback>> m_lookups;
-    std::shared_ptr<Handback> m_sweep;
+    QList<std::shared_ptr<BackgroundJob>> m_lookups;
+    std::shared_ptr<BackgroundJob> m_sweep;
     bool m_swept = false;
     QString m_covered; // what the last sweep looked at
     int m_generation = 0;

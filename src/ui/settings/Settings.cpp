@@ -5,10 +5,10 @@
 #include "core/net/PcCheck.h"
 #include "core/settings/SettingsStore.h"
 #include "core/time/WakeSchedule.h"
-#include "ui/Looks.h"
+#include "ui/Controls.h"
 #include "ui/main/MainF.h"
+#include "ui/settings/BackgroundJob.h"
 #include "ui/settings/Finder.h"
-#include "ui/settings/Handback.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -163,7 +163,7 @@ void Settings::unload()
 
 void Settings::stopNetwork()
 {
-    for (std::shared_ptr<Handback> &learning : m_learning) {
+    for (std::shared_ptr<BackgroundJob> &learning : m_learning) {
         if (learning)
             learning->cut();
         learning.reset();
@@ -356,9 +356,9 @@ void Settings::IP_txt_LostFocus(int Index)
     // The lookup and the kernel's resolution run off the GUI thread; the answer fills the boxes only
     // if they are all still empty and the host is still the one asked about. No answer, no change.
     const std::string asked = host.toStdString();
-    m_learning[Index] = Handback::start(this, [this, Index, host, asked](Handback &handback) {
-        const std::optional<MacAddress> mac = learnMac(asked, LinkConfirmMs, &handback.cancel);
-        handback.post([this, Index, host, mac, asking = &handback] {
+    m_learning[Index] = BackgroundJob::start(this, [this, Index, host, asked](BackgroundJob &job) {
+        const std::optional<MacAddress> mac = learnMac(asked, LinkConfirmMs, &job.cancel);
+        job.post([this, Index, host, mac, asking = &job] {
             if (m_learning[Index].get() != asking)
                 return;
             m_learning[Index].reset();

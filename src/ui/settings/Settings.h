@@ -19,7 +19,7 @@ class QPushButton;
 namespace orvane {
 
 class Finder;
-class Handback;
+class BackgroundJob;
 struct PcRowNow;
 
 // The settings dialog: non-modal, one instance, loaded hidden by the first LoadSettings and
@@ -93,7 +93,7 @@ private:
 
     QPointer<Finder> m_finder;
     // A MAC being learnt for each row from its host, and the host asked about.
-    QList<std::shared_ptr<Handback>> m_learning;
+    QList<std::shared_ptr<BackgroundJob>> m_learning;
     QStringList m_learningHost;
     // Each MAC box's text as last seen, to tell a paste (many characters at once) from typing.
     QStringList m_macSeen;

@@ -3,6 +3,7 @@
 #include "ui/settings/Settings.h"
 
 #include "core/time/WakeSchedule.h"
+#include "ui/Controls.h"
 #include "ui/Looks.h"
 #include "ui/main/MainF.h"
 #include "ui/settings/Finder.h"

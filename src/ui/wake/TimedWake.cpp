@@ -5,7 +5,7 @@
 #include "core/time/TimeText.h"
 #include "core/wake/WakeRequest.h"
 #include "platform/QzCmn14.h"
-#include "ui/wake/PcStart.h"
+#include "ui/wake/WakeCommand.h"
 
 #include <QTimer>
 

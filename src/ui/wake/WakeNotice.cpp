@@ -1,7 +1,7 @@
-#include "ui/wake/Dialog.h"
+#include "ui/wake/WakeNotice.h"
 
-#include "ui/Looks.h"
-#include "ui/wake/PcStart.h"
+#include "ui/Controls.h"
+#include "ui/wake/WakeCommand.h"
 
 #include <QLabel>
 #include <QShowEvent>

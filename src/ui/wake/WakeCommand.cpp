@@ -1,4 +1,4 @@
-#include "ui/wake/PcStart.h"
+#include "ui/wake/WakeCommand.h"
 
 #include "core/net/Reachability.h"
 #include "core/net/WakeSender.h"

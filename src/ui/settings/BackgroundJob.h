@@ -17,9 +17,9 @@ namespace orvane {
 // the calling thread, so it shares its network namespace) and hands its results back to the window's
 // thread. Once the window cuts it, nothing more reaches the window and the work is told to stop; the
 // thread is never waited for, so a slow lookup can't hold the window up.
-class Handback {
+class BackgroundJob {
 public:
-    explicit Handback(QObject *window) : m_window(window) {}
+    explicit BackgroundJob(QObject *window) : m_window(window) {}
 
     // Runs fn on the GUI thread of the window, unless cut meanwhile.
     template <class F> void post(F &&fn)
@@ -37,12 +37,12 @@ public:
         cancel.cancel();
     }
 
-    // Starts work(handback) on a thread of its own.
-    template <class F> static std::shared_ptr<Handback> start(QObject *window, F &&work)
+    // Starts work(job) on a thread of its own.
+    template <class F> static std::shared_ptr<BackgroundJob> start(QObject *window, F &&work)
     {
-        auto handback = std::make_shared<Handback>(window);
-        std::thread([handback, work = std::forward<F>(work)]() mutable { work(*handback); }).detach();
-        return handback;
+        auto job = std::make_shared<BackgroundJob>(window);
+        std::thread([job, work = std::forward<F>(work)]() mutable { work(*job); }).detach();
+        return job;
     }
 
     Cancel cancel;

@@ -1,4 +1,4 @@
-#include "platform/TrayParts.h"
+#include "platform/TrayRecord.h"
 
 #include "core/settings/Cp932.h"
 
