@@ -2,6 +2,7 @@
 
 #include "app/Forms.h"
 #include "app/SingleInstance.h"
+#include "core/io/Threads.h"
 #include "platform/QzCmn14.h"
 #include "ui/Looks.h"
 #include "ui/main/MainF.h"
@@ -79,15 +80,21 @@ int Main(int argc, char **argv)
     QApplication::setWindowIcon(programIcon());
 
     settingsCommon();
-    Forms forms;
-    // What "ﾒｲﾝ表示(&M)" does; nothing once the program is closing down.
-    QObject::connect(&instance, &SingleInstance::activationRequested, &app, [&forms] {
-        if (MainF *main = forms.loadedMainF())
-            main->MainDisp_Click();
-    });
-    forms.mainF();
-    forms.pcStatus();
-    return app.exec();
+    int status = 0;
+    {
+        Forms forms;
+        // What "ﾒｲﾝ表示(&M)" does; nothing once the program is closing down.
+        QObject::connect(&instance, &SingleInstance::activationRequested, &app, [&forms] {
+            if (MainF *main = forms.loadedMainF())
+                main->MainDisp_Click();
+        });
+        forms.mainF();
+        forms.pcStatus();
+        status = app.exec();
+    }
+    // The windows are gone and have stopped their work: every thread ends before the program does.
+    joinThreads();
+    return status;
 }
 
 } // namespace orvane

@@ -1,12 +1,16 @@
 // The settings dialog on Qt's offscreen platform: what it shows, what an update writes, its keys
 // (Tab, Enter, Esc), cancel, a failed save, wake times and MACs it can't use, where its controls
 // sit, and a whole MAC pasted or typed into one of a row's MAC boxes.
+#include "core/io/Threads.h"
+#include "core/status/PcStatus.h"
 #include "support/FormsFixture.h"
+#include "support/PrivateNetwork.h"
 #include "ui/Controls.h"
 
 #include <gtest/gtest.h>
 
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QPushButton>
 
@@ -324,3 +328,38 @@ TEST_F(SettingsDialog, TheFindButtonSitsInTheFreeTopAreaAndNoOtherControlMoved)
 }
 
 } // namespace
+
+// Quitting while the dialog learns a MAC, the finder sweeps and the status round checks, each waiting
+// on a name server that never answers: every thread ends and is joined, none is left running.
+TEST_F(SettingsDialog, QuittingDuringLookupsLeavesNoThreadRunning)
+{
+    SilentNameServer silent;
+    if (!silent.mounted())
+        GTEST_SKIP() << "a name server of the test's own needs root";
+    // This process's threads but Qt's pooled ones, which end a moment after they are waited for.
+    const auto threads = [] {
+        qsizetype n = 0;
+        for (const QString &t : QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            n += !readAll("/proc/self/task/" + t + "/comm").startsWith("Thread (pooled)");
+        return n;
+    };
+    // Once without lookups first: Qt starts threads of its own, for good, the first time round.
+    start(records("9", "1"));
+    open();
+    click("find_bt");
+    forms.reset();
+    joinThreads();
+    const qsizetype before = threads();
+    start(records("9", "1", pc(1, "Desk", "desk.orvane.test", "001122334455")));
+    forms->pcStatus().checkAll();
+    open();
+    type("IP_txt_1", "nas.orvane.test");
+    QTest::keyClick(find<QWidget>("IP_txt_1"), Qt::Key_Tab);
+    click("find_bt");
+    QTest::qWait(300);
+    EXPECT_GT(runningThreads(), 1u) << "nothing was waiting on the name server";
+    forms.reset();
+    joinThreads();
+    EXPECT_EQ(runningThreads(), 0u);
+    EXPECT_EQ(threads(), before);
+}

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include <net/if.h>
 #include <sched.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -12,11 +16,17 @@ namespace orvane::test {
 
 // Where it can (as root), the suite runs in a network of its own with only loopback up: a host a test
 // types (a name the settings dialog looks up, a PC the status round checks) never reaches the
-// machine's real links or its name server.
+// machine's real links or its name server. Its mounts are its own too, for a SilentNameServer, and a
+// link where whatever is sent to 192.0.2.53 goes unanswered is where that one "is".
 inline void enterPrivateNetwork()
 {
-    if (::geteuid() != 0 || ::unshare(CLONE_NEWNET) != 0)
+    if (::geteuid() != 0 || ::unshare(CLONE_NEWNET | CLONE_NEWNS) != 0 ||
+        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
         return;
+    // Sent to a MAC that nobody on the link has: no answer, no error.
+    std::system("ip link add silent0 type veth peer name silent1 && ip link set silent1 up && "
+                "ip addr add 192.0.2.1/24 dev silent0 && ip link set silent0 up && "
+                "ip neigh add 192.0.2.53 lladdr 02:00:00:00:00:53 dev silent0 nud permanent");
     const int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     ifreq lo{};
     std::strncpy(lo.ifr_name, "lo", IFNAMSIZ - 1);
@@ -27,5 +37,29 @@ inline void enterPrivateNetwork()
     if (s >= 0)
         ::close(s);
 }
+
+// While it lives, the resolver asks a name server that never answers (patient: 5 s, twice).
+class SilentNameServer {
+public:
+    SilentNameServer()
+    {
+        if (::access("/etc/resolv.conf", F_OK) != 0) // a bare root may have none
+            std::fclose(std::fopen("/etc/resolv.conf", "a"));
+        FILE *f = std::fopen(m_file.c_str(), "w");
+        m_mounted = f && std::fputs("nameserver 192.0.2.53\noptions timeout:5 attempts:2\n", f) >= 0 &&
+                    std::fclose(f) == 0 && ::mount(m_file.c_str(), "/etc/resolv.conf", nullptr, MS_BIND, nullptr) == 0;
+    }
+    ~SilentNameServer()
+    {
+        if (m_mounted)
+            ::umount("/etc/resolv.conf");
+        std::remove(m_file.c_str());
+    }
+    bool mounted() const { return m_mounted; }
+
+private:
+    std::string m_file = "/tmp/orvane-silent-resolv." + std::to_string(::getpid());
+    bool m_mounted = false;
+};
 
 } // namespace orvane::test

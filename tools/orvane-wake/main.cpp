@@ -4,6 +4,7 @@
 #include "Cli.h"
 #include "Version.h"
 
+#include "core/io/Threads.h"
 #include "core/record/RecordFormat.h"
 
 #include <algorithm>
@@ -139,9 +140,7 @@ int runVerb(const Command &command)
     return Sent;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+int run(int argc, char **argv)
 {
     Command command;
     if (const std::optional<std::string> problem = parse(argc, argv, command))
@@ -163,4 +162,14 @@ int main(int argc, char **argv)
             return usage("PC の番号は 1 から 5 までです: " + a);
     }
     return wakeCommand(command.options, command.selectors);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const int status = run(argc, argv);
+    // Lookups that ran out of time end too (the resolver gives up soon after), not cut off mid-way.
+    joinThreads();
+    return status;
 }

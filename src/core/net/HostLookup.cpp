@@ -1,5 +1,7 @@
 #include "core/net/HostLookup.h"
 
+#include "core/io/Threads.h"
+
 #include <arpa/inet.h>
 #include <net/if.h>
 #include <netdb.h>
@@ -12,8 +14,8 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <system_error>
-#include <thread>
 
 namespace orvane {
 
@@ -109,8 +111,10 @@ struct Pending {
     HostAddress host;
 };
 
-void resolve(const std::shared_ptr<Pending> &pending, const std::string &name)
+// The system resolver on this thread: 0 and the address, or getaddrinfo's failure.
+int resolveName(const std::string &name, HostAddress &found)
 {
+    boundResolver();
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_DGRAM;
@@ -125,7 +129,6 @@ void resolve(const std::shared_ptr<Pending> &pending, const std::string &name)
         uselocale(utf8);
     addrinfo *list = nullptr;
     int rc = getaddrinfo(name.c_str(), nullptr, &hints, &list);
-    HostAddress found;
     if (rc == 0) {
         rc = EAI_NONAME;
         // IPv4 first, as the original used it and what a sleeping PC's subnet reaches; IPv6 only for
@@ -145,11 +148,7 @@ void resolve(const std::shared_ptr<Pending> &pending, const std::string &name)
         uselocale(LC_GLOBAL_LOCALE);
         freelocale(utf8);
     }
-    std::lock_guard lock(pending->mutex);
-    pending->rc = rc;
-    pending->host = found;
-    pending->finished = true;
-    pending->done.notify_all();
+    return rc;
 }
 
 std::string withoutBrackets(const std::string &host)
@@ -169,11 +168,12 @@ std::optional<HostAddress> numericHost(const std::string &hostText)
     return found;
 }
 
-HostLookup lookupHost(const std::string &hostText, int timeoutMs)
+namespace {
+
+// The checks and a numeric address, which need no resolver; nothing when a name must be resolved.
+std::optional<HostLookup> withoutResolver(const std::string &host)
 {
     HostLookup result;
-    const std::string host = withoutBrackets(hostText);
-
     // Blanks and control characters never belong to a host; a NUL would even cut the name short
     // (and an empty name means this machine).
     for (unsigned char c : host) {
@@ -182,34 +182,68 @@ HostLookup lookupHost(const std::string &hostText, int timeoutMs)
             return result;
         }
     }
-
     if (const std::optional<HostAddress> numeric = numericHost(host)) {
         result.host = *numeric;
         result.ok = true;
         return result;
     }
+    return std::nullopt;
+}
 
+HostLookup resolved(int rc, HostAddress host)
+{
+    HostLookup result;
+    if (rc != 0) {
+        result.reason = lookupFailure(rc);
+        return result;
+    }
+    result.host = host;
+    unmapV4(result.host);
+    result.host.text = numericText(result.host.address);
+    result.ok = true;
+    return result;
+}
+
+} // namespace
+
+HostLookup lookupHostHere(const std::string &hostText)
+{
+    const std::string host = withoutBrackets(hostText);
+    if (std::optional<HostLookup> done = withoutResolver(host))
+        return *done;
+    HostAddress found;
+    const int rc = resolveName(host, found);
+    return resolved(rc, found);
+}
+
+HostLookup lookupHost(const std::string &hostText, int timeoutMs)
+{
+    const std::string host = withoutBrackets(hostText);
+    if (std::optional<HostLookup> done = withoutResolver(host))
+        return *done;
     auto pending = std::make_shared<Pending>();
     try {
-        std::thread(resolve, pending, host).detach();
+        startThread([pending, host](std::stop_token) {
+            HostAddress found;
+            const int rc = resolveName(host, found);
+            const std::lock_guard lock(pending->mutex);
+            pending->rc = rc;
+            pending->host = found;
+            pending->finished = true;
+            pending->done.notify_all();
+        });
     } catch (const std::system_error &) {
+        HostLookup result;
         result.reason = "名前解決を始められませんでした。";
         return result;
     }
     std::unique_lock lock(pending->mutex);
     if (!pending->done.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return pending->finished; })) {
+        HostLookup result;
         result.reason = "名前解決が " + std::to_string((timeoutMs + 999) / 1000) + " 秒以内に終わりませんでした。";
         return result;
     }
-    if (pending->rc != 0) {
-        result.reason = lookupFailure(pending->rc);
-        return result;
-    }
-    result.host = pending->host;
-    unmapV4(result.host);
-    result.host.text = numericText(result.host.address);
-    result.ok = true;
-    return result;
+    return resolved(pending->rc, pending->host);
 }
 
 } // namespace orvane

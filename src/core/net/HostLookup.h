@@ -27,6 +27,10 @@ struct HostLookup {
 // most timeoutMs for it; a name with an IPv4 address gets that one.
 HostLookup lookupHost(const std::string &host, int timeoutMs = HostLookupTimeoutMs);
 
+// The same on the calling thread, for threads of their own: it waits as long as the resolver does
+// (made to give up on a silent name server within 2 s).
+HostLookup lookupHostHere(const std::string &host);
+
 // The address when the host is written as one (what lookupHost gives it at once, without a thread).
 std::optional<HostAddress> numericHost(const std::string &host);
 

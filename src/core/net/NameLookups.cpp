@@ -1,8 +1,9 @@
 #include "core/net/NameLookups.h"
 
+#include "core/io/Threads.h"
+
 #include <cstdint>
 #include <system_error>
-#include <thread>
 
 #include <netdb.h>
 #include <sys/eventfd.h>
@@ -52,7 +53,7 @@ void NameLookups::lookUp(const Address &a)
     m_shared->more.notify_one();
     if (m_threads < NameThreads && m_threads < static_cast<int>(m_shared->queue.size()) + m_shared->busy) {
         try {
-            std::thread(work, m_shared).detach();
+            startThread([shared = m_shared](std::stop_token stop) { work(shared, stop); });
             ++m_threads;
         } catch (const std::system_error &) {
         }
@@ -67,12 +68,12 @@ std::vector<std::pair<Address, std::string>> NameLookups::take()
     return std::exchange(m_shared->done, {});
 }
 
-void NameLookups::work(std::shared_ptr<Shared> shared)
+void NameLookups::work(const std::shared_ptr<Shared> &shared, std::stop_token stop)
 {
+    boundResolver();
     std::unique_lock lock(shared->mutex);
     for (;;) {
-        shared->more.wait(lock, [&] { return shared->stop || !shared->queue.empty(); });
-        if (shared->stop)
+        if (!shared->more.wait(lock, stop, [&] { return shared->stop || !shared->queue.empty(); }) || shared->stop)
             return;
         const Address a = shared->queue.back();
         shared->queue.pop_back();

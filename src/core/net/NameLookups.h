@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <stop_token>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,14 +32,14 @@ public:
 private:
     struct Shared {
         std::mutex mutex;
-        std::condition_variable more;
+        std::condition_variable_any more;
         std::vector<Address> queue;
         std::vector<std::pair<Address, std::string>> done;
         int busy = 0;
         bool stop = false;
         Fd wake;
     };
-    static void work(std::shared_ptr<Shared> shared);
+    static void work(const std::shared_ptr<Shared> &shared, std::stop_token stop);
 
     std::shared_ptr<Shared> m_shared;
     int m_threads = 0;

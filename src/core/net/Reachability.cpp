@@ -1,6 +1,7 @@
 #include "core/net/Reachability.h"
 
 #include "core/io/Fd.h"
+#include "core/io/Threads.h"
 #include "core/io/Wait.h"
 #include "core/net/HostLookup.h"
 #include "core/net/LocalAddresses.h"
@@ -14,7 +15,6 @@
 #include <optional>
 #include <random>
 #include <system_error>
-#include <thread>
 
 #include <cerrno>
 #include <linux/errqueue.h>
@@ -76,8 +76,8 @@ std::vector<std::optional<HostAddress>> resolveAll(const std::vector<std::string
             continue;
         if ((shared->found[i] = numericHost(hosts[i])))
             continue;
-        auto work = [shared, i, host = hosts[i], timeoutMs] {
-            const HostLookup lookup = lookupHost(host, timeoutMs);
+        auto work = [shared, i, host = hosts[i]] {
+            const HostLookup lookup = lookupHostHere(host);
             std::lock_guard lock(shared->mutex);
             if (lookup.ok)
                 shared->found[i] = lookup.host;
@@ -90,7 +90,7 @@ std::vector<std::optional<HostAddress>> resolveAll(const std::vector<std::string
             ++shared->pending;
         }
         try {
-            std::thread(work).detach();
+            startThread([work](std::stop_token) { work(); });
         } catch (const std::system_error &) {
             work();
         }

@@ -1,6 +1,8 @@
 #include "platform/linux/LinuxDesktop.h"
 #include "platform/linux/LinuxSound.h"
 
+#include "core/io/Threads.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
@@ -17,7 +19,6 @@
 #include <cstdio>
 #include <deque>
 #include <mutex>
-#include <thread>
 
 namespace orvane {
 
@@ -114,16 +115,18 @@ private:
 
     SoundPlayer()
     {
-        std::thread([this] { run(); }).detach();
+        startThread([this](std::stop_token stop) { run(stop); });
     }
 
-    void run()
+    // Until the program ends: a sound being played is played to its end first.
+    void run(std::stop_token stop)
     {
         for (;;) {
             Request request;
             {
                 std::unique_lock lock(m_mutex);
-                m_wake.wait(lock, [this] { return !m_queue.empty(); });
+                if (!m_wake.wait(lock, stop, [this] { return !m_queue.empty(); }))
+                    return;
                 request = std::move(m_queue.front());
                 m_queue.pop_front();
             }
@@ -177,7 +180,7 @@ private:
     }
 
     std::mutex m_mutex;
-    std::condition_variable m_wake;
+    std::condition_variable_any m_wake;
     std::deque<Request> m_queue;
     ca_context *m_context = nullptr; // used on the player's thread only
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/io/Threads.h"
 #include "core/io/Wait.h"
 
 #include <QMetaObject>
@@ -16,7 +17,7 @@ namespace orvane {
 // Network work for a window, off the GUI thread: the work runs on a thread of its own (started from
 // the calling thread, so it shares its network namespace) and hands its results back to the window's
 // thread. Once the window cuts it, nothing more reaches the window and the work is told to stop; the
-// thread is never waited for, so a slow lookup can't hold the window up.
+// window never waits for the thread, so a slow lookup can't hold it up (the program's end does).
 class BackgroundJob {
 public:
     explicit BackgroundJob(QObject *window) : m_window(window) {}
@@ -41,7 +42,11 @@ public:
     template <class F> static std::shared_ptr<BackgroundJob> start(QObject *window, F &&work)
     {
         auto job = std::make_shared<BackgroundJob>(window);
-        std::thread([job, work = std::forward<F>(work)]() mutable { work(*job); }).detach();
+        startThread([job, work = std::forward<F>(work)](std::stop_token stop) mutable {
+            // The program's end stops the work as a window's cut does.
+            const std::stop_callback atEnd(stop, [&job] { job->cancel.cancel(); });
+            work(*job);
+        });
         return job;
     }
 
