@@ -1,9 +1,11 @@
 #include "core/net/Address.h"
 
+#include "core/net/HostLookup.h"
 #include "core/net/LocalAddresses.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 #include <net/if.h>
@@ -25,34 +27,51 @@ bool sameNetwork(const Address &a, const OwnAddress &o)
 
 } // namespace
 
+AddressKind addressKind(const sockaddr_storage &a, const std::vector<LocalAddress> &links)
+{
+    const bool v6 = a.ss_family == AF_INET6;
+    const auto *bytes =
+        v6 ? reinterpret_cast<const sockaddr_in6 *>(&a)->sin6_addr.s6_addr
+           : reinterpret_cast<const unsigned char *>(&reinterpret_cast<const sockaddr_in *>(&a)->sin_addr);
+    const size_t size = v6 ? 16 : 4;
+    if (v6 ? bytes[0] == 0xFF : (bytes[0] & 0xF0) == 0xE0)
+        return AddressKind::Multicast;
+    if (std::all_of(bytes, bytes + size, [](unsigned char b) { return b == 0xFF; }))
+        return AddressKind::Broadcast;
+    if (std::all_of(bytes, bytes + size, [](unsigned char b) { return b == 0; }))
+        return AddressKind::Network;
+    for (const LocalAddress &own : links) {
+        if (own.family != a.ss_family || (own.flags & IFF_LOOPBACK) || !own.contains(bytes))
+            continue;
+        // A /31 or /32 (/127, /128) has no broadcast or network address: both ends are machines.
+        if (own.hostBits() < 2)
+            continue;
+        bool zeros = true, ones = true;
+        for (size_t b = 0; b < size; ++b) {
+            const auto free = static_cast<unsigned char>(~own.mask.s6_addr[b]);
+            zeros = zeros && (bytes[b] & free) == 0;
+            ones = ones && (bytes[b] & free) == free;
+        }
+        if (zeros)
+            return AddressKind::Network;
+        if (ones && !v6)
+            return AddressKind::Broadcast;
+    }
+    return AddressKind::OneMachine;
+}
+
+AddressKind addressKind(const sockaddr_storage &a)
+{
+    return addressKind(a, localAddresses());
+}
+
 std::optional<Address> parseAddress(std::string_view text)
 {
-    Address a;
-    const std::string s(text);
-    if (::inet_pton(AF_INET, s.c_str(), &a.bytes) == 1) {
-        a.family = AF_INET;
-        return a;
-    }
-    const size_t pct = s.find('%');
-    if (::inet_pton(AF_INET6, s.substr(0, pct).c_str(), &a.bytes) != 1)
+    // Read as a host box's address is, scope and all.
+    const std::optional<HostAddress> host = numericHost(std::string(text));
+    if (!host)
         return std::nullopt;
-    a.family = AF_INET6;
-    if (pct != std::string::npos) {
-        const std::string scope = s.substr(pct + 1);
-        a.scope = static_cast<int>(::if_nametoindex(scope.c_str()));
-        if (a.scope == 0 && !scope.empty() && scope.find_first_not_of("0123456789") == std::string::npos &&
-            scope.size() < 10)
-            a.scope = std::stoi(scope);
-        if (a.scope == 0)
-            return std::nullopt;
-    }
-    if (IN6_IS_ADDR_V4MAPPED(&a.bytes)) {
-        in6_addr v6 = a.bytes;
-        a = {};
-        a.family = AF_INET;
-        std::memcpy(&a.bytes, v6.s6_addr + 12, 4);
-    }
-    return a;
+    return addressOf(reinterpret_cast<const sockaddr *>(&host->address));
 }
 
 Address addressOf(const sockaddr *sa)
@@ -83,6 +102,7 @@ std::vector<OwnAddress> ownAddresses()
         o.mask = l.mask;
         o.prefix = l.bytes() * 8 - l.hostBits();
         o.index = static_cast<int>(l.interface);
+        o.local = l;
         out.push_back(o);
     }
     // Host routes without a gateway lead to a machine on the link itself.
@@ -124,22 +144,21 @@ std::optional<int> onLink(const Address &a, const std::vector<OwnAddress> &own)
     for (const OwnAddress &o : own)
         if (sameBytes(a, o.address))
             return o.peer ? std::optional<int>(o.index) : std::nullopt;
+    sockaddr_storage ss;
+    a.socketAddress(ss);
+    std::vector<LocalAddress> links;
+    for (const OwnAddress &o : own)
+        if (!o.peer)
+            links.push_back(o.local);
+    if (addressKind(ss, links) != AddressKind::OneMachine)
+        return std::nullopt;
     if (a.family == AF_INET) {
-        const std::uint32_t v4 = a.v4();
-        if (v4 == 0xFFFFFFFFu || (v4 >> 28) == 0xE)
-            return std::nullopt;
-        for (const OwnAddress &o : own) {
-            if (o.peer || !sameNetwork(a, o) || o.prefix >= 32)
-                continue;
-            const std::uint32_t hostBits = o.prefix == 0 ? 0xFFFFFFFFu : (0xFFFFFFFFu >> o.prefix);
-            // A /31 has no network or broadcast address: both are hosts.
-            if (o.prefix < 31 && ((v4 & hostBits) == 0 || (v4 & hostBits) == hostBits))
-                return std::nullopt;
-            return o.index;
-        }
+        for (const OwnAddress &o : own)
+            if (!o.peer && sameNetwork(a, o) && o.prefix < 32)
+                return o.index;
         return std::nullopt;
     }
-    if (IN6_IS_ADDR_MULTICAST(&a.bytes) || IN6_IS_ADDR_UNSPECIFIED(&a.bytes) || IN6_IS_ADDR_LOOPBACK(&a.bytes))
+    if (IN6_IS_ADDR_LOOPBACK(&a.bytes))
         return std::nullopt;
     if (a.linkLocal()) {
         for (const OwnAddress &o : own)

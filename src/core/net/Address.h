@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/net/LocalAddresses.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -81,8 +83,20 @@ struct OwnAddress {
     in6_addr mask{};
     int prefix = 0;
     int index = 0;
-    bool peer = false; // not this machine's: the far end of a host route on the link (a /32 link's peer)
+    LocalAddress local; // as the interface holds it
+    bool peer = false;  // not this machine's: the far end of a host route on the link (a /32 link's peer)
 };
+
+// What an address stands for: one machine, or many or none, for which no answer speaks for a PC.
+enum class AddressKind { OneMachine, Broadcast, Multicast, Network };
+// Broadcast: 255.255.255.255 or a subnet's broadcast; Network: a subnet's own address (IPv4, or the
+// IPv6 prefix with a zero interface part) of one of this machine's links, or 0.0.0.0 and ::.
+AddressKind addressKind(const sockaddr_storage &address);
+// The same against these links of this machine.
+AddressKind addressKind(const sockaddr_storage &address, const std::vector<LocalAddress> &links);
+
+// The one rule for an address that is no single machine's: the wake sends no link copy for it, the
+// checks don't ask it, and it is no host on a link.
 
 // This machine's addresses on links that resolve MACs, and the far ends of their host routes.
 std::vector<OwnAddress> ownAddresses();

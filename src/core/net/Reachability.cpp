@@ -296,39 +296,6 @@ void readConnects(Target &t, const std::vector<pollfd> &polled)
 
 } // namespace
 
-AddressKind addressKind(const sockaddr_storage &a)
-{
-    const bool v6 = a.ss_family == AF_INET6;
-    const auto *bytes =
-        v6 ? reinterpret_cast<const sockaddr_in6 *>(&a)->sin6_addr.s6_addr
-           : reinterpret_cast<const unsigned char *>(&reinterpret_cast<const sockaddr_in *>(&a)->sin_addr);
-    const size_t size = v6 ? 16 : 4;
-    if (v6 ? bytes[0] == 0xFF : (bytes[0] & 0xF0) == 0xE0)
-        return AddressKind::Multicast;
-    if (std::all_of(bytes, bytes + size, [](unsigned char b) { return b == 0xFF; }))
-        return AddressKind::Broadcast;
-    if (std::all_of(bytes, bytes + size, [](unsigned char b) { return b == 0; }))
-        return AddressKind::Network;
-    for (const LocalAddress &own : localAddresses()) {
-        if (own.family != a.ss_family || (own.flags & IFF_LOOPBACK) || !own.contains(bytes))
-            continue;
-        // A /31 or /32 (/127, /128) has no broadcast or network address: both ends are machines.
-        if (own.hostBits() < 2)
-            continue;
-        bool zeros = true, ones = true;
-        for (size_t b = 0; b < size; ++b) {
-            const auto free = static_cast<unsigned char>(~own.mask.s6_addr[b]);
-            zeros = zeros && (bytes[b] & free) == 0;
-            ones = ones && (bytes[b] & free) == free;
-        }
-        if (zeros)
-            return AddressKind::Network;
-        if (ones && !v6)
-            return AddressKind::Broadcast;
-    }
-    return AddressKind::OneMachine;
-}
-
 std::string uncheckableText(const std::string &host, AddressKind kind)
 {
     const char *what = kind == AddressKind::Broadcast   ? "ブロードキャスト"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/io/Wait.h"
+#include "core/net/Address.h"
 
 #include <atomic>
 #include <string>
@@ -36,12 +37,6 @@ std::vector<Reach> probeHosts(const std::vector<std::string> &hosts, int timeout
                               std::vector<bool> *resets = nullptr);
 
 Reach probeHost(const std::string &host, int timeoutMs = ProbeTimeoutMs);
-
-// What an address stands for: one machine, or many or none, for which no answer speaks for a PC.
-enum class AddressKind { OneMachine, Broadcast, Multicast, Network };
-// Broadcast: 255.255.255.255 or a subnet's broadcast; Network: a subnet's own address (IPv4, or the
-// IPv6 prefix with a zero interface part) of one of this machine's links, or 0.0.0.0 and ::.
-AddressKind addressKind(const sockaddr_storage &address);
 
 // What orvane-wake --wait says for such an address: "10.200.8.255 はブロードキャストのアドレスなので、
 // PC の応答は確かめられません".

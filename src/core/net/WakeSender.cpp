@@ -2,6 +2,7 @@
 
 #include "core/io/Fd.h"
 
+#include "core/net/Address.h"
 #include "core/net/HostLookup.h"
 #include "core/net/LocalAddresses.h"
 
@@ -87,7 +88,9 @@ std::uint32_t v4Of(const in6_addr &bytes)
 std::optional<LinkCopy> linkCopyV4(const sockaddr_in &target, std::uint16_t port)
 {
     const std::uint32_t t = ntohl(target.sin_addr.s_addr);
-    if ((t >> 24) == 127 || (t >> 28) == 0xE || t == 0xFFFFFFFFu)
+    sockaddr_storage whole{};
+    std::memcpy(&whole, &target, sizeof target);
+    if ((t >> 24) == 127 || addressKind(whole) != AddressKind::OneMachine)
         return std::nullopt;
     std::optional<LinkCopy> best;
     std::uint32_t bestMask = 0;
@@ -99,8 +102,8 @@ std::optional<LinkCopy> linkCopyV4(const sockaddr_in &target, std::uint16_t port
         const std::uint32_t addr = v4Of(own.address);
         const std::uint32_t mask = v4Of(own.mask);
         const std::uint32_t broadcast = (addr & mask) | ~mask;
-        // A /31 or /32 has no broadcast; a subnet's broadcast or network address is sent as it is.
-        if (~mask < 3 || (addr & mask) != (t & mask) || t == broadcast || t == (addr & mask))
+        // A /31 or /32 has no broadcast.
+        if (~mask < 3 || (addr & mask) != (t & mask))
             continue;
         if (best && mask <= bestMask)
             continue;
@@ -121,7 +124,9 @@ std::optional<LinkCopy> linkCopyV4(const sockaddr_in &target, std::uint16_t port
 std::optional<LinkCopy> linkCopyV6(const sockaddr_in6 &target, std::uint16_t port)
 {
     const in6_addr &t = target.sin6_addr;
-    if (IN6_IS_ADDR_MULTICAST(&t) || IN6_IS_ADDR_LOOPBACK(&t) || IN6_IS_ADDR_UNSPECIFIED(&t))
+    sockaddr_storage whole{};
+    std::memcpy(&whole, &target, sizeof target);
+    if (IN6_IS_ADDR_LOOPBACK(&t) || addressKind(whole) != AddressKind::OneMachine)
         return std::nullopt;
     unsigned interface = 0;
     in6_addr source = in6addr_any;
