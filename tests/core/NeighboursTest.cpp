@@ -1,10 +1,20 @@
-// A whole MAC in one text, how it is written back, and the maker from the IEEE list.
+// A whole MAC in one text, how it is written back, the maker from the IEEE list, and the kernel's
+// neighbour messages read from their bytes.
 
+#include "core/net/Neighbours.h"
 #include "core/net/MacText.h"
 #include "core/net/Makers.h"
+#include "core/net/Netlink.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <QByteArray>
+
+#include <tuple>
+
+#include <linux/neighbour.h>
+#include <linux/rtnetlink.h>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -41,4 +51,33 @@ TEST(WholeMac, MakerFromTheIeeeListByTheFirstThreeBytes)
     EXPECT_EQ(makerOf({0xAC, 0xDE, 0x48, 0x00, 0x00, 0x00}, file), "Private");
     EXPECT_EQ(makerOf({0x00, 0x1B, 0x22, 0x99, 0x00, 0x01}, file), "");
     EXPECT_EQ(makerOf({0x00, 0x1B, 0x21, 0x99, 0x00, 0x01}, dir.file("missing.txt").toStdString()), "");
+}
+
+// The kernel's neighbour messages as they come off the netlink socket: 10.200.8.2 on link 2, its MAC.
+TEST(NeighbourMessages, ParsedFromTheirBytesAndOnlyWholeOnesWithAMacCount)
+{
+    const auto message = [](int type, int state, const char *mac) {
+        QByteArray m = QByteArray::fromHex("300000001c000000000000000000000002000000020000000200000108000100"
+                                           "0ac808020a000200") +
+                       QByteArray::fromHex(mac) + QByteArray(2, 0);
+        m[4] = char(type), m[24] = char(state);
+        return m;
+    };
+    const auto parse = [](const QByteArray &m) { return neighbourOf(reinterpret_cast<const nlmsghdr *>(m.data())); };
+    const QByteArray reachable = message(RTM_NEWNEIGH, NUD_REACHABLE, "020000000802");
+    const std::optional<Neighbour> n = parse(reachable);
+    ASSERT_TRUE(n.has_value());
+    EXPECT_EQ(std::tuple(n->address, macText(n->mac), n->interfaceIndex, n->reachable),
+              std::tuple(std::string("10.200.8.2"), std::string("02:00:00:00:08:02"), 2, true));
+    EXPECT_FALSE(parse(message(RTM_NEWNEIGH, NUD_STALE, "020000000802"))->reachable);
+    // Gone, failed, without a MAC of its own, or cut short before its address: no neighbour.
+    EXPECT_FALSE(parse(message(RTM_DELNEIGH, NUD_REACHABLE, "020000000802")));
+    EXPECT_TRUE(
+        parseNeighbourMessage(reinterpret_cast<const nlmsghdr *>(message(RTM_DELNEIGH, 0, "020000000802").data()))
+            ->gone);
+    EXPECT_FALSE(parse(message(RTM_NEWNEIGH, NUD_FAILED, "020000000802")));
+    EXPECT_FALSE(parse(message(RTM_NEWNEIGH, NUD_REACHABLE, "000000000000")));
+    QByteArray cut = reachable.left(32);
+    cut[0] = 32;
+    EXPECT_FALSE(parse(cut));
 }
