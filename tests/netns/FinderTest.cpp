@@ -17,7 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -128,14 +128,18 @@ TEST_F(NetworkDialog, TheFinderListsTheMachinesOfTheLinkAndAChosenOneFillsARow)
     dialog->findChild<QPushButton *>("find_bt")->click();
     Finder *finder = dialog->finder();
     ASSERT_TRUE(finder && QTest::qWaitForWindowExposed(finder));
-    auto *list = finder->findChild<QTreeWidget *>("machines_lst");
+    auto *list = finder->findChild<QTreeView *>("machines_lst");
+    // Row i as the list shows it, sorted.
+    const auto at = [list](int i, int column = 0) { return list->model()->index(i, column); };
+    const auto choose = [&](int i) { list->setCurrentIndex(at(i)); };
     auto *again = finder->findChild<QPushButton *>("again_bt");
     ASSERT_TRUE(QTest::qWaitFor([&] { return again->isEnabled(); }, 30000));
     const auto lines = [list] {
         QStringList all;
-        for (int i = 0; i < list->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem *item = list->topLevelItem(i);
-            all << item->text(0) + ' ' + item->text(1) + ' ' + item->text(4);
+        for (int i = 0; i < list->model()->rowCount(); ++i) {
+            const QAbstractItemModel *m = list->model();
+            all << m->index(i, 0).data().toString() + ' ' + m->index(i, 1).data().toString() + ' ' +
+                       m->index(i, 4).data().toString();
         }
         return all;
     };
@@ -149,15 +153,15 @@ TEST_F(NetworkDialog, TheFinderListsTheMachinesOfTheLinkAndAChosenOneFillsARow)
     // Choosing PC2's machine offers PC2; filling it updates the host box.
     // (Which machine is chosen first depends on which answered first.)
     auto *row = finder->findChild<QComboBox *>("row_cmb");
-    list->setCurrentItem(list->topLevelItem(1));
+    choose(1);
     EXPECT_EQ(row->currentText(), "PC2（10.200.9.99）");
     finder->findChild<QPushButton *>("fill_bt")->click();
     EXPECT_EQ(box("IP_txt_1")->text(), "10.200.9.3");
-    EXPECT_EQ(list->topLevelItem(1)->text(4), "PC2");
+    EXPECT_EQ(at(1, 4).data().toString(), "PC2");
     // A machine that is no PC yet is offered the first free row, not the PC chosen before; a row with a
     // MAC but no host is not free.
     box("MAC_txt_12")->setText("02");
-    list->setCurrentItem(list->topLevelItem(0));
+    choose(0);
     EXPECT_EQ(row->currentIndex(), 4);
     // With every row in use, no row is chosen for a new machine: the user picks one, and replacing
     // another PC asks first and takes its name away with its MAC.
@@ -165,8 +169,8 @@ TEST_F(NetworkDialog, TheFinderListsTheMachinesOfTheLinkAndAChosenOneFillsARow)
     box("IP_txt_2")->setText("nas.lan");
     box("MAC_txt_24")->setText("02");
     box("IP_txt_4")->setText("10.200.9.5");
-    list->setCurrentItem(list->topLevelItem(2));
-    list->setCurrentItem(list->topLevelItem(0));
+    choose(2);
+    choose(0);
     auto *fill = finder->findChild<QPushButton *>("fill_bt");
     EXPECT_EQ(std::pair(row->currentIndex(), fill->isEnabled()), std::pair(-1, false));
     row->setCurrentIndex(2);

@@ -7,6 +7,7 @@
 #include "ui/Controls.h"
 #include "ui/Looks.h"
 #include "ui/settings/BackgroundJob.h"
+#include "ui/settings/FoundMachines.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -16,7 +17,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
-#include <QTreeWidget>
+#include <QSortFilterProxyModel>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -29,32 +31,7 @@ namespace {
 
 constexpr int PcCount = LastPc - FirstPc + 1;
 
-enum Column { AddressCol, MacCol, NameCol, MakerCol, MarkCol };
-// Where an item keeps what the columns don't show.
-constexpr int AddressesRole = Qt::UserRole;   // every address seen for the MAC, best first
-constexpr int MacRole = Qt::UserRole + 1;     // the six bytes
-constexpr int SortKeyRole = Qt::UserRole + 2; // of the address shown
-
-// How good an address is for the host box: IPv4 first, then IPv6 other than link-local (which
-// needs an interface that the box can't name).
-int rank(const QString &address)
-{
-    if (!address.contains(QLatin1Char(':')))
-        return 0;
-    return address.startsWith(QLatin1String("fe80"), Qt::CaseInsensitive) ? 2 : 1;
-}
-
-// Sorts IPv4 before IPv6, each by its numeric value.
-QString sortKey(const QString &address)
-{
-    unsigned char bytes[16] = {};
-    const QByteArray text = address.section(QLatin1Char('%'), 0, 0).toLatin1(); // a link-local one's link aside
-    if (::inet_pton(AF_INET, text.constData(), bytes) == 1)
-        return QLatin1Char('4') + QString::fromLatin1(QByteArray(reinterpret_cast<char *>(bytes), 4).toHex());
-    if (::inet_pton(AF_INET6, text.constData(), bytes) == 1)
-        return QLatin1Char('6') + QString::fromLatin1(QByteArray(reinterpret_cast<char *>(bytes), 16).toHex());
-    return QLatin1Char('9') + address;
-}
+using Col = FoundMachines::Column;
 
 bool isNumeric(const QString &host)
 {
@@ -65,27 +42,6 @@ bool isNumeric(const QString &host)
 
 // What a host name stands for while it is being resolved.
 const QString Resolving = QStringLiteral("?");
-
-class MachineItem : public QTreeWidgetItem {
-public:
-    using QTreeWidgetItem::QTreeWidgetItem;
-    bool operator<(const QTreeWidgetItem &other) const override
-    {
-        const int column = treeWidget() ? treeWidget()->sortColumn() : AddressCol;
-        if (column == AddressCol)
-            return data(AddressCol, SortKeyRole).toString() < other.data(AddressCol, SortKeyRole).toString();
-        return QTreeWidgetItem::operator<(other);
-    }
-};
-
-MacAddress macOf(const QTreeWidgetItem *item)
-{
-    MacAddress mac{};
-    const QByteArray bytes = item->data(MacCol, MacRole).toByteArray();
-    for (int i = 0; i < MacBytes && i < bytes.size(); ++i)
-        mac[i] = static_cast<std::uint8_t>(bytes[i]);
-    return mac;
-}
 
 QString bare(QString host)
 {
@@ -132,7 +88,7 @@ Finder::Finder(std::function<QList<PcRowNow>()> rows, QWidget *parent) : QWidget
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("PC を探す"));
     setWindowIcon(settingsIcon());
-    resize(620, 260);
+    resize(twips(9300), twips(3900));
 
     state_lbl = new QLabel(this);
     state_lbl->setTextFormat(Qt::PlainText);
@@ -143,19 +99,22 @@ Finder::Finder(std::function<QList<PcRowNow>()> rows, QWidget *parent) : QWidget
     sweep_bar->setTextVisible(false);
     sweep_bar->setFixedWidth(200);
 
-    machines_lst = new QTreeWidget(this);
+    m_machines = new FoundMachines(this);
+    m_sorted = new QSortFilterProxyModel(this);
+    m_sorted->setSourceModel(m_machines);
+    m_sorted->setSortRole(FoundMachines::SortRole);
+    machines_lst = new QTreeView(this);
     machines_lst->setObjectName(QStringLiteral("machines_lst"));
+    machines_lst->setModel(m_sorted);
     machines_lst->setRootIsDecorated(false);
     machines_lst->setUniformRowHeights(true);
     machines_lst->setAllColumnsShowFocus(true);
-    machines_lst->setHeaderLabels({QStringLiteral("アドレス"), QStringLiteral("MACアドレス"), QStringLiteral("名前"),
-                                   QStringLiteral("メーカー"), QStringLiteral("登録")});
     machines_lst->setSortingEnabled(true);
-    machines_lst->sortByColumn(AddressCol, Qt::AscendingOrder);
-    machines_lst->header()->resizeSection(AddressCol, 120);
-    machines_lst->header()->resizeSection(MacCol, 125);
-    machines_lst->header()->resizeSection(NameCol, 120);
-    machines_lst->header()->resizeSection(MakerCol, 130);
+    machines_lst->sortByColumn(Col::AddressCol, Qt::AscendingOrder);
+    machines_lst->header()->resizeSection(Col::AddressCol, twips(1800));
+    machines_lst->header()->resizeSection(Col::MacCol, twips(1875));
+    machines_lst->header()->resizeSection(Col::NameCol, twips(1800));
+    machines_lst->header()->resizeSection(Col::MakerCol, twips(1950));
 
     auto *rowLabel = new QLabel(QStringLiteral("入れる先(&P)"), this);
     row_cmb = new QComboBox(this);
@@ -189,11 +148,11 @@ Finder::Finder(std::function<QList<PcRowNow>()> rows, QWidget *parent) : QWidget
     all->addWidget(machines_lst, 1);
     all->addLayout(bottom);
 
-    connect(machines_lst, &QTreeWidget::currentItemChanged, this, [this] { chosen(); });
-    connect(machines_lst, &QTreeWidget::itemActivated, this, [this] { fill_bt_Click(); });
+    connect(machines_lst->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { chosen(); });
+    connect(machines_lst, &QTreeView::activated, this, [this] { fill_bt_Click(); });
     connect(fill_bt, &QPushButton::clicked, this, &Finder::fill_bt_Click);
     connect(row_cmb, &QComboBox::currentIndexChanged, this,
-            [this](int k) { fill_bt->setEnabled(machines_lst->currentItem() && k >= 0); });
+            [this](int k) { fill_bt->setEnabled(currentRow() >= 0 && k >= 0); });
     connect(again_bt, &QPushButton::clicked, this, &Finder::sweep);
     connect(close_bt, &QPushButton::clicked, this, &QWidget::close);
 
@@ -211,7 +170,7 @@ void Finder::chooseFreeRow()
         if (now[k].host.trimmed().isEmpty() && now[k].macBlank)
             free = k;
     row_cmb->setCurrentIndex(free);
-    fill_bt->setEnabled(machines_lst->currentItem() && free >= 0);
+    fill_bt->setEnabled(currentRow() >= 0 && free >= 0);
 }
 
 Finder::~Finder()
@@ -269,7 +228,7 @@ void Finder::showEvent(QShowEvent *event)
 void Finder::sweep()
 {
     stop();
-    machines_lst->clear();
+    m_machines->clear();
     sweep_bar->setRange(0, 0);
     sweep_bar->setValue(0);
     sweep_bar->show();
@@ -309,40 +268,17 @@ void Finder::sweep()
 
 void Finder::found(const FoundMachine &machine)
 {
-    const QString address = QString::fromStdString(machine.address);
-    const QByteArray macBytes(reinterpret_cast<const char *>(machine.mac.data()), MacBytes);
-    QTreeWidgetItem *item = nullptr;
-    for (int i = 0; i < machines_lst->topLevelItemCount() && !item; ++i)
-        if (machines_lst->topLevelItem(i)->data(MacCol, MacRole).toByteArray() == macBytes)
-            item = machines_lst->topLevelItem(i);
-    // A machine with several addresses is one line, showing the one that serves best as its host.
-    if (!item) {
-        item = new MachineItem;
-        item->setText(MacCol, QString::fromStdString(macText(machine.mac)));
-        item->setData(MacCol, MacRole, macBytes);
-        item->setText(MakerCol, QString::fromStdString(machine.maker));
-        item->setToolTip(MakerCol, plainTip(item->text(MakerCol)));
-        machines_lst->addTopLevelItem(item);
-    }
-    QStringList addresses = item->data(AddressCol, AddressesRole).toStringList();
-    if (!addresses.contains(address)) {
-        addresses << address;
-        std::stable_sort(addresses.begin(), addresses.end(),
-                         [](const QString &a, const QString &b) { return rank(a) < rank(b); });
-        item->setData(AddressCol, AddressesRole, addresses);
-        item->setText(AddressCol, addresses.first());
-        item->setData(AddressCol, SortKeyRole, sortKey(addresses.first()));
-        item->setToolTip(AddressCol, plainTip(addresses.join(QLatin1Char('\n'))));
-    }
-    if (item->text(NameCol).isEmpty() && !machine.name.empty()) {
-        item->setText(NameCol, QString::fromStdString(machine.name));
-        item->setToolTip(NameCol, plainTip(item->text(NameCol)));
-    }
-    markItem(item, m_rows());
-    if (!machines_lst->currentItem())
-        machines_lst->setCurrentItem(item);
-    machines_lst->sortItems(machines_lst->sortColumn(), machines_lst->header()->sortIndicatorOrder());
+    const int r = m_machines->add(machine);
+    markRow(r, m_rows());
+    if (currentRow() < 0)
+        machines_lst->setCurrentIndex(m_sorted->mapFromSource(m_machines->index(r, 0)));
     showCount();
+}
+
+int Finder::currentRow() const
+{
+    const QModelIndex current = machines_lst->currentIndex();
+    return current.isValid() ? m_sorted->mapToSource(current).row() : -1;
 }
 
 void Finder::progressed(const SweepProgress &progress, bool finished)
@@ -363,7 +299,7 @@ void Finder::progressed(const SweepProgress &progress, bool finished)
 
 void Finder::showCount()
 {
-    const int count = machines_lst->topLevelItemCount();
+    const int count = m_machines->rowCount();
     const QString covered = QStringLiteral("\n調べた範囲: ") + m_covered;
     if (m_sweep)
         state_lbl->setText(QStringLiteral("このネットワークの機器を探しています… %1 台").arg(count));
@@ -386,22 +322,21 @@ void Finder::refreshMarks()
     for (int k = 0; k < PcCount; ++k) {
         row_cmb->setItemText(k, rowTitle(k, k < rows.size() ? rows[k] : PcRowNow{}));
     }
-    for (int i = 0; i < machines_lst->topLevelItemCount(); ++i)
-        markItem(machines_lst->topLevelItem(i), rows);
+    for (int r = 0; r < m_machines->rowCount(); ++r)
+        markRow(r, rows);
 }
 
-void Finder::markItem(QTreeWidgetItem *item, const QList<PcRowNow> &rows)
+void Finder::markRow(int r, const QList<PcRowNow> &rows)
 {
-    const MacAddress mac = macOf(item);
-    const QStringList addresses = item->data(AddressCol, AddressesRole).toStringList();
+    const FoundMachines::Row &machine = m_machines->row(r);
     QStringList marks, tips;
     QList<int> mine;
     for (int k = 0; k < rows.size() && k < PcCount; ++k) {
-        if (!rows[k].mac || *rows[k].mac != mac)
+        if (!rows[k].mac || *rows[k].mac != machine.mac)
             continue;
         mine << k;
         const QString host = rows[k].host.trimmed();
-        if (host.isEmpty() || hostIsMachine(host, item)) {
+        if (host.isEmpty() || hostIsMachine(host, machine)) {
             marks << QStringLiteral("PC%1").arg(k + FirstPc);
         } else {
             // The PC's MAC answers at another address than its host box holds: its address moved.
@@ -409,18 +344,16 @@ void Finder::markItem(QTreeWidgetItem *item, const QList<PcRowNow> &rows)
             tips << QStringLiteral("PC%1 のホスト欄は「%2」ですが、この MAC アドレスは %3 で応答しています。"
                                    "選んで「入れる」を押すとホスト欄を更新します。")
                         .arg(k + FirstPc)
-                        .arg(host, item->text(AddressCol));
+                        .arg(host, machine.addresses.value(0));
         }
     }
-    item->setText(MarkCol, marks.join(QStringLiteral("、")));
-    item->setToolTip(MarkCol, plainTip(tips.join(QLatin1Char('\n'))));
-    item->setData(MarkCol, Qt::UserRole, QVariant::fromValue(mine));
+    m_machines->setMarks(r, marks.join(QStringLiteral("、")), tips.join(QLatin1Char('\n')), mine);
 }
 
-bool Finder::hostIsMachine(const QString &hostBox, const QTreeWidgetItem *item)
+bool Finder::hostIsMachine(const QString &hostBox, const FoundMachines::Row &machine)
 {
-    const QStringList addresses = item->data(AddressCol, AddressesRole).toStringList();
-    if (hostNames(hostBox, addresses, item->text(NameCol)))
+    const QStringList &addresses = machine.addresses;
+    if (hostNames(hostBox, addresses, machine.name))
         return true;
     const QString host = bare(hostBox);
     if (isNumeric(host))
@@ -443,13 +376,13 @@ bool Finder::hostIsMachine(const QString &hostBox, const QTreeWidgetItem *item)
 
 void Finder::chosen()
 {
-    QTreeWidgetItem *item = machines_lst->currentItem();
-    fill_bt->setEnabled(item && row_cmb->currentIndex() >= 0);
-    if (!item)
+    const int r = currentRow();
+    fill_bt->setEnabled(r >= 0 && row_cmb->currentIndex() >= 0);
+    if (r < 0)
         return;
     // A machine that is already a PC goes back into its own row, a new one into a free row: never over
     // another PC unless the user picks that row.
-    const QList<int> mine = item->data(MarkCol, Qt::UserRole).value<QList<int>>();
+    const QList<int> mine = m_machines->row(r).mine;
     if (!mine.isEmpty()) {
         row_cmb->setCurrentIndex(mine.first());
         fill_bt->setEnabled(true);
@@ -460,19 +393,20 @@ void Finder::chosen()
 
 void Finder::fill_bt_Click()
 {
-    QTreeWidgetItem *item = machines_lst->currentItem();
+    const int r = currentRow();
     const int k = row_cmb->currentIndex();
-    if (!item || k < 0)
+    if (r < 0 || k < 0)
         return;
-    const QString name = bare(item->text(NameCol));
-    const QString address = item->text(AddressCol);
+    const FoundMachines::Row &machine = m_machines->row(r);
+    const QString name = bare(machine.name);
+    const QString address = machine.addresses.value(0);
     // The host box keeps 20 characters when saved: a longer name or address would be cut into another.
     QString host;
     if (!name.isEmpty() && name.size() <= FieldChars)
         host = name;
     else if (address.size() <= FieldChars)
         host = address;
-    const MacAddress mac = macOf(item);
+    const MacAddress mac = machine.mac;
     emit fillRequested(k, host, mac, firstLabel(name));
     // The dialog asks before it replaces another PC; a no leaves the row as it was.
     const QList<PcRowNow> rows = m_rows();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/wake/MagicPacket.h"
+#include "ui/settings/FoundMachines.h"
 
 #include <QHash>
 #include <QList>
@@ -15,8 +16,8 @@ class QComboBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QSortFilterProxyModel;
+class QTreeView;
 
 namespace orvane {
 
@@ -61,14 +62,16 @@ private:
     void progressed(const SweepProgress &progress, bool finished);
     void chosen();
     void fill_bt_Click();
-    void markItem(QTreeWidgetItem *item, const QList<PcRowNow> &rows);
+    void markRow(int r, const QList<PcRowNow> &rows);
+    // The chosen machine's row of the model, or -1.
+    int currentRow() const;
     void stop();
     void chooseFreeRow();
     // The machines listed so far, while the sweep runs and after it (with what to do when none).
     void showCount();
 
     // Whether a row's host names this machine, resolving a host name off the GUI thread when needed.
-    bool hostIsMachine(const QString &hostBox, const QTreeWidgetItem *item);
+    bool hostIsMachine(const QString &hostBox, const FoundMachines::Row &machine);
 
     std::function<QList<PcRowNow>()> m_rows;
     // Host names of the rows as resolved: the numeric address, or empty for a name that doesn't
@@ -80,7 +83,9 @@ private:
     QString m_covered; // what the last sweep looked at
     int m_generation = 0;
 
-    QTreeWidget *machines_lst = nullptr;
+    FoundMachines *m_machines = nullptr;
+    QSortFilterProxyModel *m_sorted = nullptr;
+    QTreeView *machines_lst = nullptr;
     QProgressBar *sweep_bar = nullptr;
     QLabel *state_lbl = nullptr;
     QComboBox *row_cmb = nullptr;
