@@ -6,6 +6,7 @@
 #include "netns/NetnsFixtures.h"
 #include "support/FakeDesktop.h"
 #include "support/Netns.h"
+#include "support/PrivateNetwork.h"
 #include "support/TempDir.h"
 #include "ui/main/MainF.h"
 #include "ui/settings/Settings.h"
@@ -107,6 +108,9 @@ TEST_F(NetworkDialog, LeavingAHostBoxFillsTheMacOfAnOnLinkMachineButNeverOverATy
 
 TEST_F(NetworkDialog, TheFinderListsTheMachinesOfTheLinkAndAChosenOneFillsARow)
 {
+    // .2's name is longer than a host box keeps: the box gets the address, the name box the first label.
+    const Overlay hosts("/etc/hosts", "10.200.9.2 a-machine-named-at-length.orvane.test\n");
+    ASSERT_TRUE(hosts.mounted());
     machine(2, Pc2);
     machine(3, Pc3, true);
     machine(4, Pc4);
@@ -182,7 +186,7 @@ TEST_F(NetworkDialog, TheFinderListsTheMachinesOfTheLinkAndAChosenOneFillsARow)
     EXPECT_EQ(std::get<0>(desktop.boxes[0]), "PC3（nas、nas.lan） を、見つかった機器（" + Pc2.toUpper() +
                                                  "、10.200.9.2）で置き換えますか？\r\n名前も置き換わります。");
     EXPECT_EQ(std::tuple(box("pc_txt_2")->text(), box("IP_txt_2")->text(), mac(2)),
-              std::tuple(QString(), QString("10.200.9.2"), Pc2.toUpper().split(':')));
+              std::tuple(QString("a-machine-named-at-length"), QString("10.200.9.2"), Pc2.toUpper().split(':')));
 }
 
 } // namespace

@@ -12,6 +12,8 @@ int main(int argc, char **argv)
     // The window suites ask for it (they type hosts); the others start servers of their own outside.
     if (qEnvironmentVariableIsSet("ORVANE_TEST_PRIVATE_NETWORK"))
         orvane::test::enterPrivateNetwork();
+    else if (qEnvironmentVariableIsSet("ORVANE_TEST_PRIVATE_MOUNTS"))
+        orvane::test::enterPrivateMounts();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
