@@ -306,6 +306,26 @@ std::string uncheckableText(const std::string &host, AddressKind kind)
 
 namespace {
 
+// A target's first echo (or, where echoes can't be sent, its connection attempts); nothing for an
+// address that is no single machine's.
+void startTarget(Target &t, const std::optional<HostAddress> &address, std::random_device &random)
+{
+    t.address = address;
+    if (t.address && addressKind(t.address->address) != AddressKind::OneMachine)
+        t.address.reset();
+    if (!t.address)
+        return;
+    t.onLink = onLinkInterface(t.address->text).has_value() || thisMachine(t.address->address);
+    for (unsigned char &b : t.payload)
+        b = static_cast<unsigned char>(random());
+    const int protocol = t.family() == AF_INET6 ? int{IPPROTO_ICMPV6} : int{IPPROTO_ICMP};
+    t.icmp = Fd(::socket(t.family(), SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, protocol));
+    if (!t.icmp)
+        startTcp(t);
+    else
+        sendEcho(t);
+}
+
 // The checks of probeHosts; addresses gets what each host resolved to, resets whether a host that
 // didn't answer sent only resets from beyond a router.
 std::vector<Reach> probeAll(const std::vector<std::string> &hosts, int timeoutMs, const Cancel *cancel,
@@ -318,23 +338,8 @@ std::vector<Reach> probeAll(const std::vector<std::string> &hosts, int timeoutMs
     const Steady::time_point deadline = start + milliseconds(timeoutMs);
     const Steady::time_point halfway = start + milliseconds(timeoutMs / 2);
     std::random_device random;
-    for (size_t i = 0; i < targets.size(); ++i) {
-        Target &t = targets[i];
-        t.address = addresses[i];
-        if (t.address && addressKind(t.address->address) != AddressKind::OneMachine)
-            t.address.reset();
-        if (!t.address)
-            continue;
-        t.onLink = onLinkInterface(t.address->text).has_value() || thisMachine(t.address->address);
-        for (unsigned char &b : t.payload)
-            b = static_cast<unsigned char>(random());
-        const int protocol = t.family() == AF_INET6 ? int{IPPROTO_ICMPV6} : int{IPPROTO_ICMP};
-        t.icmp = Fd(::socket(t.family(), SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, protocol));
-        if (!t.icmp)
-            startTcp(t);
-        else
-            sendEcho(t);
-    }
+    for (size_t i = 0; i < targets.size(); ++i)
+        startTarget(targets[i], addresses[i], random);
 
     // The echoes of all targets go out together, so that a round wakes once for them.
     Steady::time_point nextEcho = start + milliseconds(EchoRepeatMs);

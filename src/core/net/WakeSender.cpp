@@ -247,6 +247,92 @@ std::string partlySent(const WakeRequest &r, int sent)
 
 } // namespace
 
+namespace {
+
+// The socket a wake sends from, bound to its local port; empty with the reason in result.error.
+Fd wakeSocket(const WakeRequest &r, int family, WakeResult &result)
+{
+    Fd socket(::socket(family, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    if (!socket) {
+        result.error = failureHead(r) + numberedError(errno);
+        return socket;
+    }
+    const int on = 1;
+    if (family == AF_INET) {
+        // Broadcast addresses (255.255.255.255, a subnet's .255) are ordinary destinations here.
+        ::setsockopt(socket.get(), SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+    } else {
+        // Keep the IPv4 side of the local port free for others.
+        ::setsockopt(socket.get(), IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof on);
+    }
+    if (!bindLocal(socket.get(), family, r.localPort)) {
+        const int err = errno;
+        // Ports below 1024 are kept for privileged programs here (port 9 gives local port 10); the
+        // receiving card ignores the source port, so then the system chooses one.
+        const bool reserved = (err == EACCES || err == EPERM) && bindLocal(socket.get(), family, 0);
+        if (!reserved) {
+            const std::string port = std::to_string(r.localPort);
+            result.error = failureHead(r) + (err == EADDRINUSE
+                                                 ? "送信元のポート " + port + " は他のプログラムが使用中です。"
+                                                 : "送信元のポート " + port + " を使えません: " + numberedError(err));
+            socket.reset();
+        }
+    }
+    return socket;
+}
+
+// The limited broadcast: each time counts as sent when it left on at least one link.
+void sendEveryLink(const WakeRequest &r, int socket, WakeResult &result)
+{
+    const std::vector<LinkCopy> links = everyBroadcastLink(r.port);
+    for (int i = 0; i < r.count; ++i) {
+        int err = EADDRNOTAVAIL; // no link at all
+        bool left = false;
+        for (const LinkCopy &link : links) {
+            if (sendLinkCopy(socket, link, r.packet))
+                left = true;
+            else
+                err = errno;
+        }
+        if (!left) {
+            result.error = failureHead(r) + sendFailureReason(r, result.target.text, err) + partlySent(r, result.sent);
+            return;
+        }
+        ++result.sent;
+    }
+    result.ok = true;
+}
+
+// To the address, each time with its link copy where it has one.
+void sendAddressed(const WakeRequest &r, int socket, const sockaddr_storage &to, WakeResult &result)
+{
+    const std::optional<LinkCopy> copy = linkCopy(to, r.port);
+    if (copy && to.ss_family == AF_INET6) {
+        // Our own copy of the all-nodes datagram isn't wanted back.
+        const int off = 0;
+        ::setsockopt(socket, IPPROTO_IPV6, IPV6_MULTICAST_LOOP, &off, sizeof off);
+    }
+    const auto *dest = reinterpret_cast<const sockaddr *>(&to);
+    for (int i = 0; i < r.count; ++i) {
+        ssize_t n;
+        do {
+            n = ::sendto(socket, r.packet.data(), r.packet.size(), 0, dest, result.target.length);
+        } while (n < 0 && errno == EINTR);
+        if (n != static_cast<ssize_t>(r.packet.size())) {
+            result.error = failureHead(r) + sendFailureReason(r, result.target.text, n < 0 ? errno : EMSGSIZE) +
+                           partlySent(r, result.sent);
+            return;
+        }
+        ++result.sent;
+        // The datagram to the address is what the command answers for; the copy only adds a way in.
+        if (copy)
+            sendLinkCopy(socket, *copy, r.packet);
+    }
+    result.ok = true;
+}
+
+} // namespace
+
 WakeResult sendWake(const WakeRequest &r, int lookupTimeoutMs)
 {
     WakeResult result;
@@ -268,80 +354,13 @@ WakeResult sendWake(const WakeRequest &r, int lookupTimeoutMs)
         reinterpret_cast<sockaddr_in6 *>(&to)->sin6_port = htons(r.port);
     else
         reinterpret_cast<sockaddr_in *>(&to)->sin_port = htons(r.port);
-
-    const Fd socket(::socket(family, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-    if (!socket) {
-        result.error = failureHead(r) + numberedError(errno);
+    const Fd socket = wakeSocket(r, family, result);
+    if (!socket)
         return result;
-    }
-    const int on = 1;
-    if (family == AF_INET) {
-        // Broadcast addresses (255.255.255.255, a subnet's .255) are ordinary destinations here.
-        ::setsockopt(socket.get(), SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
-    } else {
-        // Keep the IPv4 side of the local port free for others.
-        ::setsockopt(socket.get(), IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof on);
-    }
-    if (!bindLocal(socket.get(), family, r.localPort)) {
-        const int err = errno;
-        // Ports below 1024 are kept for privileged programs here (port 9 gives local port 10); the
-        // receiving card ignores the source port, so then the system chooses one.
-        const bool reserved = (err == EACCES || err == EPERM) && bindLocal(socket.get(), family, 0);
-        if (!reserved) {
-            const std::string port = std::to_string(r.localPort);
-            result.error = failureHead(r) + (err == EADDRINUSE
-                                                 ? "送信元のポート " + port + " は他のプログラムが使用中です。"
-                                                 : "送信元のポート " + port + " を使えません: " + numberedError(err));
-            return result;
-        }
-    }
-
-    if (family == AF_INET && reinterpret_cast<const sockaddr_in *>(&to)->sin_addr.s_addr == htonl(INADDR_BROADCAST)) {
-        // Each time counts as sent when it left on at least one link.
-        const std::vector<LinkCopy> links = everyBroadcastLink(r.port);
-        for (int i = 0; i < r.count; ++i) {
-            int err = EADDRNOTAVAIL; // no link at all
-            bool left = false;
-            for (const LinkCopy &link : links) {
-                if (sendLinkCopy(socket.get(), link, r.packet))
-                    left = true;
-                else
-                    err = errno;
-            }
-            if (!left) {
-                result.error =
-                    failureHead(r) + sendFailureReason(r, lookup.host.text, err) + partlySent(r, result.sent);
-                return result;
-            }
-            ++result.sent;
-        }
-        result.ok = true;
-        return result;
-    }
-
-    const std::optional<LinkCopy> copy = linkCopy(to, r.port);
-    if (copy && family == AF_INET6) {
-        // Our own copy of the all-nodes datagram isn't wanted back.
-        const int off = 0;
-        ::setsockopt(socket.get(), IPPROTO_IPV6, IPV6_MULTICAST_LOOP, &off, sizeof off);
-    }
-    const auto *dest = reinterpret_cast<const sockaddr *>(&to);
-    for (int i = 0; i < r.count; ++i) {
-        ssize_t n;
-        do {
-            n = ::sendto(socket.get(), r.packet.data(), r.packet.size(), 0, dest, lookup.host.length);
-        } while (n < 0 && errno == EINTR);
-        if (n != static_cast<ssize_t>(r.packet.size())) {
-            result.error = failureHead(r) + sendFailureReason(r, lookup.host.text, n < 0 ? errno : EMSGSIZE) +
-                           partlySent(r, result.sent);
-            return result;
-        }
-        ++result.sent;
-        // The datagram to the address is what the command answers for; the copy only adds a way in.
-        if (copy)
-            sendLinkCopy(socket.get(), *copy, r.packet);
-    }
-    result.ok = true;
+    if (family == AF_INET && reinterpret_cast<const sockaddr_in *>(&to)->sin_addr.s_addr == htonl(INADDR_BROADCAST))
+        sendEveryLink(r, socket.get(), result);
+    else
+        sendAddressed(r, socket.get(), to, result);
     return result;
 }
 

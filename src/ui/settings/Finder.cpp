@@ -99,22 +99,7 @@ Finder::Finder(std::function<QList<PcRowNow>()> rows, QWidget *parent) : QWidget
     sweep_bar->setTextVisible(false);
     sweep_bar->setFixedWidth(200);
 
-    m_machines = new FoundMachines(this);
-    m_sorted = new QSortFilterProxyModel(this);
-    m_sorted->setSourceModel(m_machines);
-    m_sorted->setSortRole(FoundMachines::SortRole);
-    machines_lst = new QTreeView(this);
-    machines_lst->setObjectName(QStringLiteral("machines_lst"));
-    machines_lst->setModel(m_sorted);
-    machines_lst->setRootIsDecorated(false);
-    machines_lst->setUniformRowHeights(true);
-    machines_lst->setAllColumnsShowFocus(true);
-    machines_lst->setSortingEnabled(true);
-    machines_lst->sortByColumn(Col::AddressCol, Qt::AscendingOrder);
-    machines_lst->header()->resizeSection(Col::AddressCol, twips(1800));
-    machines_lst->header()->resizeSection(Col::MacCol, twips(1875));
-    machines_lst->header()->resizeSection(Col::NameCol, twips(1800));
-    machines_lst->header()->resizeSection(Col::MakerCol, twips(1950));
+    makeList();
 
     auto *rowLabel = new QLabel(QStringLiteral("入れる先(&P)"), this);
     row_cmb = new QComboBox(this);
@@ -148,6 +133,34 @@ Finder::Finder(std::function<QList<PcRowNow>()> rows, QWidget *parent) : QWidget
     all->addWidget(machines_lst, 1);
     all->addLayout(bottom);
 
+    connectControls();
+    refreshMarks();
+    chooseFreeRow();
+}
+
+// The list of machines: the model, sorted by a proxy, in a view with its columns in twips.
+void Finder::makeList()
+{
+    m_machines = new FoundMachines(this);
+    m_sorted = new QSortFilterProxyModel(this);
+    m_sorted->setSourceModel(m_machines);
+    m_sorted->setSortRole(FoundMachines::SortRole);
+    machines_lst = new QTreeView(this);
+    machines_lst->setObjectName(QStringLiteral("machines_lst"));
+    machines_lst->setModel(m_sorted);
+    machines_lst->setRootIsDecorated(false);
+    machines_lst->setUniformRowHeights(true);
+    machines_lst->setAllColumnsShowFocus(true);
+    machines_lst->setSortingEnabled(true);
+    machines_lst->sortByColumn(Col::AddressCol, Qt::AscendingOrder);
+    machines_lst->header()->resizeSection(Col::AddressCol, twips(1800));
+    machines_lst->header()->resizeSection(Col::MacCol, twips(1875));
+    machines_lst->header()->resizeSection(Col::NameCol, twips(1800));
+    machines_lst->header()->resizeSection(Col::MakerCol, twips(1950));
+}
+
+void Finder::connectControls()
+{
     connect(machines_lst->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { chosen(); });
     connect(machines_lst, &QTreeView::activated, this, [this] { fill_bt_Click(); });
     connect(fill_bt, &QPushButton::clicked, this, &Finder::fill_bt_Click);
@@ -155,9 +168,6 @@ Finder::Finder(std::function<QList<PcRowNow>()> rows, QWidget *parent) : QWidget
             [this](int k) { fill_bt->setEnabled(currentRow() >= 0 && k >= 0); });
     connect(again_bt, &QPushButton::clicked, this, &Finder::sweep);
     connect(close_bt, &QPushButton::clicked, this, &QWidget::close);
-
-    refreshMarks();
-    chooseFreeRow();
 }
 
 // A new PC goes into the first row with neither host nor MAC (a name alone waits for its machine).

@@ -58,6 +58,8 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void makeList();
+    void connectControls();
     void found(const FoundMachine &machine);
     void progressed(const SweepProgress &progress, bool finished);
     void chosen();
