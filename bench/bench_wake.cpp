@@ -63,7 +63,7 @@ void BM_WakeTenDatagrams(benchmark::State &state)
     s.count = "10";
     for (auto _ : state) {
         const orvane::WakeResult r = orvane::wake(s);
-        if (!r.ok || r.sent != 10) {
+        if (!r || r->sent != 10) {
             state.SkipWithError(r.error.c_str());
             break;
         }

@@ -81,21 +81,21 @@ int wakeAndReport(const Options &options, const WakeSettings &settings, const Pc
                   std::vector<Watch> &watches)
 {
     const WakeResult result = wake(settings);
-    if (!result.ok)
+    if (!result)
         return refused(result.error);
     // Exit status 0 says that packets went out.
-    if (result.sent == 0)
+    if (result->sent == 0)
         return refused(wakeSubject(settings) + "へは何も送信しませんでした！" + CrLf + "マジックパケット送信回数が「" +
                        settings.count + "」です。1 以上にしてください。");
     if (options.waitSeconds == 0)
         return Sent;
     // Many machines or none: no answer there speaks for the PC, and waiting for one would end in a
     // "no answer" that isn't true.
-    if (const AddressKind kind = addressKind(result.target.address); kind != AddressKind::OneMachine) {
+    if (const AddressKind kind = addressKind(result->target.address); kind != AddressKind::OneMachine) {
         print(stdout, uncheckableText(settings.host, kind));
         return Sent;
     }
-    Watch watch = watchOf(settings, result.target.text);
+    Watch watch = watchOf(settings, result->target.text);
     // An answer in the first check after the packets would read "0 seconds after the wake".
     if (before.reach == Reach::Answered) {
         print(stdout, watch.name + " は送信前から応答しています");

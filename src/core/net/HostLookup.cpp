@@ -173,35 +173,23 @@ namespace {
 // The checks and a numeric address, which need no resolver; nothing when a name must be resolved.
 std::optional<HostLookup> withoutResolver(const std::string &host)
 {
-    HostLookup result;
     // Blanks and control characters never belong to a host; a NUL would even cut the name short
     // (and an empty name means this machine).
-    for (unsigned char c : host) {
-        if (c <= 0x20 || c == 0x7F) {
-            result.reason = NoSuchHost;
-            return result;
-        }
-    }
-    if (const std::optional<HostAddress> numeric = numericHost(host)) {
-        result.host = *numeric;
-        result.ok = true;
-        return result;
-    }
+    for (unsigned char c : host)
+        if (c <= 0x20 || c == 0x7F)
+            return HostLookup::failure(NoSuchHost);
+    if (std::optional<HostAddress> numeric = numericHost(host))
+        return HostLookup{std::move(numeric), {}};
     return std::nullopt;
 }
 
 HostLookup resolved(int rc, HostAddress host)
 {
-    HostLookup result;
-    if (rc != 0) {
-        result.reason = lookupFailure(rc);
-        return result;
-    }
-    result.host = host;
-    unmapV4(result.host);
-    result.host.text = numericText(result.host.address);
-    result.ok = true;
-    return result;
+    if (rc != 0)
+        return HostLookup::failure(lookupFailure(rc));
+    unmapV4(host);
+    host.text = numericText(host.address);
+    return HostLookup{std::move(host), {}};
 }
 
 } // namespace
@@ -233,16 +221,12 @@ HostLookup lookupHost(const std::string &hostText, int timeoutMs)
             pending->done.notify_all();
         });
     } catch (const std::system_error &) {
-        HostLookup result;
-        result.reason = "名前解決を始められませんでした。";
-        return result;
+        return HostLookup::failure("名前解決を始められませんでした。");
     }
     std::unique_lock lock(pending->mutex);
-    if (!pending->done.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return pending->finished; })) {
-        HostLookup result;
-        result.reason = "名前解決が " + std::to_string((timeoutMs + 999) / 1000) + " 秒以内に終わりませんでした。";
-        return result;
-    }
+    if (!pending->done.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return pending->finished; }))
+        return HostLookup::failure("名前解決が " + std::to_string((timeoutMs + 999) / 1000) +
+                                   " 秒以内に終わりませんでした。");
     return resolved(pending->rc, pending->host);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/io/Result.h"
+
 #include <optional>
 #include <string>
 
@@ -16,11 +18,8 @@ struct HostAddress {
     std::string text; // numeric form, for messages
 };
 
-struct HostLookup {
-    bool ok = false;
-    HostAddress host;
-    std::string reason; // why it failed, one line for the user (UTF-8)
-};
+// The address, or why there is none, one line for the user.
+using HostLookup = Result<HostAddress>;
 
 // An IPv4 or IPv6 address (brackets and a %scope allowed) or a name (UTF-8, international names
 // too). Names are resolved by the system resolver in a thread of their own, and the caller waits at

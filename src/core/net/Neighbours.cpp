@@ -85,9 +85,9 @@ std::optional<MacAddress> learnMac(const std::string &host, int timeoutMs, const
 {
     const Steady::time_point deadline = Steady::now() + milliseconds(timeoutMs);
     const HostLookup lookup = lookupHost(host, timeoutMs);
-    if (!lookup.ok || cancelled(cancel))
+    if (!lookup || cancelled(cancel))
         return std::nullopt;
-    Address a = addressOf(reinterpret_cast<const sockaddr *>(&lookup.host.address));
+    Address a = addressOf(reinterpret_cast<const sockaddr *>(&lookup->address));
     const std::optional<int> index = onLink(a, ownAddresses());
     if (!index)
         return std::nullopt;

@@ -79,8 +79,8 @@ std::vector<std::optional<HostAddress>> resolveAll(const std::vector<std::string
         auto work = [shared, i, host = hosts[i]] {
             const HostLookup lookup = lookupHostHere(host);
             std::lock_guard lock(shared->mutex);
-            if (lookup.ok)
-                shared->found[i] = lookup.host;
+            if (lookup)
+                shared->found[i] = *lookup;
             --shared->pending;
             const std::uint64_t one = 1;
             [[maybe_unused]] const ssize_t n = ::write(shared->done.get(), &one, sizeof one);

@@ -249,12 +249,12 @@ std::string partlySent(const WakeRequest &r, int sent)
 
 namespace {
 
-// The socket a wake sends from, bound to its local port; empty with the reason in result.error.
-Fd wakeSocket(const WakeRequest &r, int family, WakeResult &result)
+// The socket a wake sends from, bound to its local port; empty with the reason in error.
+Fd wakeSocket(const WakeRequest &r, int family, std::string &error)
 {
     Fd socket(::socket(family, SOCK_DGRAM | SOCK_CLOEXEC, 0));
     if (!socket) {
-        result.error = failureHead(r) + numberedError(errno);
+        error = failureHead(r) + numberedError(errno);
         return socket;
     }
     const int on = 1;
@@ -272,17 +272,18 @@ Fd wakeSocket(const WakeRequest &r, int family, WakeResult &result)
         const bool reserved = (err == EACCES || err == EPERM) && bindLocal(socket.get(), family, 0);
         if (!reserved) {
             const std::string port = std::to_string(r.localPort);
-            result.error = failureHead(r) + (err == EADDRINUSE
-                                                 ? "送信元のポート " + port + " は他のプログラムが使用中です。"
-                                                 : "送信元のポート " + port + " を使えません: " + numberedError(err));
+            error = failureHead(r) + (err == EADDRINUSE
+                                          ? "送信元のポート " + port + " は他のプログラムが使用中です。"
+                                          : "送信元のポート " + port + " を使えません: " + numberedError(err));
             socket.reset();
         }
     }
     return socket;
 }
 
-// The limited broadcast: each time counts as sent when it left on at least one link.
-void sendEveryLink(const WakeRequest &r, int socket, WakeResult &result)
+// The limited broadcast: each time counts as sent when it left on at least one link. Why it
+// stopped short, or nothing.
+std::string sendEveryLink(const WakeRequest &r, int socket, WakeSent &done)
 {
     const std::vector<LinkCopy> links = everyBroadcastLink(r.port);
     for (int i = 0; i < r.count; ++i) {
@@ -294,17 +295,15 @@ void sendEveryLink(const WakeRequest &r, int socket, WakeResult &result)
             else
                 err = errno;
         }
-        if (!left) {
-            result.error = failureHead(r) + sendFailureReason(r, result.target.text, err) + partlySent(r, result.sent);
-            return;
-        }
-        ++result.sent;
+        if (!left)
+            return failureHead(r) + sendFailureReason(r, done.target.text, err) + partlySent(r, done.sent);
+        ++done.sent;
     }
-    result.ok = true;
+    return {};
 }
 
-// To the address, each time with its link copy where it has one.
-void sendAddressed(const WakeRequest &r, int socket, const sockaddr_storage &to, WakeResult &result)
+// To the address, each time with its link copy where it has one. Why it stopped short, or nothing.
+std::string sendAddressed(const WakeRequest &r, int socket, const sockaddr_storage &to, WakeSent &done)
 {
     const std::optional<LinkCopy> copy = linkCopy(to, r.port);
     if (copy && to.ss_family == AF_INET6) {
@@ -316,65 +315,59 @@ void sendAddressed(const WakeRequest &r, int socket, const sockaddr_storage &to,
     for (int i = 0; i < r.count; ++i) {
         ssize_t n;
         do {
-            n = ::sendto(socket, r.packet.data(), r.packet.size(), 0, dest, result.target.length);
+            n = ::sendto(socket, r.packet.data(), r.packet.size(), 0, dest, done.target.length);
         } while (n < 0 && errno == EINTR);
-        if (n != static_cast<ssize_t>(r.packet.size())) {
-            result.error = failureHead(r) + sendFailureReason(r, result.target.text, n < 0 ? errno : EMSGSIZE) +
-                           partlySent(r, result.sent);
-            return;
-        }
-        ++result.sent;
+        if (n != static_cast<ssize_t>(r.packet.size()))
+            return failureHead(r) + sendFailureReason(r, done.target.text, n < 0 ? errno : EMSGSIZE) +
+                   partlySent(r, done.sent);
+        ++done.sent;
         // The datagram to the address is what the command answers for; the copy only adds a way in.
         if (copy)
             sendLinkCopy(socket, *copy, r.packet);
     }
-    result.ok = true;
+    return {};
 }
 
 } // namespace
 
 WakeResult sendWake(const WakeRequest &r, int lookupTimeoutMs)
 {
-    WakeResult result;
-    if (r.count <= 0) {
-        result.ok = true;
-        return result;
-    }
+    WakeSent done;
+    if (r.count <= 0)
+        return WakeResult{done, {}};
 
     const HostLookup lookup = lookupHost(r.host, lookupTimeoutMs < 0 ? HostLookupTimeoutMs : lookupTimeoutMs);
-    if (!lookup.ok) {
-        result.error = r.subject + "のHost or IPアドレス「" + r.host + "」が見つかりません！" + CrLf + lookup.reason;
-        return result;
-    }
-    result.target = lookup.host;
+    if (!lookup)
+        return WakeResult::failure(r.subject + "のHost or IPアドレス「" + r.host + "」が見つかりません！" + CrLf +
+                                   lookup.error);
+    done.target = *lookup;
 
-    sockaddr_storage to = lookup.host.address;
+    sockaddr_storage to = lookup->address;
     const int family = to.ss_family;
     if (family == AF_INET6)
         reinterpret_cast<sockaddr_in6 *>(&to)->sin6_port = htons(r.port);
     else
         reinterpret_cast<sockaddr_in *>(&to)->sin_port = htons(r.port);
-    const Fd socket = wakeSocket(r, family, result);
-    if (!socket)
-        return result;
-    if (family == AF_INET && reinterpret_cast<const sockaddr_in *>(&to)->sin_addr.s_addr == htonl(INADDR_BROADCAST))
-        sendEveryLink(r, socket.get(), result);
-    else
-        sendAddressed(r, socket.get(), to, result);
-    return result;
+    std::string error;
+    const Fd socket = wakeSocket(r, family, error);
+    if (socket)
+        error =
+            family == AF_INET && reinterpret_cast<const sockaddr_in *>(&to)->sin_addr.s_addr == htonl(INADDR_BROADCAST)
+                ? sendEveryLink(r, socket.get(), done)
+                : sendAddressed(r, socket.get(), to, done);
+    if (!error.empty())
+        return WakeResult::failure(error);
+    return WakeResult{done, {}};
 }
 
 WakeResult wake(const WakeSettings &settings, std::string *packet)
 {
     const WakeCheck check = checkWake(settings);
-    if (!check.request) {
-        WakeResult refused;
-        refused.error = check.error;
-        return refused;
-    }
+    if (!check)
+        return WakeResult::failure(check.error);
     if (packet)
-        *packet = check.request->packet;
-    return sendWake(*check.request);
+        *packet = check->packet;
+    return sendWake(*check);
 }
 
 } // namespace orvane

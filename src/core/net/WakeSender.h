@@ -7,12 +7,13 @@
 
 namespace orvane {
 
-struct WakeResult {
-    bool ok = false;
+struct WakeSent {
     int sent = 0;       // times the packet was handed to the system (a broadcast on several links: once)
-    std::string error;  // the message for the user when not ok
     HostAddress target; // where the datagrams went, once the host is resolved
 };
+
+// What went out, or the message for the user.
+using WakeResult = Result<WakeSent>;
 
 // Resolves the host, binds a UDP socket to the local port (port + 1), sends the packet `count`
 // times back to back as one datagram each, and closes the socket. The limited broadcast

@@ -89,39 +89,27 @@ std::string pcName(const WakeSettings &settings)
 
 WakeCheck checkWake(const WakeSettings &s)
 {
-    WakeCheck result;
-    if (s.host.empty()) {
-        result.error = HostMissingText;
-        return result;
-    }
-    for (const std::string &field : s.mac) {
-        if (field.empty()) {
-            result.error = MacMissingText;
-            return result;
-        }
-    }
+    if (s.host.empty())
+        return WakeCheck::failure(HostMissingText);
+    for (const std::string &field : s.mac)
+        if (field.empty())
+            return WakeCheck::failure(MacMissingText);
     const std::string subject = wakeSubject(s);
 
     // Every value is checked before the socket is touched: a PC gets its packet whole or not at all.
     const std::optional<long> port = decimalValue(s.port, MaxPort + 1);
-    if (!port || *port < MinPort || *port > MaxPort) {
-        result.error = portError(subject, s.port);
-        return result;
-    }
+    if (!port || *port < MinPort || *port > MaxPort)
+        return WakeCheck::failure(portError(subject, s.port));
 
     const std::optional<long> count = decimalValue(s.count, MaxSendCount + 1);
-    if (!count || *count > MaxSendCount) {
-        result.error = countError(subject, s.count);
-        return result;
-    }
+    if (!count || *count > MaxSendCount)
+        return WakeCheck::failure(countError(subject, s.count));
 
     MacAddress mac{};
     for (size_t i = 0; i < MacBytes; ++i) {
         const std::optional<std::uint8_t> byte = macFieldByte(s.mac[i]);
-        if (!byte) {
-            result.error = macError(subject, static_cast<int>(i), s.mac[i]);
-            return result;
-        }
+        if (!byte)
+            return WakeCheck::failure(macError(subject, static_cast<int>(i), s.mac[i]));
         mac[i] = *byte;
     }
 
@@ -132,8 +120,7 @@ WakeCheck checkWake(const WakeSettings &s)
     r.localPort = static_cast<std::uint16_t>(*port + 1);
     r.count = *count < 0 ? 0 : static_cast<int>(*count);
     r.packet = buildMagicPacket(mac);
-    result.request = std::move(r);
-    return result;
+    return WakeCheck{std::move(r), {}};
 }
 
 } // namespace orvane

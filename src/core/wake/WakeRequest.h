@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/io/Result.h"
 #include "core/record/PlainText.h"
 #include "core/record/RecordFormat.h"
 #include "core/wake/MagicPacket.h"
@@ -38,10 +39,8 @@ struct WakeRequest {
     std::string packet;
 };
 
-struct WakeCheck {
-    std::optional<WakeRequest> request;
-    std::string error; // the message for the user (UTF-8, lines joined by CR LF) when request is empty
-};
+// The request, or the message for the user.
+using WakeCheck = Result<WakeRequest>;
 
 // The checks of the wake command, in its order: host set, six MAC fields set, then the port,
 // the send count and the MAC digits. Nothing here touches the network.

@@ -375,7 +375,7 @@ bool Finder::hostIsMachine(const QString &hostBox, const FoundMachines::Row &mac
     m_resolved.insert(host, Resolving);
     m_lookups.append(BackgroundJob::start(this, [this, host](BackgroundJob &job) {
         const HostLookup lookup = lookupHost(host.toStdString(), HostLookupTimeoutMs);
-        const QString address = lookup.ok ? QString::fromStdString(lookup.host.text) : QString();
+        const QString address = lookup ? QString::fromStdString(lookup->text) : QString();
         job.post([this, host, address] {
             m_resolved.insert(host, address);
             refreshMarks();

@@ -27,7 +27,7 @@ void PC_start_Click(QzCmn14 &common, qint16 Index)
     const WakeResult result = wake(wakeSettingsOf(table, Index), &packet);
     if (!packet.empty())
         MagicPacket = QByteArray::fromStdString(packet);
-    if (!result.ok) {
+    if (!result) {
         common.Msg_Box(common.KindErr, wakeText(result.error));
         return;
     }
@@ -35,7 +35,7 @@ void PC_start_Click(QzCmn14 &common, qint16 Index)
     StartedPcName = table.value(Index, NameCell);
     emit wakeEvents().started(Index);
     // Nothing sent wakes nothing; a broadcast or multicast address answers for no one PC.
-    if (result.sent > 0 && addressKind(result.target.address) == AddressKind::OneMachine)
+    if (result->sent > 0 && addressKind(result->target.address) == AddressKind::OneMachine)
         emit wakeEvents().answerAwaited(Index);
 }
 
