@@ -22,7 +22,23 @@ struct Kept {
 struct Keeper {
     std::mutex mutex;
     std::list<Kept> threads;
-    ~Keeper() { joinThreads(); }
+
+    void joinAll()
+    {
+        for (;;) {
+            std::list<Kept> all;
+            {
+                const std::lock_guard lock(mutex);
+                all.swap(threads);
+            }
+            if (all.empty())
+                return;
+            for (Kept &t : all)
+                t.thread.request_stop();
+            all.clear(); // each jthread joins as it goes; threads they started are joined next time round
+        }
+    }
+    ~Keeper() { joinAll(); }
 };
 
 Keeper &keeper()
@@ -57,19 +73,7 @@ void startThread(std::function<void(std::stop_token)> work)
 
 void joinThreads()
 {
-    Keeper &k = keeper();
-    for (;;) {
-        std::list<Kept> all;
-        {
-            const std::lock_guard lock(k.mutex);
-            all.swap(k.threads);
-        }
-        if (all.empty())
-            return;
-        for (Kept &t : all)
-            t.thread.request_stop();
-        all.clear(); // each jthread joins as it goes; threads they started are joined next time round
-    }
+    keeper().joinAll();
 }
 
 std::size_t runningThreads()
