@@ -10,9 +10,13 @@ int main(int argc, char **argv)
 {
     testing::InitGoogleTest(&argc, argv);
     // The window suites ask for it (they type hosts); the others start servers of their own outside.
-    if (qEnvironmentVariableIsSet("ORVANE_TEST_PRIVATE_NETWORK"))
+    if (qEnvironmentVariableIsSet("ORVANE_TEST_PRIVATE_NETWORK")) {
         orvane::test::enterPrivateNetwork();
-    else if (qEnvironmentVariableIsSet("ORVANE_TEST_PRIVATE_MOUNTS"))
+        orvane::test::addSilentLink();
+    }
+    // Mounts of the suite's own, for files laid over the system's.
+    if (qEnvironmentVariableIsSet("ORVANE_TEST_PRIVATE_NETWORK") ||
+        qEnvironmentVariableIsSet("ORVANE_TEST_PRIVATE_MOUNTS"))
         orvane::test::enterPrivateMounts();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
