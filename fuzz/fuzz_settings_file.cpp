@@ -1,6 +1,6 @@
 // Fuzzes the settings file: the loader on any bytes, and save-then-load of tables made from them.
-#include "core/record/PlainSettings.h"
 #include "core/settings/SettingsFile.h"
+#include "core/wake/PlainSettings.h"
 
 #include "FuzzRequire.h"
 

@@ -2,10 +2,10 @@
 // a failed save or an odd file does, and how files that aren't simply the user's own are rewritten.
 
 #include "core/settings/SettingsFile.h"
-#include "core/record/PlainSettings.h"
 #include "core/settings/ProfileFile.h"
 #include "core/settings/SafeFile.h"
 #include "core/settings/SettingsStore.h"
+#include "core/wake/PlainSettings.h"
 #include "support/SettingsData.h"
 #include "support/TempDir.h"
 

@@ -3,7 +3,7 @@
 // What the verbs of orvane-wake share: exit statuses, the options, the settings file, and text for the
 // terminal. One unit per verb beside this one; main.cpp parses the command line.
 
-#include "core/record/PlainSettings.h"
+#include "core/wake/PlainSettings.h"
 
 #include <cstdio>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "core/settings/WakeTable.h"
 
-#include "core/record/PlainSettings.h"
+#include "core/wake/PlainSettings.h"
 
 namespace orvane {
 

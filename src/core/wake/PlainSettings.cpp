@@ -1,4 +1,4 @@
-#include "core/record/PlainSettings.h"
+#include "core/wake/PlainSettings.h"
 
 namespace orvane {
 
