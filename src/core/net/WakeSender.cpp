@@ -85,16 +85,15 @@ std::uint32_t v4Of(const in6_addr &bytes)
     return ntohl(n);
 }
 
-std::optional<LinkCopy> linkCopyV4(const sockaddr_in &target, std::uint16_t port)
+std::optional<LinkCopy> linkCopyV4(const sockaddr_in &target, std::uint16_t port,
+                                   const std::vector<LocalAddress> &locals)
 {
     const std::uint32_t t = ntohl(target.sin_addr.s_addr);
-    sockaddr_storage whole{};
-    std::memcpy(&whole, &target, sizeof target);
-    if ((t >> 24) == 127 || addressKind(whole) != AddressKind::OneMachine)
+    if ((t >> 24) == 127)
         return std::nullopt;
     std::optional<LinkCopy> best;
     std::uint32_t bestMask = 0;
-    for (const LocalAddress &own : localAddresses()) {
+    for (const LocalAddress &own : locals) {
         if (own.family != AF_INET)
             continue;
         if (!(own.flags & IFF_UP) || !(own.flags & IFF_BROADCAST) || (own.flags & IFF_LOOPBACK))
@@ -121,19 +120,18 @@ std::optional<LinkCopy> linkCopyV4(const sockaddr_in &target, std::uint16_t port
     return best;
 }
 
-std::optional<LinkCopy> linkCopyV6(const sockaddr_in6 &target, std::uint16_t port)
+std::optional<LinkCopy> linkCopyV6(const sockaddr_in6 &target, std::uint16_t port,
+                                   const std::vector<LocalAddress> &locals)
 {
     const in6_addr &t = target.sin6_addr;
-    sockaddr_storage whole{};
-    std::memcpy(&whole, &target, sizeof target);
-    if (IN6_IS_ADDR_LOOPBACK(&t) || addressKind(whole) != AddressKind::OneMachine)
+    if (IN6_IS_ADDR_LOOPBACK(&t))
         return std::nullopt;
     unsigned interface = 0;
     in6_addr source = in6addr_any;
     if (IN6_IS_ADDR_LINKLOCAL(&t)) {
         interface = target.sin6_scope_id;
     } else {
-        for (const LocalAddress &own : localAddresses()) {
+        for (const LocalAddress &own : locals) {
             if (own.family != AF_INET6 || IN6_IS_ADDR_LINKLOCAL(&own.address))
                 continue;
             if (!(own.flags & IFF_UP) || !(own.flags & IFF_MULTICAST) || (own.flags & IFF_LOOPBACK))
@@ -163,9 +161,13 @@ std::optional<LinkCopy> linkCopyV6(const sockaddr_in6 &target, std::uint16_t por
 
 std::optional<LinkCopy> linkCopy(const sockaddr_storage &target, std::uint16_t port)
 {
+    // An address of many machines or none gets its datagrams as addressed, and no copy.
+    const std::vector<LocalAddress> locals = localAddresses();
+    if (addressKind(target, locals) != AddressKind::OneMachine)
+        return std::nullopt;
     if (target.ss_family == AF_INET6)
-        return linkCopyV6(*reinterpret_cast<const sockaddr_in6 *>(&target), port);
-    return linkCopyV4(*reinterpret_cast<const sockaddr_in *>(&target), port);
+        return linkCopyV6(*reinterpret_cast<const sockaddr_in6 *>(&target), port, locals);
+    return linkCopyV4(*reinterpret_cast<const sockaddr_in *>(&target), port, locals);
 }
 
 // The limited broadcast (255.255.255.255) once on every link that carries broadcasts: up, not
