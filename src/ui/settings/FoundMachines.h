@@ -10,7 +10,6 @@
 #include <QString>
 #include <QStringList>
 
-
 namespace orvane {
 
 struct FoundMachine;
