@@ -2,12 +2,17 @@
 
 #include "core/net/MacText.h"
 #include "core/net/Neighbours.h"
+#include "core/net/Relay.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace orvane {
 
-std::vector<PcAnswer> checkPcs(const std::vector<PcProbe> &pcs, int timeoutMs, const Cancel *cancel, int linkConfirmMs)
+namespace {
+
+// The PCs on this machine's networks.
+std::vector<PcAnswer> checkHere(const std::vector<PcProbe> &pcs, int timeoutMs, const Cancel *cancel, int linkConfirmMs)
 {
     std::vector<std::string> hosts;
     for (const PcProbe &pc : pcs)
@@ -66,6 +71,44 @@ std::vector<PcAnswer> checkPcs(const std::vector<PcProbe> &pcs, int timeoutMs, c
         else
             answer.seenAt = asked[j].address;
     }
+    return answers;
+}
+
+} // namespace
+
+std::vector<PcAnswer> checkPcs(const std::vector<PcProbe> &pcs, int timeoutMs, const Cancel *cancel, int linkConfirmMs)
+{
+    std::vector<PcProbe> here = pcs;
+    std::vector<size_t> relayed;
+    for (size_t i = 0; i < pcs.size(); ++i) {
+        if (!pcs[i].via.relay.empty() && !pcs[i].host.empty()) {
+            relayed.push_back(i);
+            here[i].host.clear();
+        }
+    }
+    std::vector<PcAnswer> answers(pcs.size());
+    // The relays are asked meanwhile, one PC after the other: each relay's first check opens the
+    // connection that the others then share.
+    std::thread far;
+    if (!relayed.empty())
+        far = std::thread([&] {
+            // A relay that couldn't be reached isn't tried again for its other PCs this time.
+            std::vector<std::string> unreachable;
+            for (size_t i : relayed) {
+                if (std::find(unreachable.begin(), unreachable.end(), pcs[i].via.relay) != unreachable.end())
+                    answers[i].reach = Reach::RelayUnreachable;
+                else
+                    answers[i] = checkThroughRelay(pcs[i].via, pcs[i], cancel);
+                if (answers[i].reach == Reach::RelayUnreachable)
+                    unreachable.push_back(pcs[i].via.relay);
+            }
+        });
+    std::vector<PcAnswer> near = checkHere(here, timeoutMs, cancel, linkConfirmMs);
+    if (far.joinable())
+        far.join();
+    for (size_t i = 0; i < pcs.size(); ++i)
+        if (pcs[i].via.relay.empty() || pcs[i].host.empty())
+            answers[i] = near[i];
     return answers;
 }
 

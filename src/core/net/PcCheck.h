@@ -2,6 +2,7 @@
 
 #include "core/net/Reachability.h"
 #include "core/wake/MagicPacket.h"
+#include "core/wake/RelayRules.h"
 
 #include <array>
 #include <optional>
@@ -16,6 +17,7 @@ namespace orvane {
 struct PcProbe {
     std::string host;
     std::optional<MacAddress> mac;
+    RelayRoute via; // a PC of another network is checked from its relay
 
     bool operator==(const PcProbe &) const = default;
 };

@@ -422,6 +422,8 @@ const char *reachWord(Reach reach)
         return "別の MAC から応答";
     case Reach::LinkOnly:
         return "ARP のみ応答";
+    case Reach::RelayUnreachable:
+        return "経由先に接続できません";
     case Reach::NotChecked:
         break;
     }

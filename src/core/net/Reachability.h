@@ -16,7 +16,8 @@ namespace orvane {
 // address now, or a range extender answers for the machines behind it).
 // LinkOnly: an on-link PC whose own MAC answered ARP or neighbour discovery just now but that answered
 // neither echo nor connection (a sleeping PC's network card may answer ARP for it).
-enum class Reach { NotChecked, Answered, NoAnswer, OtherMac, LinkOnly };
+// RelayUnreachable: a PC of another network whose relay couldn't be asked.
+enum class Reach { NotChecked, Answered, NoAnswer, OtherMac, LinkOnly, RelayUnreachable };
 
 // How long one check of a PC waits for its answer.
 inline constexpr int ProbeTimeoutMs = 1500;

@@ -5,6 +5,7 @@
 #include "core/net/Address.h"
 #include "core/net/HostLookup.h"
 #include "core/net/LocalAddresses.h"
+#include "core/net/Relay.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -362,14 +363,19 @@ WakeResult sendWake(const WakeRequest &r, int lookupTimeoutMs)
     return WakeResult{done, {}};
 }
 
-WakeResult wake(const WakeSettings &settings, std::string *packet)
+WakeResult wake(const WakeSettings &settings, std::string *packet, const Cancel *cancel)
 {
     const WakeCheck check = checkWake(settings);
     if (!check)
         return WakeResult::failure(check.error);
     if (packet)
         *packet = check->packet;
-    return sendWake(*check);
+    if (settings.via.relay.empty() || check->count <= 0)
+        return sendWake(*check);
+    const Result<int> sent = wakeThroughRelay(settings.via, *check, cancel);
+    if (!sent)
+        return WakeResult::failure(wakeSubject(settings) + "を起動できませんでした。" + CrLf + sent.error);
+    return {WakeSent{*sent, {}, true}, {}};
 }
 
 } // namespace orvane

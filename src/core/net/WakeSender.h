@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/io/Wait.h"
 #include "core/net/HostLookup.h"
 #include "core/wake/WakeRequest.h"
 
@@ -8,8 +9,9 @@
 namespace orvane {
 
 struct WakeSent {
-    int sent = 0;       // times the packet was handed to the system (a broadcast on several links: once)
-    HostAddress target; // where the datagrams went, once the host is resolved
+    int sent = 0;         // times the packet was handed to the system (a broadcast on several links: once)
+    HostAddress target;   // where the datagrams went, once the host is resolved; nothing through a relay
+    bool relayed = false; // sent by the PC's relay, which said so
 };
 
 // What went out, or the message for the user.
@@ -22,8 +24,9 @@ using WakeResult = Result<WakeSent>;
 // the network.
 WakeResult sendWake(const WakeRequest &request, int lookupTimeoutMs = -1);
 
-// The checks, then the sending: what every way of waking a PC runs. `packet` gets the packet of a
-// command that got past the checks.
-WakeResult wake(const WakeSettings &settings, std::string *packet = nullptr);
+// The checks, then the sending, here or from the PC's relay: what every way of waking a PC runs.
+// `packet` gets the packet of a command that got past the checks. Through a relay it takes seconds
+// (the cancel ends it); here it never waits long.
+WakeResult wake(const WakeSettings &settings, std::string *packet = nullptr, const Cancel *cancel = nullptr);
 
 } // namespace orvane

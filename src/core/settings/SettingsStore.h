@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/settings/SettingsGrid.h"
+#include "core/wake/OrvaneSettings.h"
 
 #include <QObject>
 
@@ -15,11 +16,18 @@ public:
     SettingsGrid SettingsTable;
     // The settings dialog's edit buffer; only its update command writes it, only SaveSettings reads it.
     SettingsGrid SettingsEditTable;
+    // Orvane.ini's settings in force and the dialog's edits of them, as the two tables above.
+    OrvaneTable ExtrasTable{};
+    OrvaneTable ExtrasEditTable{};
+    // What the latest load left out of Orvane.ini, for the user; empty when nothing.
+    QString ExtrasProblems;
 
-    // Writes SettingsEditTable to "System.ini"; false when that failed (error, if given, says why), and
-    // the file is then exactly what it was.
-    bool SaveSettings(QString *error = nullptr);
-    // Reads "System.ini" into SettingsTable, then announces it so that the windows show it.
+    // Writes SettingsEditTable to "System.ini", then ExtrasEditTable into "Orvane.ini" where it differs
+    // from what that file says (never creating one for nothing); false when a write failed (error and
+    // file, if given, say why and which), and that file is then exactly what it was.
+    bool SaveSettings(QString *error = nullptr, QString *file = nullptr);
+    // Reads "System.ini" into SettingsTable and "Orvane.ini" into ExtrasTable, then announces it so
+    // that the windows show it.
     void LoadSettings();
 
 signals:

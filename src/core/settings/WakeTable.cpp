@@ -10,4 +10,12 @@ WakeSettings wakeSettingsOf(const SettingsGrid &table, int pc)
     return wakeSettingsFrom(pc, [&](int row, int column) { return fieldUtf8(utf16View(table.value(row, column))); });
 }
 
+WakeSettings wakeSettingsOf(const SettingsGrid &table, const OrvaneTable &extras, int pc)
+{
+    WakeSettings s = wakeSettingsOf(table, pc);
+    if (pc >= FirstPc && pc <= LastPc)
+        s.via = {extras[static_cast<size_t>(pc)].relay, extras[static_cast<size_t>(pc)].relayCommand};
+    return s;
+}
+
 } // namespace orvane

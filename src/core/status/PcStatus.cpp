@@ -11,8 +11,9 @@
 
 namespace orvane {
 
-PcStatus::PcStatus(const SettingsGrid &settings, QObject *parent)
-    : QObject(parent), m_settings(settings), m_roundTimer(new QTimer(this)), m_watchTimer(new QTimer(this))
+PcStatus::PcStatus(const SettingsGrid &settings, const OrvaneTable &extras, QObject *parent)
+    : QObject(parent), m_settings(settings), m_extras(extras), m_roundTimer(new QTimer(this)),
+      m_watchTimer(new QTimer(this))
 {
     // Idle threads go soon; a round a minute starts one afresh.
     m_pool.setMaxThreadCount(2);
@@ -27,8 +28,8 @@ PcStatus::PcStatus(const SettingsGrid &settings, QObject *parent)
 
 PcProbe PcStatus::probeOf(int pc) const
 {
-    const WakeSettings s = wakeSettingsOf(m_settings, pc);
-    return {s.host, settingsMac(s.mac)};
+    const WakeSettings s = wakeSettingsOf(m_settings, m_extras, pc);
+    return {s.host, settingsMac(s.mac), s.via};
 }
 
 PcStatus::~PcStatus()

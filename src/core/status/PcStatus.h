@@ -3,6 +3,7 @@
 #include "core/net/PcCheck.h"
 #include "core/record/RecordFormat.h"
 #include "core/settings/SettingsGrid.h"
+#include "core/wake/OrvaneSettings.h"
 
 #include <QHash>
 #include <QObject>
@@ -38,8 +39,8 @@ public:
         std::optional<MacAddress> mac; // the PC's, as the check knew it
     };
 
-    // settings: the table in force, read at each check (it outlives this object).
-    explicit PcStatus(const SettingsGrid &settings, QObject *parent = nullptr);
+    // settings and extras: the tables in force, read at each check (they outlive this object).
+    PcStatus(const SettingsGrid &settings, const OrvaneTable &extras, QObject *parent = nullptr);
     ~PcStatus() override;
 
     // A round now; asked for while one runs, another follows it if a host changed meanwhile.
@@ -79,6 +80,7 @@ private:
     void endWatch(int pc, const QString &title, const QString &text);
 
     const SettingsGrid &m_settings;
+    const OrvaneTable &m_extras;
     std::array<Mark, LastPc + 1> m_marks{}; // PC FirstPc to LastPc
     QHash<int, Watch> m_watches;
     QTimer *m_roundTimer;

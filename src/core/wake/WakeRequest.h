@@ -4,6 +4,7 @@
 #include "core/record/PlainText.h"
 #include "core/record/RecordFormat.h"
 #include "core/wake/MagicPacket.h"
+#include "core/wake/RelayRules.h"
 
 #include <array>
 #include <cstdint>
@@ -27,6 +28,7 @@ struct WakeSettings {
     std::array<std::string, MacBytes> mac;
     std::string port;
     std::string count;
+    RelayRoute via; // Orvane.ini's: a PC of another network is woken from its relay
 };
 
 // Everything checked; ready to go on the wire.

@@ -1,0 +1,61 @@
+#pragma once
+
+// Orvane's own settings per PC, in "Orvane.ini" beside System.ini, which stays the Windows program's
+// file byte for byte. UTF-8, a section per PC ([PC1] … [PC5]), "key = value" lines, comments with
+// ";" or "#" at the start of a line. Read with inih; written line by line, so that keys, sections and
+// comments this program doesn't know stay as they are.
+
+#include "core/io/Result.h"
+#include "core/record/RecordFormat.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvane {
+
+inline constexpr char OrvaneFileName[] = "Orvane.ini";
+// Larger than any hand-written file of five sections; a bigger one isn't read at all.
+inline constexpr size_t OrvaneFileMaxBytes = 65536;
+
+// One PC's settings of Orvane's own. Empty values are the defaults.
+struct PcExtras {
+    std::string relay;        // relay: the ssh destination the PC is woken and checked through
+    std::string relayCommand; // relay_command: what the relay runs instead of orvane-wake
+
+    bool operator==(const PcExtras &) const = default;
+};
+
+using OrvaneTable = std::array<PcExtras, LastPc + 1>; // PC FirstPc to LastPc
+
+struct OrvaneSettings {
+    OrvaneTable pcs{};
+    // What was left out, a line each: "Orvane.ini の 3 行目: …".
+    std::vector<std::string> problems;
+};
+
+// The settings of a file's text. A line that isn't "key = value", a section that is no PC, a key
+// this program doesn't know and a value that fails its check are each a problem, and ignored.
+OrvaneSettings parseOrvaneSettings(std::string_view text);
+
+// The file's text; empty for a missing file. A failure for one that can't be read, isn't a regular
+// file or is larger than OrvaneFileMaxBytes.
+Result<std::string> readOrvaneText(const std::string &path);
+
+// The file read from path; a missing file is no problem (every value its default), one that can't
+// be read, isn't a regular file or is too large is one.
+OrvaneSettings readOrvaneSettings(const std::string &path);
+
+// The problems as one message, for a message box or standard error; empty without any.
+std::string orvaneProblemsText(const OrvaneSettings &settings);
+
+// The text that holds pcs, made from the file's text old: only keys whose values differ from what
+// old says are rewritten (a value emptied loses its lines, a new one goes at its section's end, a new
+// section at the file's end); every other line stays byte for byte. old itself when nothing differs.
+std::string orvaneSettingsText(std::string_view old, const OrvaneTable &pcs);
+
+// "Orvane.ini" in a folder; in the current directory for an empty one.
+std::string orvaneFileIn(const std::string &folder);
+
+} // namespace orvane
