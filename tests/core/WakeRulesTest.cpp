@@ -62,7 +62,7 @@ TEST(WakeRequest, RefusalsNameThePcTheValueAndTheRule)
     // The first failing check is the one reported: port, then count, then MAC digits.
     EXPECT_NE(checkWake(pc3("0", "x", "zz")).error.find("ポート番号"), std::string::npos);
     EXPECT_NE(checkWake(pc3("9", "x", "zz")).error.find("送信回数"), std::string::npos);
-    EXPECT_EQ(wakeSubject({3, {}, {}, {}, {}, {}}), "PC3");
+    EXPECT_EQ(wakeSubject({3, {}, {}, {}, {}, {}, {}}), "PC3");
     EXPECT_EQ(wakeSubject({}), "指定したPC");
 }
 
@@ -99,13 +99,14 @@ TEST(WakeSchedule, LateTicksCatchUpAMinuteAtMostAndNothingRepeats)
 TEST(TypedValues, PortAndCountTakeBlanksAndAPlusSignMacFieldsLeadingZeros)
 {
     for (const auto &[port, count] : {std::pair{" 9", "+3"}, {"+9", " 3 "}}) {
-        const WakeCheck c = checkWake({1, "PC", "127.0.0.1", {"0FF", "000A", "0", "00", "1", "ff"}, port, count});
+        const WakeCheck c = checkWake({1, "PC", "127.0.0.1", {"0FF", "000A", "0", "00", "1", "ff"}, port, count, {}});
         ASSERT_TRUE(c) << c.error;
         EXPECT_EQ(c->port, 9);
         EXPECT_EQ(c->count, 3);
         EXPECT_EQ(c->packet.substr(6, 6), std::string("\xFF\x0A\x00\x00\x01\xFF", 6));
     }
-    EXPECT_FALSE(checkWake({1, "PC", "127.0.0.1", {"0100", "0", "0", "0", "0", "0"}, "9", "3"}).value) << "above FF";
+    EXPECT_FALSE(checkWake({1, "PC", "127.0.0.1", {"0100", "0", "0", "0", "0", "0"}, "9", "3", {}}).value)
+        << "above FF";
 }
 
 TEST(TypedValues, AWakeTimeIsTheTimeItPlainlyMeans)

@@ -4,6 +4,7 @@
 #include "core/record/SettingsFolder.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include <locale.h>
 #include <wctype.h>
@@ -12,7 +13,9 @@ namespace orvane::cli {
 
 const char UsageText[] = "使い方: orvane-wake N\n"
                          "        orvane-wake [--wait[=SECONDS]] [--dir DIR] N|NAME|--all ...\n"
-                         "        orvane-wake [--wait[=SECONDS]] --mac MAC --host HOST [--port PORT] [--count COUNT]\n"
+                         "        orvane-wake [--wait[=SECONDS]] [--relay DEST] --mac MAC --host HOST [--port PORT]\n"
+                         "                    [--count COUNT]\n"
+                         "        orvane-wake [--relay DEST] --check --host HOST [--mac MAC]\n"
                          "        orvane-wake [--dir DIR] --list | --status | --scan\n"
                          "        orvane-wake --help | --version\n";
 
@@ -28,7 +31,7 @@ const char HelpText[] =
     "           なければメニューから起動した Orvane のもの\n"
     "           (${XDG_CONFIG_HOME:-~/.config}/orvane/System.ini) を読みます。\n"
     "  --list   System.ini の設定を表示します: ポート番号、送信回数、続いて PC ごとに\n"
-    "           番号・名前・Host・MACアドレス・タイマー・起動時刻をタブ区切りで 1 行ずつ。\n"
+    "           番号・名前・Host・MACアドレス・タイマー・起動時刻・経由先をタブ区切りで 1 行ずつ。\n"
     "  --mac    MACアドレス: 00:11:22:33:44:55、00-11-22-33-44-55、0011.2233.4455、\n"
     "           001122334455 のどれでも (大文字・小文字、前後の空白は問いません)\n"
     "  --host   ホスト名、IPv4/IPv6 アドレス、またはブロードキャストアドレス\n"
@@ -36,14 +39,22 @@ const char HelpText[] =
     "  --count  送信回数 (省略時 3)\n"
     "           同じネットワークの IPv4 アドレスには、そのネットワークのブロードキャストにも送ります\n"
     "           (IPv6 では ff02::1)。眠っている PC はアドレスに応答しないためです。\n"
+    "  --relay  ssh の接続先 DEST (user@host、host、~/.ssh/config の Host 名) から送ります。\n"
+    "           ルーターの向こうのネットワークの PC を起動するためです。DEST で orvane-wake を\n"
+    "           実行します。Orvane.ini で経由先が設定された PC は、番号や名前で指定しても\n"
+    "           経由先から送ります。ssh は BatchMode で動き、パスワードを尋ねず、知らないホスト鍵を\n"
+    "           受け入れません。$ORVANE_SSH_COMMAND があれば ssh の代わりに使います。\n"
+    "  --check  HOST が応答するか 1 回だけ確かめ、状態を表示します (--mac があれば、同じネット\n"
+    "           ワークではその MAC の応答だけを数えます)。応答ありなら 0、ほかは 3 で終わります。\n"
     "  --wait   送ったあと、PC が応答するまで待ちます (省略時 180 秒、--wait=秒数 で指定)。\n"
     "           2 秒ごとに確かめ、応答までの秒数を表示します。送る前から応答している PC、\n"
     "           アドレスに別の MAC が応答する PC はそう表示して待ちません。ブロードキャスト、\n"
     "           マルチキャスト、ネットワークのアドレスでは確かめられないため、そう表示します。\n"
     "  --status System.ini の PC ごとに 番号・名前・Host・状態 (応答あり / 応答なし / 未確認 /\n"
     "           別の MAC から応答 MACアドレス) をタブ区切りで 1 行ずつ表示します。PC の MAC が別の\n"
-    "           アドレスで応答していれば「、MAC は アドレス で応答」を続けます。Host のない PC には\n"
-    "           何も送りません。\n"
+    "           アドレスで応答していれば「、MAC は アドレス で応答」を続けます。経由先のある PC は\n"
+    "           経由先から確かめ (つながらなければ「経由先に接続できません」)、「経由 DEST」を\n"
+    "           最後に足します。Host のない PC には何も送りません。\n"
     "  --scan   このコンピューターのネットワークにある機器を探し、アドレス・MACアドレス・名前・\n"
     "           メーカー・(System.ini の PC と同じ MAC なら) PC の番号をタブ区切りで 1 行ずつ、\n"
     "           アドレス順に表示します。管理者の権限はいりません。\n"
@@ -159,7 +170,7 @@ int refused(const std::string &message)
     return Refused;
 }
 
-bool readSettings(const Options &options, SettingsValues &values, std::string &error)
+bool readSettings(const Options &options, SettingsValues &values, std::string &error, OrvaneTable *extras)
 {
     std::string path = options.dir ? settingsFileIn(*options.dir) : std::string(SettingsFileName);
     std::string bytes;
@@ -183,7 +194,21 @@ bool readSettings(const Options &options, SettingsValues &values, std::string &e
         break;
     }
     values = decodeSettingsValues(bytes);
+    if (extras) {
+        const OrvaneSettings read =
+            readOrvaneSettings(path.substr(0, path.size() - std::strlen(SettingsFileName)) + OrvaneFileName);
+        *extras = read.pcs;
+        if (!read.problems.empty())
+            print(stderr, orvaneProblemsText(read));
+    }
     return true;
+}
+
+WakeSettings pcSettings(const SettingsValues &values, const OrvaneTable &extras, int pc)
+{
+    WakeSettings s = wakeSettingsOf(values, pc);
+    s.via = {extras[static_cast<size_t>(pc)].relay, extras[static_cast<size_t>(pc)].relayCommand};
+    return s;
 }
 
 int worse(int a, int b)

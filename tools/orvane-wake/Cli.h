@@ -3,6 +3,7 @@
 // What the verbs of orvane-wake share: exit statuses, the options, the settings file, and text for the
 // terminal. One unit per verb beside this one; main.cpp parses the command line.
 
+#include "core/wake/OrvaneSettings.h"
 #include "core/wake/PlainSettings.h"
 
 #include <cstdio>
@@ -18,6 +19,7 @@ enum Exit { Sent = 0, Refused = 1, Usage = 2, NoAnswer = 3 };
 struct Options {
     int waitSeconds = 0;            // --wait: how long to wait for the woken PC's answer; 0 doesn't wait
     std::optional<std::string> dir; // --dir: the folder of System.ini
+    std::string relay;              // --relay: the relay of a wake given on the command line
 };
 
 constexpr int DefaultWaitSeconds = 180;
@@ -40,8 +42,11 @@ int refused(const std::string &message);
 // that didn't answer.
 int worse(int a, int b);
 // The settings file as the program reads it, but never created: a missing one most likely means
-// the wrong folder, and saying which file was looked for beats reporting an empty host.
-bool readSettings(const Options &options, SettingsValues &values, std::string &error);
+// the wrong folder, and saying which file was looked for beats reporting an empty host. extras, if
+// given, gets Orvane.ini's from the same folder; its problems go to standard error, and the rest goes on.
+bool readSettings(const Options &options, SettingsValues &values, std::string &error, OrvaneTable *extras = nullptr);
+// A PC of the settings with its relay.
+WakeSettings pcSettings(const SettingsValues &values, const OrvaneTable &extras, int pc);
 
 // The verbs.
 int listCommand(const Options &options);
@@ -52,5 +57,7 @@ int wakeCommand(const Options &options, const std::vector<std::string> &selector
 // A wake given on the command line.
 int wakeGivenCommand(const Options &options, const std::string &mac, const std::string &host, const std::string &port,
                      const std::string &count);
+// One check of one address (through --relay where given): its state word on standard output.
+int checkCommand(const Options &options, const std::string &host, const std::string &mac);
 
 } // namespace orvane::cli

@@ -2,12 +2,13 @@
 
 namespace orvane::cli {
 
-// The settings as they stand: port, send count, then one line per PC.
+// The settings as they stand: port, send count, then one line per PC, its relay last.
 int listCommand(const Options &options)
 {
     SettingsValues values;
+    OrvaneTable extras;
     std::string error;
-    if (!readSettings(options, values, error))
+    if (!readSettings(options, values, error, &extras))
         return refused(error);
     auto cell = [&values](int row, int column) { return escaped(settingsValue(values, row, column)); };
     std::string out = cell(GlobalRow, PortCell) + "\n" + cell(GlobalRow, SendCountCell) + "\n";
@@ -18,7 +19,8 @@ int listCommand(const Options &options)
             mac += cell(pc, MacCell + i);
         }
         out += std::to_string(pc) + "\t" + cell(pc, NameCell) + "\t" + cell(pc, HostCell) + "\t" + mac + "\t" +
-               cell(pc, TimerCell) + "\t" + cell(pc, WakeTimeCell) + "\n";
+               cell(pc, TimerCell) + "\t" + cell(pc, WakeTimeCell) + "\t" +
+               escaped(extras[static_cast<size_t>(pc)].relay) + "\n";
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
     return Sent;

@@ -29,7 +29,9 @@ struct Watch {
 
 Watch watchOf(const WakeSettings &settings, const std::string &address)
 {
-    return {settings.pc > 0 ? pcName(settings) : settings.host, address, {settings.host, settingsMac(settings.mac)}};
+    return {settings.pc > 0 ? pcName(settings) : settings.host,
+            address,
+            {settings.host, settingsMac(settings.mac), settings.via}};
 }
 
 // Another machine has the PC's address, or a range extender answers for it: the PC's own answer
@@ -90,12 +92,17 @@ int wakeAndReport(const Options &options, const WakeSettings &settings, const Pc
     if (options.waitSeconds == 0)
         return Sent;
     // Many machines or none: no answer there speaks for the PC, and waiting for one would end in a
-    // "no answer" that isn't true.
-    if (const AddressKind kind = addressKind(result->target.address); kind != AddressKind::OneMachine) {
+    // "no answer" that isn't true. Through a relay the far links aren't known here: only what a
+    // numeric host says by itself.
+    const std::optional<HostAddress> numeric = result->relayed ? numericHost(settings.host) : result->target;
+    const AddressKind kind = !numeric          ? AddressKind::OneMachine
+                             : result->relayed ? addressKind(numeric->address, {})
+                                               : addressKind(numeric->address);
+    if (kind != AddressKind::OneMachine) {
         print(stdout, uncheckableText(settings.host, kind));
         return Sent;
     }
-    Watch watch = watchOf(settings, result->target.text);
+    Watch watch = watchOf(settings, result->relayed ? settings.host : result->target.text);
     // An answer in the first check after the packets would read "0 seconds after the wake".
     if (before.reach == Reach::Answered) {
         print(stdout, watch.name + " は送信前から応答しています");
@@ -117,7 +124,7 @@ int wakeAll(const Options &options, const std::vector<WakeSettings> &pcs, int st
     if (options.waitSeconds > 0) {
         std::vector<PcProbe> probes;
         for (const WakeSettings &s : pcs)
-            probes.push_back({s.host, settingsMac(s.mac)});
+            probes.push_back({s.host, settingsMac(s.mac), s.via});
         before = checkPcs(probes, ProbeTimeoutMs, nullptr, 0);
     }
     std::vector<Watch> watches;
@@ -143,13 +150,14 @@ bool picks(const std::string &arg, const WakeSettings &pc)
 int wakeCommand(const Options &options, const std::vector<std::string> &selectors)
 {
     SettingsValues values;
+    OrvaneTable extras;
     std::string error;
-    if (!readSettings(options, values, error))
+    if (!readSettings(options, values, error, &extras))
         return refused(error);
     std::vector<WakeSettings> pcs;
     const auto add = [&](int pc) {
         if (std::none_of(pcs.begin(), pcs.end(), [pc](const WakeSettings &s) { return s.pc == pc; }))
-            pcs.push_back(wakeSettingsOf(values, pc));
+            pcs.push_back(pcSettings(values, extras, pc));
     };
     int status = Sent;
     for (const std::string &arg : selectors) {
@@ -177,10 +185,14 @@ int wakeCommand(const Options &options, const std::vector<std::string> &selector
 int wakeGivenCommand(const Options &options, const std::string &mac, const std::string &host, const std::string &port,
                      const std::string &count)
 {
+    if (!options.relay.empty())
+        if (const std::string why = relayRefusal(options.relay); !why.empty())
+            return refused(why);
     WakeSettings s;
     s.host = host;
     s.port = port;
     s.count = count;
+    s.via.relay = options.relay;
     // A whole MAC in any form the settings dialog takes; anything else as six fields, which the
     // wake's checks take one by one (1 or 2 digits each) and name when one is wrong.
     const std::optional<MacAddress> whole = parseWholeMac(mac);
@@ -199,6 +211,20 @@ int wakeGivenCommand(const Options &options, const std::string &mac, const std::
     for (size_t i = 0; i < MacBytes; ++i)
         s.mac[i] = fields[i];
     return wakeAll(options, {s});
+}
+
+int checkCommand(const Options &options, const std::string &host, const std::string &mac)
+{
+    if (!options.relay.empty())
+        if (const std::string why = relayRefusal(options.relay); !why.empty())
+            return refused(why);
+    const std::optional<MacAddress> whole = parseWholeMac(mac);
+    if (!mac.empty() && !whole)
+        return refused("MACアドレス「" + mac + "」が正しくありません！");
+    const PcProbe probe{host, whole, {options.relay, {}}};
+    const PcAnswer answer = checkPcs({probe}).front();
+    print(stdout, answerText(answer, {}, whole));
+    return answer.reach == Reach::Answered ? Sent : NoAnswer;
 }
 
 } // namespace orvane::cli

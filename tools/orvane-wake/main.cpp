@@ -44,10 +44,25 @@ struct Command {
     std::vector<std::string> selectors; // numbers, names and --all, in the order given
     std::vector<std::pair<Verb, std::string>> verbs;
     std::string mac, host, port = "9", count = "3";
-    bool given = false, haveMac = false, haveHost = false, wait = false;
+    bool given = false, haveMac = false, haveHost = false, wait = false, check = false, relay = false;
 };
 
-enum Code { Selector = 1, Wait = 0x100, Dir, Mac, Host, Port, Count, All, ListCode, StatusCode, ScanCode, VersionCode };
+enum Code {
+    Selector = 1,
+    Wait = 0x100,
+    Dir,
+    Mac,
+    Host,
+    Port,
+    Count,
+    Relay,
+    Check,
+    All,
+    ListCode,
+    StatusCode,
+    ScanCode,
+    VersionCode
+};
 
 const option LongOptions[] = {{"wait", optional_argument, nullptr, Wait},
                               {"dir", required_argument, nullptr, Dir},
@@ -55,6 +70,8 @@ const option LongOptions[] = {{"wait", optional_argument, nullptr, Wait},
                               {"host", required_argument, nullptr, Host},
                               {"port", required_argument, nullptr, Port},
                               {"count", required_argument, nullptr, Count},
+                              {"relay", required_argument, nullptr, Relay},
+                              {"check", no_argument, nullptr, Check},
                               {"all", no_argument, nullptr, All},
                               {"list", no_argument, nullptr, ListCode},
                               {"status", no_argument, nullptr, StatusCode},
@@ -83,6 +100,13 @@ std::optional<std::string> parse(int argc, char **argv, Command &command)
             break;
         case Dir:
             command.options.dir = optarg;
+            break;
+        case Relay:
+            command.options.relay = optarg;
+            command.relay = true;
+            break;
+        case Check:
+            command.check = true;
             break;
         case Mac:
         case Host:
@@ -120,7 +144,7 @@ int runVerb(const Command &command)
     if (command.verbs.size() > 1)
         return usage("不明な引数です: " + command.verbs[1].second);
     const auto &[verb, text] = command.verbs.front();
-    if (!command.selectors.empty() || command.given || (command.wait && verb != List))
+    if (!command.selectors.empty() || command.given || command.check || command.relay || (command.wait && verb != List))
         return usage("不明な引数です: " + text);
     switch (verb) {
     case List:
@@ -147,6 +171,16 @@ int run(int argc, char **argv)
         return usage(*problem);
     if (!command.verbs.empty())
         return runVerb(command);
+    // --relay goes with a wake or a check given on the command line.
+    if (command.relay && !command.given)
+        return usage("--relay には --mac と --host が必要です");
+    if (command.check) {
+        if (!command.selectors.empty() || command.wait)
+            return usage("不明な引数です: " + (command.wait ? std::string("--wait") : command.selectors.front()));
+        if (!command.haveHost)
+            return usage("--check には --host が必要です");
+        return checkCommand(command.options, command.host, command.haveMac ? command.mac : std::string());
+    }
     if (command.given) {
         if (!command.selectors.empty())
             return usage("不明な引数です: " + command.selectors.front());
