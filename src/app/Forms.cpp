@@ -1,8 +1,10 @@
 #include "app/Forms.h"
 
+#include "app/Main.h"
 #include "core/settings/SettingsStore.h"
 #include "core/status/PcStatus.h"
 #include "platform/Desktop.h"
+#include "platform/QzCmn14.h"
 #include "ui/main/AboutF.h"
 #include "ui/main/MainF.h"
 #include "ui/settings/Settings.h"
@@ -12,6 +14,7 @@
 #include <QCoreApplication>
 
 #include <type_traits>
+#include <utility>
 
 namespace orvane {
 
@@ -130,14 +133,18 @@ void Forms::showSettings()
     if (Settings *dialog = settings())
         dialog->showSettings(table);
     if (MainF *main = mainF())
-        main->showSettings(table);
+        main->showSettings(table, settingsStore().ExtrasTable);
+    // Lines of Orvane.ini that were left out are told once, not at every load that finds them again.
+    const QString problems = settingsStore().ExtrasProblems;
+    if (problems != std::exchange(m_extrasProblemsShown, problems) && !problems.isEmpty())
+        settingsCommon().Msg_Box(settingsCommon().KindErr, problems);
 }
 
 PcStatus &Forms::pcStatus()
 {
     if (m_pcStatus)
         return *m_pcStatus;
-    m_pcStatus = new PcStatus(settingsStore().SettingsTable);
+    m_pcStatus = new PcStatus(settingsStore().SettingsTable, settingsStore().ExtrasTable);
     PcStatus *status = m_pcStatus;
     connect(&settingsStore(), &SettingsStore::loaded, status, &PcStatus::checkAll);
     connect(&wakeEvents(), &WakeEvents::answerAwaited, status, [status](qint16 Index) { status->watch(Index); });

@@ -51,6 +51,7 @@ private:
     QPointer<Settings> m_settings;
     QPointer<AboutF> m_aboutF;
     QPointer<Dialog> m_dialog;
+    QString m_extrasProblemsShown; // the Orvane.ini problems last told
     PcStatus *m_pcStatus = nullptr;
 };
 

@@ -20,6 +20,8 @@ StatusColours statusColours(Reach reach)
         return {QColor(0xF0, 0xA0, 0x20), QColor(0xA8, 0x68, 0x08)};
     case Reach::LinkOnly:
         return {QColor(0x3A, 0x7B, 0xD5), QColor(0x1F, 0x4E, 0x94)};
+    case Reach::RelayUnreachable:
+        return {QColor(Qt::transparent), QColor(0xB0, 0x30, 0x30)};
     case Reach::NotChecked:
         break;
     }
@@ -65,6 +67,12 @@ void paintStatusMark(QPainter &p, const QRectF &box, Reach reach)
         p.setBrush(Qt::NoBrush);
         p.drawEllipse(QRectF(2, 2, 8, 8));
         break;
+    case Reach::RelayUnreachable: // a struck-through ring: the way to the PC is shut
+        p.setPen(QPen(colours.rim, 1.6));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRectF(1.5, 1.5, 9, 9));
+        p.drawLine(QPointF(2.8, 9.2), QPointF(9.2, 2.8));
+        break;
     }
     p.restore();
 }
@@ -85,8 +93,9 @@ QIcon statusIcon(Reach reach)
         }
         return icon;
     };
-    static const std::array<QIcon, 5> icons{icon(Reach::NotChecked), icon(Reach::Answered), icon(Reach::NoAnswer),
-                                            icon(Reach::OtherMac), icon(Reach::LinkOnly)};
+    static const std::array<QIcon, 6> icons{icon(Reach::NotChecked), icon(Reach::Answered),
+                                            icon(Reach::NoAnswer),   icon(Reach::OtherMac),
+                                            icon(Reach::LinkOnly),   icon(Reach::RelayUnreachable)};
     return icons[static_cast<size_t>(reach)];
 }
 

@@ -40,6 +40,7 @@ class StatusMark : public QWidget {
 public:
     explicit StatusMark(QWidget *button);
     void setReach(Reach reach);
+    Reach reach() const { return m_reach; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

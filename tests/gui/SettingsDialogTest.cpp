@@ -109,8 +109,11 @@ TEST_F(SettingsDialog, TabWalksTheDialogAndEnterMovesOnLikeTabButEscDoesNothing)
             order << QStringLiteral("MAC_txt_%1").arg(6 * k + j);
         order << QStringLiteral("timer_chk_%1").arg(k) << QStringLiteral("time_txt_%1").arg(k);
     }
-    order += QStringList{"update_bt", "cancel_bt", "find_bt", "port_txt"};
-    EXPECT_EQ(walk(55), order);
+    order += QStringList{"update_bt", "cancel_bt", "find_bt"};
+    for (int k = 0; k < 5; ++k)
+        order << QStringLiteral("detail_bt_%1").arg(k);
+    order << "port_txt";
+    EXPECT_EQ(walk(60), order);
     const QStringList enter = walk(26, Qt::Key_Return);
     EXPECT_EQ(enter + walk(26, Qt::Key_Enter).mid(1), order.mid(0, 53));
     // The count keeps what was typed: nothing is completed or added to the list.

@@ -3,6 +3,7 @@
 #include "core/settings/SettingsStore.h"
 #include "core/settings/Text.h"
 #include "core/time/WakeSchedule.h"
+#include "core/wake/RelayRules.h"
 #include "platform/TrayRecord.h"
 #include "ui/Controls.h"
 #include "ui/Looks.h"
@@ -210,7 +211,7 @@ void MainF::showMenuBar()
     m_menuBar->show();
 }
 
-void MainF::showSettings(const SettingsGrid &table)
+void MainF::showSettings(const SettingsGrid &table, const OrvaneTable &extras)
 {
     auto field = [&table](int row, int column) { return table.value(row, column); };
     const QString start = QStringLiteral(" 起動");
@@ -226,13 +227,17 @@ void MainF::showSettings(const SettingsGrid &table)
             setCaption(n, field(n, NameCell) + start);
         // ON exactly when the timed wake would wake the PC: "0", "2" and what isn't a number read OFF.
         const QString timer = timerFlagOn(field(n, TimerCell)) ? QStringLiteral("ON") : QStringLiteral("OFF");
-        m_Info_lvl[n - FirstPc]->setText(QStringLiteral("IP = ") + field(n, HostCell) + CrLf +
+        const std::string &relay = extras[static_cast<size_t>(n)].relay;
+        m_PC_relay[n] = relay.empty() ? QString() : QString::fromStdString(relayText(relay));
+        const QString via = relay.empty() ? QString() : QStringLiteral("（") + m_PC_relay[n] + QStringLiteral("）");
+        m_Info_lvl[n - FirstPc]->setText(QStringLiteral("IP = ") + field(n, HostCell) + via + CrLf +
                                          QStringLiteral("MAC = ") + mac + CrLf + QStringLiteral("Timer = ") + timer +
                                          QStringLiteral(" / ") + field(n, WakeTimeCell));
     }
     for (int n = FirstPc; n <= LastPc; ++n) {
         if (!field(n, NameCell).isEmpty())
             m_PCn_start[n]->setText(asCaption(field(n, NameCell)) + start);
+        showStatus(n, m_PC_mark[n]->reach(), m_PC_status[n]);
     }
 }
 
@@ -245,8 +250,13 @@ void MainF::showStatus(int n, Reach reach, const QString &text)
     showTip(n);
     m_PC_start[n]->setAccessibleDescription(text);
     m_PCn_start[n]->setIcon(statusIcon(reach));
-    m_PCn_start[n]->setToolTip(plainTip(text));
-    m_PCn_start[n]->setStatusTip(text);
+    m_PCn_start[n]->setToolTip(plainTip(withRelay(n, text)));
+    m_PCn_start[n]->setStatusTip(withRelay(n, text));
+}
+
+QString MainF::withRelay(int n, const QString &text) const
+{
+    return m_PC_relay[n].isEmpty() ? text : text.isEmpty() ? m_PC_relay[n] : text + QLatin1Char('\n') + m_PC_relay[n];
 }
 
 void MainF::setCaption(int n, const QString &caption)
@@ -261,8 +271,8 @@ void MainF::showTip(int n)
     // A caption cut short shows whole in the tip, above the state.
     const auto *b = static_cast<const PcButton *>(m_PC_start[n]);
     const QString caption = b->accessibleName();
-    m_PC_start[n]->setToolTip(
-        plainTip(b->shownCaption() == caption ? m_PC_status[n] : caption + QLatin1Char('\n') + m_PC_status[n]));
+    const QString state = withRelay(n, m_PC_status[n]);
+    m_PC_start[n]->setToolTip(plainTip(b->shownCaption() == caption ? state : caption + QLatin1Char('\n') + state));
 }
 
 void MainF::MainDisp_Click()

@@ -2,6 +2,7 @@
 
 #include "core/net/Reachability.h"
 #include "core/settings/SettingsGrid.h"
+#include "core/wake/OrvaneSettings.h"
 #include "platform/QzCmn14.h"
 
 #include <QWidget>
@@ -36,10 +37,13 @@ public:
 
     void Form_Load();
     // The main window's half of LoadSettings' display.
-    void showSettings(const SettingsGrid &table);
+    // extras: Orvane.ini's, whose relays the PCs' labels and tips name.
+    void showSettings(const SettingsGrid &table, const OrvaneTable &extras = {});
     // Whether PC n answers, on its button and its menu entry: the mark as their icon, the text
     // ("応答あり 12:03:10") as their tip and the button's accessible description. Captions stay.
     void showStatus(int n, Reach reach, const QString &text);
+    // A tip's text with the PC's relay below it.
+    QString withRelay(int n, const QString &text) const;
 
     QzCmn14 &common() { return m_common; }
     // The window's handle as the common services take it.
@@ -100,6 +104,7 @@ private:
     std::array<QPushButton *, LastPc + 1> m_PC_start{};      // indexes FirstPc to LastPc
     std::array<StatusMark *, LastPc + 1> m_PC_mark{};        // their marks
     std::array<QString, LastPc + 1> m_PC_status{};           // their states, as the tips say them
+    std::array<QString, LastPc + 1> m_PC_relay{};            // "経由 nas" for a PC woken through its relay
     std::array<QLabel *, LastPc - FirstPc + 1> m_Info_lvl{}; // PC n at n - FirstPc
     QPushButton *m_Settings_bt = nullptr;
     QPushButton *m_Close_bt = nullptr;

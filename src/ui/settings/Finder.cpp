@@ -4,9 +4,9 @@
 #include "core/net/MacText.h"
 #include "core/net/Sweep.h"
 #include "core/record/RecordFormat.h"
+#include "ui/BackgroundJob.h"
 #include "ui/Controls.h"
 #include "ui/Looks.h"
-#include "ui/settings/BackgroundJob.h"
 #include "ui/settings/FoundMachines.h"
 
 #include <QComboBox>

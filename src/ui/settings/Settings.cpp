@@ -5,10 +5,11 @@
 #include "core/net/PcCheck.h"
 #include "core/settings/SettingsStore.h"
 #include "core/time/WakeSchedule.h"
+#include "ui/BackgroundJob.h"
 #include "ui/Controls.h"
 #include "ui/main/MainF.h"
-#include "ui/settings/BackgroundJob.h"
 #include "ui/settings/Finder.h"
+#include "ui/settings/PcDetails.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -112,6 +113,7 @@ void Settings::showSettings(const SettingsGrid &table)
         }
         fill(time_txt[k], table.value(n, WakeTimeCell));
     }
+    m_extras = settingsStore().ExtrasTable;
 }
 
 void Settings::update_bt_Click()
@@ -134,18 +136,30 @@ void Settings::update_bt_Click()
         edit.set(n, TimerCell, QLatin1String(state == Qt::Checked ? "1" : state == Qt::PartiallyChecked ? "2" : "0"));
         edit.set(n, WakeTimeCell, time_txt[k]->text());
     }
-    QString why;
-    if (!store.SaveSettings(&why)) {
+    store.ExtrasEditTable = m_extras;
+    QString why, failed;
+    if (!store.SaveSettings(&why, &failed)) {
         // The file is as it was; the dialog stays open with everything as typed, so that the user can
         // mend the cause (a folder, a full disk) and update again. Loading the file back would throw
         // the edits away.
-        const QString file = QFileInfo(QString::fromLatin1(SettingsFileName)).absoluteFilePath();
+        const QString file = QFileInfo(failed).absoluteFilePath();
         m_common.Msg_Box(m_common.KindErr, QStringLiteral("ファイル書込に失敗しました！") + QLatin1String(CrLf) + file +
                                                QStringLiteral("：") + why);
         return;
     }
     store.LoadSettings();
     unload();
+}
+
+void Settings::detail_bt_Click(int Index)
+{
+    if (Index < FirstPc || Index > LastPc)
+        return;
+    auto *details = new PcDetails(Index, pc_txt[Index - FirstPc]->text(), m_extras[static_cast<size_t>(Index)], this);
+    details->setAttribute(Qt::WA_DeleteOnClose);
+    connect(details, &QDialog::accepted, this,
+            [this, details] { m_extras[static_cast<size_t>(details->pc())] = details->extras(); });
+    details->open();
 }
 
 void Settings::cancel_bt_Click()

@@ -2,6 +2,7 @@
 
 #include "core/settings/SettingsGrid.h"
 #include "core/wake/MagicPacket.h"
+#include "core/wake/OrvaneSettings.h"
 #include "platform/QzCmn14.h"
 
 #include <QList>
@@ -39,6 +40,8 @@ public:
     // Opens "PC を探す" (one window, brought forward when open).
     void find_bt_Click();
     Finder *finder() const;
+    // Opens PC Index's details (its relay), window-modal.
+    void detail_bt_Click(int Index);
 
 signals:
     // Update and cancel close the dialog for good.
@@ -90,6 +93,9 @@ private:
     QList<QLineEdit *> MAC_txt;
     QList<QCheckBox *> timer_chk;
     QList<QLineEdit *> time_txt;
+    QList<QPushButton *> detail_bt;
+    // Orvane.ini's settings as the details dialogs left them; 更新 saves them with the rest.
+    OrvaneTable m_extras{};
 
     QPointer<Finder> m_finder;
     // A MAC being learnt for each row from its host, and the host asked about.

@@ -8,10 +8,13 @@
 #include "ui/main/MainF.h"
 #include "ui/settings/Finder.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QShortcut>
 
@@ -63,6 +66,26 @@ void markWakeTime(QLineEdit *box)
     markBox(box, noTime ? QStringLiteral("時刻として読めないため、この時刻にタイマーで起動することはありません。"
                                          "hh:mm:ss の形で入力してください。")
                         : QString());
+}
+
+// Three dots, drawn: the gap beside the MAC boxes is narrower than the ellipsis of the font.
+QIcon moreIcon()
+{
+    QIcon icon;
+    for (const qreal ratio : {1.0, 2.0}) {
+        QPixmap pixmap(QSize(9, 9) * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QApplication::palette().color(QPalette::ButtonText));
+        for (const qreal x : {1.5, 4.5, 7.5})
+            p.drawEllipse(QPointF(x, 5), 1.1, 1.1);
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 } // namespace
@@ -137,6 +160,16 @@ void Settings::placeControls()
         check->setGeometry(twips(6120, top, 255, 375));
         timer_chk.append(check);
         time_txt.append(textBox(this, indexed("time_txt", k), twips(6480, top, 1215, 270)));
+        // In the gap between the MAC boxes and the timer's check box.
+        auto *details = new QPushButton(this);
+        details->setIcon(moreIcon());
+        details->setIconSize(QSize(9, 9));
+        details->setObjectName(indexed("detail_bt", k));
+        details->setGeometry(twips(5910, top, 195, 270));
+        details->setAutoDefault(true);
+        details->setToolTip(plainTip(QStringLiteral("PC%1 の詳細: 経由先 (ssh)").arg(n)));
+        details->setAccessibleName(QStringLiteral("PC%1 の詳細").arg(n));
+        detail_bt.append(details);
         QLineEdit *time = time_txt.last();
         connect(time, &QLineEdit::textChanged, this, [time] { markWakeTime(time); });
     }
@@ -154,6 +187,8 @@ void Settings::orderFocus()
         order << timer_chk[k] << time_txt[k];
     }
     order << update_bt << cancel_bt << find_bt;
+    for (QPushButton *details : detail_bt)
+        order << details;
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 
@@ -196,6 +231,8 @@ void Settings::connectControls()
     connect(update_bt, &QPushButton::clicked, this, &Settings::update_bt_Click);
     connect(cancel_bt, &QPushButton::clicked, this, &Settings::cancel_bt_Click);
     connect(find_bt, &QPushButton::clicked, this, &Settings::find_bt_Click);
+    for (int k = 0; k < detail_bt.size(); ++k)
+        connect(detail_bt[k], &QPushButton::clicked, this, [this, k] { detail_bt_Click(FirstPc + k); });
 }
 
 } // namespace orvane
