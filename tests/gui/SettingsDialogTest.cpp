@@ -2,6 +2,7 @@
 // (Tab, Enter, Esc), cancel, a failed save, wake times and MACs it can't use, where its controls
 // sit, and a whole MAC pasted or typed into one of a row's MAC boxes.
 #include "core/io/Threads.h"
+#include "core/settings/SettingsStore.h"
 #include "core/status/PcStatus.h"
 #include "support/FormsFixture.h"
 #include "support/PrivateNetwork.h"
@@ -145,6 +146,40 @@ TEST_F(SettingsDialog, CancelAndTheCloseBoxThrowTheEditsAwayAndAnOpenDialogKeeps
         EXPECT_EQ(text("port_txt") + text("pc_txt_0") + text("IP_txt_2"), QStringLiteral("9Server"));
         EXPECT_EQ(check(0), Qt::Checked);
     }
+}
+
+// A PC's relay is set in its details and saved in Orvane.ini, owner-only; System.ini is byte for byte
+// what a save without it writes. What is left out of Orvane.ini is told once.
+TEST_F(SettingsDialog, APcsRelayGoesToOrvaneIniAndSystemIniStaysAsItWas)
+{
+    start(records("9", "3", pc(2, "Far", "10.9.0.5", "001122334455")));
+    open();
+    closeWith("update_bt");
+    const QByteArray plain = readAll(SettingsIni);
+    EXPECT_FALSE(QFile::exists("Orvane.ini")) << "nothing to keep, no file";
+    QPointer<Settings> dialog = open();
+    click("detail_bt_1");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return find<QWidget>("PcDetails")->isVisible(); }));
+    type("relay_txt", " -oProxyCommand=x");
+    click("details_ok_bt");
+    ASSERT_EQ(desk.boxes.size(), 1);
+    EXPECT_TRUE(std::get<0>(desk.boxes[0]).startsWith("経由先「-oProxyCommand=x」は使えません！"));
+    type("relay_txt", "me@nas");
+    type("relay_command_txt", "wol {mac}");
+    click("details_ok_bt");
+    closeWith("update_bt");
+    EXPECT_EQ(readAll(SettingsIni), plain);
+    EXPECT_EQ(readAll("Orvane.ini"), "[PC2]\nrelay = me@nas\nrelay_command = wol {mac}\n");
+    EXPECT_EQ(QFile::permissions("Orvane.ini"),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    EXPECT_TRUE(text("Info_lvl_1").startsWith("IP = 10.9.0.5（経由 me@nas）")) << text("Info_lvl_1").toStdString();
+
+    writeAll("Orvane.ini", "[PC2]\nrelay = me@nas\nrelay = a b\n");
+    settingsStore().LoadSettings();
+    settingsStore().LoadSettings();
+    ASSERT_EQ(desk.boxes.size(), 2);
+    EXPECT_EQ(std::get<0>(desk.boxes[1]),
+              "Orvane.ini の 3 行目: 経由先「a b」は使えません！\r\nこれらの行は使わずに続けます。");
 }
 
 // A failed save says which file and why, and keeps the dialog with everything as typed, so that the

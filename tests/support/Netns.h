@@ -47,8 +47,10 @@ public:
         leave();
         if (m_home >= 0)
             ::close(m_home);
+        // Whatever a test started there (an sshd, an ssh master) goes with the namespace.
         for (const QString &ns : m_made)
-            shell("ip netns del " + ns);
+            shell("ip netns pids " + ns + " | grep -vx " + QString::number(::getpid()) +
+                  " | xargs -r kill -9; ip netns del " + ns);
     }
 
     // Why no namespace can be made here (for GTEST_SKIP), or empty when they can. Only the lack of root
