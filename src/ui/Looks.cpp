@@ -67,4 +67,19 @@ QIcon settingsIcon()
     return icon;
 }
 
+QIcon drawnIcon(QSize size, const std::function<void(QPainter &)> &paint)
+{
+    QIcon icon;
+    for (const qreal ratio : {1.0, 2.0}) {
+        QPixmap pixmap(size * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        paint(p);
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
 } // namespace orvane

@@ -5,6 +5,10 @@
 #include <QFont>
 #include <QIcon>
 
+#include <functional>
+
+class QPainter;
+
 namespace orvane {
 
 // The windows' font: a Japanese proportional Gothic at 12 pixels, the size of the classic dialog font,
@@ -18,5 +22,7 @@ QIcon programIcon();
 // The about box's and the settings dialog's own window icons.
 QIcon aboutIcon();
 QIcon settingsIcon();
+// An icon of size drawn by paint at 100 % and at 200 %, for each rather than scaled.
+QIcon drawnIcon(QSize size, const std::function<void(QPainter &)> &paint);
 
 } // namespace orvane

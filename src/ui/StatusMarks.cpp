@@ -1,5 +1,7 @@
 #include "ui/StatusMarks.h"
 
+#include "ui/Looks.h"
+
 #include <QPainter>
 #include <QPixmap>
 #include <QStyleOptionButton>
@@ -81,17 +83,7 @@ QIcon statusIcon(Reach reach)
 {
     // At 16 pixels and at twice that for a screen at 200 %, drawn for each rather than scaled.
     auto icon = [](Reach r) {
-        QIcon icon;
-        for (const qreal ratio : {1.0, 2.0}) {
-            QPixmap pixmap(QSize(16, 16) * ratio);
-            pixmap.setDevicePixelRatio(ratio);
-            pixmap.fill(Qt::transparent);
-            QPainter p(&pixmap);
-            paintStatusMark(p, QRectF(2, 2, 12, 12), r);
-            p.end();
-            icon.addPixmap(pixmap);
-        }
-        return icon;
+        return drawnIcon(QSize(16, 16), [r](QPainter &p) { paintStatusMark(p, QRectF(2, 2, 12, 12), r); });
     };
     static const std::array<QIcon, 6> icons{icon(Reach::NotChecked), icon(Reach::Answered),
                                             icon(Reach::NoAnswer),   icon(Reach::OtherMac),

@@ -68,22 +68,7 @@ const char HelpText[] =
 
 namespace {
 
-// Length of the UTF-8 sequence at text[i]; 0 when none starts there.
-size_t sequenceLength(std::string_view text, size_t i)
-{
-    const auto b = static_cast<unsigned char>(text[i]);
-    const size_t length = b < 0x80                 ? 1
-                          : b >= 0xC2 && b <= 0xDF ? 2
-                          : b >= 0xE0 && b <= 0xEF ? 3
-                          : b >= 0xF0 && b <= 0xF4 ? 4
-                                                   : 0;
-    if (length == 0 || i + length > text.size())
-        return 0;
-    for (size_t k = 1; k < length; ++k)
-        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-            return 0;
-    return length;
-}
+const auto sequenceLength = utf8SequenceLength;
 
 // The character of the UTF-8 sequence of length at text[i] (a byte alone for length 0).
 char32_t codePoint(std::string_view text, size_t i, size_t length)

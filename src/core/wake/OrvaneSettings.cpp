@@ -55,20 +55,9 @@ int pcOfSection(std::string_view section)
 
 bool validUtf8(std::string_view s)
 {
-    for (size_t i = 0; i < s.size();) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        const size_t n = b < 0x80                 ? 1
-                         : b >= 0xC2 && b <= 0xDF ? 2
-                         : b >= 0xE0 && b <= 0xEF ? 3
-                         : b >= 0xF0 && b <= 0xF4 ? 4
-                                                  : 0;
-        if (n == 0 || i + n > s.size())
+    for (size_t i = 0, n = 0; i < s.size(); i += n)
+        if ((n = utf8SequenceLength(s, i)) == 0)
             return false;
-        for (size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += n;
-    }
     return true;
 }
 

@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPixmap>
 #include <QPushButton>
 #include <QShortcut>
 
@@ -71,21 +70,13 @@ void markWakeTime(QLineEdit *box)
 // Three dots, drawn: the gap beside the MAC boxes is narrower than the ellipsis of the font.
 QIcon moreIcon()
 {
-    QIcon icon;
-    for (const qreal ratio : {1.0, 2.0}) {
-        QPixmap pixmap(QSize(9, 9) * ratio);
-        pixmap.setDevicePixelRatio(ratio);
-        pixmap.fill(Qt::transparent);
-        QPainter p(&pixmap);
+    return drawnIcon(QSize(9, 9), [](QPainter &p) {
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(Qt::NoPen);
         p.setBrush(QApplication::palette().color(QPalette::ButtonText));
         for (const qreal x : {1.5, 4.5, 7.5})
             p.drawEllipse(QPointF(x, 5), 1.1, 1.1);
-        p.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
+    });
 }
 
 } // namespace
