@@ -13,6 +13,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 
 using namespace orvane;
@@ -172,7 +173,8 @@ TEST_F(SettingsDialog, APcsRelayGoesToOrvaneIniAndSystemIniStaysAsItWas)
     EXPECT_EQ(readAll("Orvane.ini"), "[PC2]\nrelay = me@nas\nrelay_command = wol {mac}\n");
     EXPECT_EQ(QFile::permissions("Orvane.ini"),
               QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
-    EXPECT_TRUE(text("Info_lvl_1").startsWith("IP = 10.9.0.5（経由 me@nas）")) << text("Info_lvl_1").toStdString();
+    EXPECT_TRUE(text("Info_lvl_1").startsWith("IP = 10.9.0.5 経由 me")) << text("Info_lvl_1").toStdString();
+    EXPECT_EQ(find<QLabel>("Info_lvl_1")->toolTip(), "経由 me@nas") << "whole, where the label cuts it short";
 
     writeAll("Orvane.ini", "[PC2]\nrelay = me@nas\nrelay = a b\n");
     settingsStore().LoadSettings();

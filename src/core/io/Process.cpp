@@ -129,6 +129,10 @@ Result<ProcessOutcome> runProcess(const std::vector<std::string> &argv, Steady::
         if (errOpen)
             errOpen = drain(errRead.get(), outcome.err);
     }
+    // What it started in its group goes with it when it was ended here (an ssh under a wrapper that
+    // left before it).
+    if (outcome.end != ProcessOutcome::Exited)
+        ::kill(-pid, SIGKILL);
     if (outcome.end == ProcessOutcome::Exited) {
         if (WIFEXITED(status))
             outcome.exitCode = WEXITSTATUS(status);

@@ -229,10 +229,15 @@ void MainF::showSettings(const SettingsGrid &table, const OrvaneTable &extras)
         const QString timer = timerFlagOn(field(n, TimerCell)) ? QStringLiteral("ON") : QStringLiteral("OFF");
         const std::string &relay = extras[static_cast<size_t>(n)].relay;
         m_PC_relay[n] = relay.empty() ? QString() : QString::fromStdString(relayText(relay));
-        const QString via = relay.empty() ? QString() : QStringLiteral("（") + m_PC_relay[n] + QStringLiteral("）");
-        m_Info_lvl[n - FirstPc]->setText(QStringLiteral("IP = ") + field(n, HostCell) + via + CrLf +
-                                         QStringLiteral("MAC = ") + mac + CrLf + QStringLiteral("Timer = ") + timer +
-                                         QStringLiteral(" / ") + field(n, WakeTimeCell));
+        QLabel *info = m_Info_lvl[n - FirstPc];
+        QString ip = QStringLiteral("IP = ") + field(n, HostCell);
+        // The label's size is fixed: a relay that doesn't fit ends in "…", and its tip has it whole.
+        if (!relay.empty())
+            ip = info->fontMetrics().elidedText(ip + QStringLiteral(" ") + m_PC_relay[n], Qt::ElideRight,
+                                                info->contentsRect().width());
+        info->setToolTip(relay.empty() ? QString() : plainTip(m_PC_relay[n]));
+        info->setText(ip + CrLf + QStringLiteral("MAC = ") + mac + CrLf + QStringLiteral("Timer = ") + timer +
+                      QStringLiteral(" / ") + field(n, WakeTimeCell));
     }
     for (int n = FirstPc; n <= LastPc; ++n) {
         if (!field(n, NameCell).isEmpty())
