@@ -14,9 +14,9 @@ namespace orvane::cli {
 const char UsageText[] = "使い方: orvane-wake N\n"
                          "        orvane-wake [--wait[=SECONDS]] [--dir DIR] N|NAME|--all ...\n"
                          "        orvane-wake [--wait[=SECONDS]] [--relay DEST] --mac MAC --host HOST [--port PORT]\n"
-                         "                    [--count COUNT]\n"
+                         "                    [--count COUNT] [--secureon PASSWORD]\n"
                          "        orvane-wake [--relay DEST] --check --host HOST [--mac MAC]\n"
-                         "        orvane-wake [--dir DIR] --list | --status | --scan\n"
+                         "        orvane-wake [--dir DIR] --list | --status | --scan | --next\n"
                          "        orvane-wake --help | --version\n";
 
 const char HelpText[] =
@@ -31,12 +31,17 @@ const char HelpText[] =
     "           なければメニューから起動した Orvane のもの\n"
     "           (${XDG_CONFIG_HOME:-~/.config}/orvane/System.ini) を読みます。\n"
     "  --list   System.ini の設定を表示します: ポート番号、送信回数、続いて PC ごとに\n"
-    "           番号・名前・Host・MACアドレス・タイマー・起動時刻・経由先をタブ区切りで 1 行ずつ。\n"
+    "           番号・名前・Host・MACアドレス・タイマー・起動時刻・経由先・起動する日を\n"
+    "           タブ区切りで 1 行ずつ。\n"
+    "  --next   PC ごとに 番号・名前・次のタイマー起動 (「次の起動 12/08(火) 07:30:00」) を表示します。\n"
+    "           Orvane.ini の days・holidays・skip・skip_next を数えます。\n"
     "  --mac    MACアドレス: 00:11:22:33:44:55、00-11-22-33-44-55、0011.2233.4455、\n"
     "           001122334455 のどれでも (大文字・小文字、前後の空白は問いません)\n"
     "  --host   ホスト名、IPv4/IPv6 アドレス、またはブロードキャストアドレス\n"
     "  --port   UDP ポート番号 (省略時 9)。送信元ポートはポート番号 + 1 です。\n"
     "  --count  送信回数 (省略時 3)\n"
+    "  --secureon  SecureOn パスワード (MAC アドレスと同じ形の 6 バイト)。パケットの最後に\n"
+    "           付けて 108 バイトで送ります。Orvane.ini の secureon がある PC も同じです。\n"
     "           同じネットワークの IPv4 アドレスには、そのネットワークのブロードキャストにも送ります\n"
     "           (IPv6 では ff02::1)。眠っている PC はアドレスに応答しないためです。\n"
     "  --relay  ssh の接続先 DEST (user@host、host、~/.ssh/config の Host 名) から送ります。\n"
@@ -193,6 +198,7 @@ WakeSettings pcSettings(const SettingsValues &values, const OrvaneTable &extras,
 {
     WakeSettings s = wakeSettingsOf(values, pc);
     s.via = {extras[static_cast<size_t>(pc)].relay, extras[static_cast<size_t>(pc)].relayCommand};
+    s.secureon = extras[static_cast<size_t>(pc)].secureon;
     return s;
 }
 

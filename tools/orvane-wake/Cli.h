@@ -20,6 +20,7 @@ struct Options {
     int waitSeconds = 0;            // --wait: how long to wait for the woken PC's answer; 0 doesn't wait
     std::optional<std::string> dir; // --dir: the folder of System.ini
     std::string relay;              // --relay: the relay of a wake given on the command line
+    std::string secureon;           // --secureon: its SecureOn password
 };
 
 constexpr int DefaultWaitSeconds = 180;
@@ -52,6 +53,7 @@ WakeSettings pcSettings(const SettingsValues &values, const OrvaneTable &extras,
 int listCommand(const Options &options);
 int statusCommand(const Options &options);
 int scanCommand(const Options &options);
+int nextCommand(const Options &options);
 // PCs of the settings by number, name or --all, each once in the order given.
 int wakeCommand(const Options &options, const std::vector<std::string> &selectors);
 // A wake given on the command line.

@@ -1,8 +1,10 @@
 #include "Cli.h"
 
+#include "core/wake/WakeDays.h"
+
 namespace orvane::cli {
 
-// The settings as they stand: port, send count, then one line per PC, its relay last.
+// The settings as they stand: port, send count, then one line per PC, its relay and days last.
 int listCommand(const Options &options)
 {
     SettingsValues values;
@@ -20,7 +22,8 @@ int listCommand(const Options &options)
         }
         out += std::to_string(pc) + "\t" + cell(pc, NameCell) + "\t" + cell(pc, HostCell) + "\t" + mac + "\t" +
                cell(pc, TimerCell) + "\t" + cell(pc, WakeTimeCell) + "\t" +
-               escaped(extras[static_cast<size_t>(pc)].relay) + "\n";
+               escaped(extras[static_cast<size_t>(pc)].relay) + "\t" +
+               escaped(daysSummary(extras[static_cast<size_t>(pc)])) + "\n";
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
     return Sent;

@@ -1,8 +1,8 @@
 #include "Cli.h"
 
-#include "core/net/MacText.h"
 #include "core/net/PcCheck.h"
 #include "core/net/Sweep.h"
+#include "core/wake/MacText.h"
 
 #include <algorithm>
 #include <array>

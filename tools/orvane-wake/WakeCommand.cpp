@@ -3,11 +3,11 @@
 
 #include "Cli.h"
 
-#include "core/net/MacText.h"
 #include "core/net/PcCheck.h"
 #include "core/net/Reachability.h"
 #include "core/net/WakeSender.h"
 #include "core/record/PlainText.h"
+#include "core/wake/MacText.h"
 
 #include <algorithm>
 #include <chrono>
@@ -193,6 +193,7 @@ int wakeGivenCommand(const Options &options, const std::string &mac, const std::
     s.port = port;
     s.count = count;
     s.via.relay = options.relay;
+    s.secureon = options.secureon;
     // A whole MAC in any form the settings dialog takes; anything else as six fields, which the
     // wake's checks take one by one (1 or 2 digits each) and name when one is wrong.
     const std::optional<MacAddress> whole = parseWholeMac(mac);

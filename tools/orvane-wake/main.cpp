@@ -20,7 +20,7 @@ using namespace orvane::cli;
 
 namespace {
 
-enum Verb { List, Status, Scan, Help, Version };
+enum Verb { List, Status, Scan, Next, Help, Version };
 
 // --wait=SECONDS; false for a wrong number of seconds.
 bool takeWait(const char *value, Options &options, std::string &problem)
@@ -56,11 +56,13 @@ enum Code {
     Port,
     Count,
     Relay,
+    SecureOn,
     Check,
     All,
     ListCode,
     StatusCode,
     ScanCode,
+    NextCode,
     VersionCode
 };
 
@@ -72,10 +74,12 @@ const option LongOptions[] = {{"wait", optional_argument, nullptr, Wait},
                               {"count", required_argument, nullptr, Count},
                               {"relay", required_argument, nullptr, Relay},
                               {"check", no_argument, nullptr, Check},
+                              {"secureon", required_argument, nullptr, SecureOn},
                               {"all", no_argument, nullptr, All},
                               {"list", no_argument, nullptr, ListCode},
                               {"status", no_argument, nullptr, StatusCode},
                               {"scan", no_argument, nullptr, ScanCode},
+                              {"next", no_argument, nullptr, NextCode},
                               {"help", no_argument, nullptr, 'h'},
                               {"version", no_argument, nullptr, VersionCode},
                               {nullptr, 0, nullptr, 0}};
@@ -108,6 +112,10 @@ std::optional<std::string> parse(int argc, char **argv, Command &command)
         case Check:
             command.check = true;
             break;
+        case SecureOn:
+            command.options.secureon = optarg;
+            command.given = true;
+            break;
         case Mac:
         case Host:
         case Port:
@@ -128,6 +136,7 @@ std::optional<std::string> parse(int argc, char **argv, Command &command)
             command.verbs.emplace_back(c == ListCode     ? List
                                        : c == StatusCode ? Status
                                        : c == ScanCode   ? Scan
+                                       : c == NextCode   ? Next
                                        : c == 'h'        ? Help
                                                          : Version,
                                        text);
@@ -153,6 +162,8 @@ int runVerb(const Command &command)
         return statusCommand(command.options);
     case Scan:
         return scanCommand(command.options);
+    case Next:
+        return nextCommand(command.options);
     case Help:
         std::fputs(UsageText, stdout);
         std::fputs(HelpText, stdout);

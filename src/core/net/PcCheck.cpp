@@ -1,8 +1,8 @@
 #include "core/net/PcCheck.h"
 
-#include "core/net/MacText.h"
 #include "core/net/Neighbours.h"
 #include "core/net/Relay.h"
+#include "core/wake/MacText.h"
 
 #include <algorithm>
 #include <thread>

@@ -1,7 +1,7 @@
 #include "core/net/Relay.h"
 
-#include "core/net/MacText.h"
 #include "core/record/PlainText.h"
+#include "core/wake/MacText.h"
 
 #include <cstdlib>
 
@@ -96,8 +96,14 @@ Result<int> wakeThroughRelay(const RelayRoute &route, const WakeRequest &request
     MacAddress mac{};
     for (size_t i = 0; i < MacBytes; ++i)
         mac[i] = static_cast<std::uint8_t>(request.packet[6 + i]);
+    std::string secureon;
+    if (request.packet.size() == MagicPacketBytes + MacBytes) {
+        MacAddress password{};
+        std::copy(request.packet.end() - MacBytes, request.packet.end(), password.begin());
+        secureon = macText(password);
+    }
     const Result<std::string> remote =
-        remoteWakeCommand(route.command, {macText(mac), request.host, request.port, request.count});
+        remoteWakeCommand(route.command, {macText(mac), request.host, request.port, request.count, secureon});
     if (!remote)
         return Result<int>::failure(remote.error);
     const Result<ProcessOutcome> run = runOnRelay(route, *remote, RelayWakeLimitMs, cancel);

@@ -13,8 +13,11 @@ WakeSettings wakeSettingsOf(const SettingsGrid &table, int pc)
 WakeSettings wakeSettingsOf(const SettingsGrid &table, const OrvaneTable &extras, int pc)
 {
     WakeSettings s = wakeSettingsOf(table, pc);
-    if (pc >= FirstPc && pc <= LastPc)
-        s.via = {extras[static_cast<size_t>(pc)].relay, extras[static_cast<size_t>(pc)].relayCommand};
+    if (pc >= FirstPc && pc <= LastPc) {
+        const PcExtras &e = extras[static_cast<size_t>(pc)];
+        s.via = {e.relay, e.relayCommand};
+        s.secureon = e.secureon;
+    }
     return s;
 }
 

@@ -16,6 +16,7 @@ public:
         return now.msecsSinceStartOfDay() / 1000.0;
     }
     qint64 monotonicMs() const override { return m_elapsed.elapsed(); }
+    QDate today() const override { return QDate::currentDate(); }
 
 private:
     QElapsedTimer m_elapsed;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QtGlobal>
 
 namespace orvane {
@@ -12,6 +13,8 @@ public:
     virtual double secondsSinceMidnight() const = 0;
     // A monotonic count of milliseconds that doesn't jump at midnight or with clock changes.
     virtual qint64 monotonicMs() const = 0;
+    // Today's local date.
+    virtual QDate today() const = 0;
 };
 
 // The clock in use: the system's, unless a test installed another.

@@ -1,6 +1,8 @@
 #include "core/time/WakeSchedule.h"
 
+#include "core/time/Clock.h"
 #include "core/time/TimeText.h"
+#include "core/wake/WakeDays.h"
 #include "core/wake/WakeRequest.h"
 
 #include <QLocale>
@@ -92,6 +94,28 @@ QString wakeTimeOf(const QString &stored)
                               .arg(values[1], 2, 10, QLatin1Char('0'))
                               .arg(values[2], 2, 10, QLatin1Char('0'));
     return timeTextPosition(meant) >= 0 ? meant : QString();
+}
+
+std::optional<Day> nextWakeDayOf(const SettingsGrid &table, const OrvaneTable &extras, int pc)
+{
+    const QString time = wakeTimeOf(table.value(pc, WakeTimeCell));
+    if (!timerFlagOn(table.value(pc, TimerCell)) || time.isEmpty())
+        return std::nullopt;
+    const bool laterToday = timeTextPosition(time) > static_cast<int>(clock().secondsSinceMidnight());
+    return nextWakeDay(wakeDaysOf(extras[static_cast<size_t>(pc)]), dayOf(clock().today()), laterToday);
+}
+
+QString nextWakeOf(const SettingsGrid &table, const OrvaneTable &extras, int pc)
+{
+    const QString time = wakeTimeOf(table.value(pc, WakeTimeCell));
+    if (!timerFlagOn(table.value(pc, TimerCell)) || time.isEmpty())
+        return QString();
+    return QString::fromStdString(nextWakeText(nextWakeDayOf(table, extras, pc), time.toStdString()));
+}
+
+bool wakesToday(const OrvaneTable &extras, int pc)
+{
+    return wakesOn(wakeDaysOf(extras[static_cast<size_t>(pc)]), dayOf(clock().today()));
 }
 
 TimerFlag timerFlagOf(const QString &flag)

@@ -1,6 +1,10 @@
 #pragma once
 
 #include "core/settings/SettingsGrid.h"
+#include "core/wake/Calendar.h"
+#include "core/wake/OrvaneSettings.h"
+
+#include <QDate>
 
 #include <QList>
 #include <QString>
@@ -41,5 +45,20 @@ inline bool timerFlagOn(const QString &flag)
 {
     return timerFlagOf(flag) == TimerFlag::On;
 }
+
+inline Day dayOf(const QDate &date)
+{
+    return Day(std::chrono::year(date.year()), std::chrono::month(static_cast<unsigned>(date.month())),
+               std::chrono::day(static_cast<unsigned>(date.day())));
+}
+
+// PC pc's next timed wake as its tips say it ("次の起動 12/08(火) 07:30:00", "次の起動 なし"); empty while
+// its timer is off or its wake time names no time.
+QString nextWakeOf(const SettingsGrid &table, const OrvaneTable &extras, int pc);
+// Its day alone; nothing as above or when no day comes.
+std::optional<Day> nextWakeDayOf(const SettingsGrid &table, const OrvaneTable &extras, int pc);
+
+// Whether PC pc's timed wake fires today (its days, holidays and days off).
+bool wakesToday(const OrvaneTable &extras, int pc);
 
 } // namespace orvane

@@ -2,6 +2,8 @@
 
 #include "core/io/Fd.h"
 #include "core/record/PlainText.h"
+#include "core/wake/Calendar.h"
+#include "core/wake/MacText.h"
 #include "core/wake/RelayRules.h"
 
 #include <ini.h>
@@ -23,9 +25,39 @@ struct Key {
     std::string (*refusal)(std::string_view);
 };
 
+std::string daysRefusal(std::string_view v)
+{
+    return parseWeekdays(v) ? std::string()
+                            : "days「" + std::string(v) + "」が読めません（mon,wed,fri や mon-fri の形）";
+}
+std::string holidaysRefusal(std::string_view v)
+{
+    return v == "skip" || v == "wake" ? std::string() : "holidays は skip か wake です: " + std::string(v);
+}
+std::string skipRefusal(std::string_view v)
+{
+    return parseDateRanges(v) ? std::string()
+                              : "skip「" + std::string(v) + "」が読めません（2026-12-29..2027-01-03, 2027-05-06 の形）";
+}
+std::string skipNextRefusal(std::string_view v)
+{
+    return parseIsoDate(v) ? std::string()
+                           : "skip_next「" + std::string(v) + "」が日付（2026-12-09 の形）ではありません";
+}
+std::string secureonRefusal(std::string_view v)
+{
+    return parseWholeMac(v) ? std::string()
+                            : "secureon は MAC アドレスと同じ形の 6 バイト（01-23-45-67-89-ab など）です";
+}
+
 const Key Keys[] = {
     {"relay", &PcExtras::relay, relayRefusal},
     {"relay_command", &PcExtras::relayCommand, relayCommandRefusal},
+    {"days", &PcExtras::days, daysRefusal},
+    {"holidays", &PcExtras::holidays, holidaysRefusal},
+    {"skip", &PcExtras::skip, skipRefusal},
+    {"skip_next", &PcExtras::skipNext, skipNextRefusal},
+    {"secureon", &PcExtras::secureon, secureonRefusal},
 };
 
 const Key *keyNamed(std::string_view name)
@@ -283,6 +315,12 @@ std::string orvaneSettingsText(std::string_view old, const OrvaneTable &pcs)
             out += (out.empty() ? "" : eol) + "[PC" + std::to_string(n) + "]" + eol + added;
     }
     return out;
+}
+
+std::string orvaneValueRefusal(std::string_view key, std::string_view value)
+{
+    const Key *k = keyNamed(key);
+    return !k || value.empty() ? std::string() : k->refusal(value);
 }
 
 std::string orvaneFileIn(const std::string &folder)

@@ -23,6 +23,11 @@ inline constexpr size_t OrvaneFileMaxBytes = 65536;
 struct PcExtras {
     std::string relay;        // relay: the ssh destination the PC is woken and checked through
     std::string relayCommand; // relay_command: what the relay runs instead of orvane-wake
+    std::string days;         // days: the weekdays the timed wake fires on ("mon-fri"); every day when empty
+    std::string holidays;     // holidays: "skip" keeps the timed wake off on Japan's public holidays
+    std::string skip;         // skip: days off, "2026-12-29..2027-01-03, 2027-05-06"
+    std::string skipNext;     // skip_next: the date of one timed wake that is skipped ("2026-12-09")
+    std::string secureon;     // secureon: the network card's SecureOn password, six bytes as a MAC
 
     bool operator==(const PcExtras &) const = default;
 };
@@ -54,6 +59,9 @@ std::string orvaneProblemsText(const OrvaneSettings &settings);
 // old says are rewritten (a value emptied loses its lines, a new one goes at its section's end, a new
 // section at the file's end); every other line stays byte for byte. old itself when nothing differs.
 std::string orvaneSettingsText(std::string_view old, const OrvaneTable &pcs);
+
+// Why value can't be key's (a value of the details dialog before it is taken); empty when it can.
+std::string orvaneValueRefusal(std::string_view key, std::string_view value);
 
 // "Orvane.ini" in a folder; in the current directory for an empty one.
 std::string orvaneFileIn(const std::string &folder);

@@ -39,7 +39,7 @@ bool macCharacters(std::string_view mac)
            });
 }
 
-constexpr std::string_view Placeholders[] = {"mac", "host", "port", "count"};
+constexpr std::string_view Placeholders[] = {"mac", "host", "port", "count", "secureon"};
 
 // Each {name} of command replaced by value(name, quoted); false at one that isn't a placeholder.
 template <class Value> bool substitute(std::string_view command, std::string &out, std::string &bad, Value value)
@@ -112,16 +112,20 @@ Result<std::string> remoteWakeCommand(std::string_view relayCommand, const Relay
     if (!hostCharacters(values.host))
         return Result<std::string>::failure("Host「" + shown(values.host) + "」は経由先へ渡せません！" + CrLf +
                                             "ホスト名か IP アドレスだけを書いてください。");
+    if (!values.secureon.empty() && !macCharacters(values.secureon))
+        return Result<std::string>::failure("SecureOn パスワードは経由先へ渡せません！");
     const auto value = [&values](std::string_view name, bool quoted) {
-        const std::string v = name == "mac"    ? values.mac
-                              : name == "host" ? values.host
-                              : name == "port" ? std::to_string(values.port)
-                                               : std::to_string(values.count);
+        const std::string v = name == "mac"        ? values.mac
+                              : name == "host"     ? values.host
+                              : name == "port"     ? std::to_string(values.port)
+                              : name == "secureon" ? values.secureon
+                                                   : std::to_string(values.count);
         return quoted ? shellQuoted(v) : v;
     };
     if (relayCommand.empty())
         return {"orvane-wake --mac " + value("mac", true) + " --host " + value("host", true) + " --port " +
-                    value("port", true) + " --count " + value("count", true),
+                    value("port", true) + " --count " + value("count", true) +
+                    (values.secureon.empty() ? std::string() : " --secureon " + value("secureon", true)),
                 {}};
     if (const std::string why = relayCommandRefusal(relayCommand); !why.empty())
         return Result<std::string>::failure(why);

@@ -38,10 +38,11 @@ struct RelayValues {
     std::string host;
     int port = 0;
     int count = 0;
+    std::string secureon; // "01:23:45:67:89:AB", or empty
 };
 
 // The command the relay's shell runs for a wake: orvane-wake's, or relayCommand with {mac},
-// {host}, {port}, {count} quoted for a POSIX shell and {raw:mac} (and so on) as they are, for relays
+// {host}, {port}, {count}, {secureon} quoted for a POSIX shell and {raw:mac} (and so on) as they are, for relays
 // whose shell isn't POSIX. The failure names the value that can't go.
 Result<std::string> remoteWakeCommand(std::string_view relayCommand, const RelayValues &values);
 

@@ -1,5 +1,7 @@
 #include "core/wake/WakeRequest.h"
 
+#include "core/wake/MacText.h"
+
 #include <string_view>
 
 namespace orvane {
@@ -120,6 +122,14 @@ WakeCheck checkWake(const WakeSettings &s)
     r.localPort = static_cast<std::uint16_t>(*port + 1);
     r.count = *count < 0 ? 0 : static_cast<int>(*count);
     r.packet = buildMagicPacket(mac);
+    if (!s.secureon.empty()) {
+        const std::optional<MacAddress> password = parseWholeMac(s.secureon);
+        if (!password)
+            return WakeCheck::failure(subject + "の SecureOn パスワード" + quoted(s.secureon) + "が正しくありません！" +
+                                      CrLf +
+                                      "MAC アドレスと同じ形の 6 バイト（01-23-45-67-89-ab など）で設定してください。");
+        r.packet.append(password->begin(), password->end());
+    }
     return WakeCheck{std::move(r), {}};
 }
 

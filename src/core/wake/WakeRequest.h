@@ -28,7 +28,8 @@ struct WakeSettings {
     std::array<std::string, MacBytes> mac;
     std::string port;
     std::string count;
-    RelayRoute via; // Orvane.ini's: a PC of another network is woken from its relay
+    RelayRoute via;       // Orvane.ini's: a PC of another network is woken from its relay
+    std::string secureon; // Orvane.ini's: the SecureOn password, six bytes in a MAC's forms
 };
 
 // Everything checked; ready to go on the wire.
@@ -37,8 +38,8 @@ struct WakeRequest {
     std::string host;
     std::uint16_t port = 0;
     std::uint16_t localPort = 0;
-    int count = 0; // 0 or less sends nothing
-    std::string packet;
+    int count = 0;      // 0 or less sends nothing
+    std::string packet; // 102 bytes; 108 with a SecureOn password at its end
 };
 
 // The request, or the message for the user.

@@ -1,4 +1,4 @@
-#include "core/net/MacText.h"
+#include "core/wake/MacText.h"
 
 #include <cstdio>
 
