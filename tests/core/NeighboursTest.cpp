@@ -2,9 +2,9 @@
 // neighbour messages read from their bytes.
 
 #include "core/net/Neighbours.h"
-#include "core/net/MacText.h"
 #include "core/net/Makers.h"
 #include "core/net/Netlink.h"
+#include "core/wake/MacText.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -12,10 +12,17 @@ using namespace orvane;
 
 namespace {
 
+PcExtras relayed(const std::string &relay, const std::string &command = {})
+{
+    PcExtras e;
+    e.relay = relay, e.relayCommand = command;
+    return e;
+}
+
 OrvaneTable withRelay(int pc, const std::string &relay, const std::string &command = {})
 {
     OrvaneTable t{};
-    t[static_cast<size_t>(pc)] = {relay, command};
+    t[static_cast<size_t>(pc)] = relayed(relay, command);
     return t;
 }
 
@@ -29,7 +36,7 @@ TEST(OrvaneSettings, AValueIsTakenAndEveryBadLineIsSaidOnceWithItsNumber)
                             "colour = red\nrelay_command = wol {name}\n"
                             "relay = \xFF\xFE\n" +
                             std::string(300, 'x') + "\n[PC5]\nrelay: has blank\n");
-    EXPECT_EQ(s.pcs[2], (PcExtras{"me@nas", "wakeonlan {mac}; echo done"})) << "the later line wins; ; is no comment";
+    EXPECT_EQ(s.pcs[2], relayed("me@nas", "wakeonlan {mac}; echo done")) << "the later line wins; ; is no comment";
     for (int pc : {1, 3, 4, 5})
         EXPECT_EQ(s.pcs[static_cast<size_t>(pc)], PcExtras{}) << pc;
     const std::vector<std::string> said{"Orvane.ini の 3 行目: 経由先「admin@nas ; not a comment」は使えません！",
@@ -59,8 +66,8 @@ TEST(OrvaneSettings, ASaveRewritesOnlyWhatChanged)
                             "relay = old\r\nrelay_command = wol {mac}\r\nrelay = older\r\n\r\n[other]\r\nx = y";
     OrvaneTable pcs = parseOrvaneSettings(old).pcs;
     EXPECT_EQ(orvaneSettingsText(old, pcs), old) << "nothing changed, nothing written";
-    pcs[2] = {"new", ""};
-    pcs[4] = {"far@gw", "etherwake {mac}"};
+    pcs[2] = relayed("new");
+    pcs[4] = relayed("far@gw", "etherwake {mac}");
     // The bad relay line of PC1 stays: its value wasn't shown, so it wasn't edited.
     EXPECT_EQ(orvaneSettingsText(old, pcs),
               "# Orvane's\r\n[PC1]\r\nrelay = one ; kept\r\nmine = 1\r\n\r\n; PC2 next\r\n"

@@ -4,6 +4,8 @@
 
 #include "core/net/HostLookup.h"
 #include "core/time/WakeSchedule.h"
+#include "core/wake/Calendar.h"
+#include "core/wake/WakeDays.h"
 #include "core/wake/WakeRequest.h"
 #include "support/SettingsData.h"
 #include "support/TempDir.h"
@@ -11,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <clocale>
+#include <map>
 #include <net/if.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -62,7 +66,7 @@ TEST(WakeRequest, RefusalsNameThePcTheValueAndTheRule)
     // The first failing check is the one reported: port, then count, then MAC digits.
     EXPECT_NE(checkWake(pc3("0", "x", "zz")).error.find("ポート番号"), std::string::npos);
     EXPECT_NE(checkWake(pc3("9", "x", "zz")).error.find("送信回数"), std::string::npos);
-    EXPECT_EQ(wakeSubject({3, {}, {}, {}, {}, {}, {}}), "PC3");
+    EXPECT_EQ(wakeSubject({3, {}, {}, {}, {}, {}, {}, {}}), "PC3");
     EXPECT_EQ(wakeSubject({}), "指定したPC");
 }
 
@@ -99,13 +103,14 @@ TEST(WakeSchedule, LateTicksCatchUpAMinuteAtMostAndNothingRepeats)
 TEST(TypedValues, PortAndCountTakeBlanksAndAPlusSignMacFieldsLeadingZeros)
 {
     for (const auto &[port, count] : {std::pair{" 9", "+3"}, {"+9", " 3 "}}) {
-        const WakeCheck c = checkWake({1, "PC", "127.0.0.1", {"0FF", "000A", "0", "00", "1", "ff"}, port, count, {}});
+        const WakeCheck c =
+            checkWake({1, "PC", "127.0.0.1", {"0FF", "000A", "0", "00", "1", "ff"}, port, count, {}, {}});
         ASSERT_TRUE(c) << c.error;
         EXPECT_EQ(c->port, 9);
         EXPECT_EQ(c->count, 3);
         EXPECT_EQ(c->packet.substr(6, 6), std::string("\xFF\x0A\x00\x00\x01\xFF", 6));
     }
-    EXPECT_FALSE(checkWake({1, "PC", "127.0.0.1", {"0100", "0", "0", "0", "0", "0"}, "9", "3", {}}).value)
+    EXPECT_FALSE(checkWake({1, "PC", "127.0.0.1", {"0100", "0", "0", "0", "0", "0"}, "9", "3", {}, {}}).value)
         << "above FF";
 }
 
@@ -153,4 +158,243 @@ TEST(TypedValues, JapaneseHostNamesResolveAndIPv4IsPreferred)
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     ASSERT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << "root and still no mount namespace of its own";
     EXPECT_EQ(readAll("found"), "127.0.0.9\n127.0.0.8\n::1\n");
+}
+
+namespace {
+
+using namespace std::chrono;
+
+Day ymd(int y, unsigned m, unsigned d)
+{
+    return Day(year(y), month(m), day(d));
+}
+
+} // namespace
+
+// Japan's public holidays, 2016 to 2027, as the Cabinet Office publishes them; every other day of
+// those years is none.
+TEST(WakeDays, TheHolidaysOf2016To2027AreTheCabinetOfficesDayByDay)
+{
+    const std::map<int, std::vector<std::pair<unsigned, unsigned>>> published{
+        {2016,
+         {{1, 1},
+          {1, 11},
+          {2, 11},
+          {3, 20},
+          {3, 21},
+          {4, 29},
+          {5, 3},
+          {5, 4},
+          {5, 5},
+          {7, 18},
+          {8, 11},
+          {9, 19},
+          {9, 22},
+          {10, 10},
+          {11, 3},
+          {11, 23},
+          {12, 23}}},
+        {2017,
+         {{1, 1},
+          {1, 2},
+          {1, 9},
+          {2, 11},
+          {3, 20},
+          {4, 29},
+          {5, 3},
+          {5, 4},
+          {5, 5},
+          {7, 17},
+          {8, 11},
+          {9, 18},
+          {9, 23},
+          {10, 9},
+          {11, 3},
+          {11, 23},
+          {12, 23}}},
+        {2018, {{1, 1},  {1, 8},  {2, 11}, {2, 12}, {3, 21}, {4, 29}, {4, 30}, {5, 3},   {5, 4},   {5, 5},
+                {7, 16}, {8, 11}, {9, 17}, {9, 23}, {9, 24}, {10, 8}, {11, 3}, {11, 23}, {12, 23}, {12, 24}}},
+        {2019, {{1, 1}, {1, 14}, {2, 11}, {3, 21}, {4, 29}, {4, 30}, {5, 1},   {5, 2},   {5, 3},  {5, 4},  {5, 5},
+                {5, 6}, {7, 15}, {8, 11}, {8, 12}, {9, 16}, {9, 23}, {10, 14}, {10, 22}, {11, 3}, {11, 4}, {11, 23}}},
+        {2020,
+         {{1, 1},
+          {1, 13},
+          {2, 11},
+          {2, 23},
+          {2, 24},
+          {3, 20},
+          {4, 29},
+          {5, 3},
+          {5, 4},
+          {5, 5},
+          {5, 6},
+          {7, 23},
+          {7, 24},
+          {8, 10},
+          {9, 21},
+          {9, 22},
+          {11, 3},
+          {11, 23}}},
+        {2021,
+         {{1, 1},
+          {1, 11},
+          {2, 11},
+          {2, 23},
+          {3, 20},
+          {4, 29},
+          {5, 3},
+          {5, 4},
+          {5, 5},
+          {7, 22},
+          {7, 23},
+          {8, 8},
+          {8, 9},
+          {9, 20},
+          {9, 23},
+          {11, 3},
+          {11, 23}}},
+        {2022,
+         {{1, 1},
+          {1, 10},
+          {2, 11},
+          {2, 23},
+          {3, 21},
+          {4, 29},
+          {5, 3},
+          {5, 4},
+          {5, 5},
+          {7, 18},
+          {8, 11},
+          {9, 19},
+          {9, 23},
+          {10, 10},
+          {11, 3},
+          {11, 23}}},
+        {2023,
+         {{1, 1},
+          {1, 2},
+          {1, 9},
+          {2, 11},
+          {2, 23},
+          {3, 21},
+          {4, 29},
+          {5, 3},
+          {5, 4},
+          {5, 5},
+          {7, 17},
+          {8, 11},
+          {9, 18},
+          {9, 23},
+          {10, 9},
+          {11, 3},
+          {11, 23}}},
+        {2024, {{1, 1},  {1, 8},  {2, 11}, {2, 12}, {2, 23}, {3, 20}, {4, 29},  {5, 3},  {5, 4},  {5, 5},  {5, 6},
+                {7, 15}, {8, 11}, {8, 12}, {9, 16}, {9, 22}, {9, 23}, {10, 14}, {11, 3}, {11, 4}, {11, 23}}},
+        {2025,
+         {{1, 1},
+          {1, 13},
+          {2, 11},
+          {2, 23},
+          {2, 24},
+          {3, 20},
+          {4, 29},
+          {5, 3},
+          {5, 4},
+          {5, 5},
+          {5, 6},
+          {7, 21},
+          {8, 11},
+          {9, 15},
+          {9, 23},
+          {10, 13},
+          {11, 3},
+          {11, 23},
+          {11, 24}}},
+        {2026,
+         {{1, 1},
+          {1, 12},
+          {2, 11},
+          {2, 23},
+          {3, 20},
+          {4, 29},
+          {5, 3},
+          {5, 4},
+          {5, 5},
+          {5, 6},
+          {7, 20},
+          {8, 11},
+          {9, 21},
+          {9, 22},
+          {9, 23},
+          {10, 12},
+          {11, 3},
+          {11, 23}}},
+        {2027,
+         {{1, 1},
+          {1, 11},
+          {2, 11},
+          {2, 23},
+          {3, 21},
+          {3, 22},
+          {4, 29},
+          {5, 3},
+          {5, 4},
+          {5, 5},
+          {7, 19},
+          {8, 11},
+          {9, 20},
+          {9, 23},
+          {10, 11},
+          {11, 3},
+          {11, 23}}},
+    };
+    for (const auto &[y, days] : published) {
+        std::vector<std::pair<unsigned, unsigned>> computed;
+        for (sys_days d = sys_days(ymd(y, 1, 1)); d <= sys_days(ymd(y, 12, 31)); d += std::chrono::days(1))
+            if (const Day day(d); japaneseHoliday(day))
+                computed.emplace_back(static_cast<unsigned>(day.month()), static_cast<unsigned>(day.day()));
+        EXPECT_EQ(computed, days) << y;
+    }
+}
+
+TEST(WakeDays, WeekdaysHolidaysDaysOffAndOneSkippedWake)
+{
+    EXPECT_EQ(parseWeekdays("Mon-Fri"), 0b0111110u);
+    EXPECT_EQ(parseWeekdays(" fri-mon , wed"), 0b1101011u) << "a range wraps past Sunday";
+    EXPECT_FALSE(parseWeekdays("mon-fry"));
+    EXPECT_FALSE(parseWeekdays(""));
+    EXPECT_EQ(weekdaysText(*parseWeekdays("mon-fri")), "mon-fri");
+    EXPECT_EQ(weekdaysText(*parseWeekdays("sun,mon,wed,sat")), "mon,wed,sat,sun");
+    EXPECT_EQ(weekdaysText(EveryDay), "");
+    EXPECT_FALSE(parseDateRanges("2027-01-03..2026-12-29")) << "ends before it starts";
+    EXPECT_FALSE(parseDateRanges("2027-02-30"));
+
+    PcExtras office;
+    office.days = "mon-fri", office.holidays = "skip", office.skip = "2026-12-29..2027-01-03, 2027-05-06";
+    office.skipNext = "2026-12-09";
+    const WakeDays days = wakeDaysOf(office);
+    EXPECT_TRUE(wakesOn(days, ymd(2026, 12, 8))) << "a Tuesday";
+    for (const Day off : {ymd(2026, 12, 12), ymd(2027, 1, 11), ymd(2026, 12, 30), ymd(2027, 5, 6), ymd(2026, 12, 9)})
+        EXPECT_FALSE(wakesOn(days, off)) << isoDate(off);
+    EXPECT_EQ(nextWakeDay(days, ymd(2026, 12, 8), false), ymd(2026, 12, 10)) << "the skipped 9th passed over once";
+    EXPECT_EQ(nextWakeDay(days, ymd(2026, 12, 26), true), ymd(2026, 12, 28));
+    EXPECT_EQ(nextWakeDay(days, ymd(2026, 12, 29), true), ymd(2027, 1, 4)) << "after the days off";
+    EXPECT_EQ(nextWakeText(ymd(2026, 12, 8), "07:30:00"), "次の起動 12/08(火) 07:30:00");
+    PcExtras never;
+    never.skip = "2026-01-01..2030-12-31";
+    EXPECT_EQ(nextWakeText(nextWakeDay(wakeDaysOf(never), ymd(2026, 12, 8), true), "07:30:00"), "次の起動 なし");
+}
+
+TEST(WakeRequest, ASecureOnPasswordFollowsTheSixteenCopies)
+{
+    WakeSettings s = pc3();
+    s.secureon = "01-23-45-67-89-ab";
+    const WakeCheck c = checkWake(s);
+    ASSERT_TRUE(c) << c.error;
+    EXPECT_EQ(c->packet.size(), 108u);
+    EXPECT_EQ(c->packet.substr(0, 102), checkWake(pc3())->packet);
+    EXPECT_EQ(c->packet.substr(102), std::string("\x01\x23\x45\x67\x89\xAB", 6));
+    s.secureon = "01-23-45";
+    EXPECT_EQ(checkWake(s).error, "PC3「書斎」の SecureOn パスワード「01-23-45」が正しくありません！\r\n"
+                                  "MAC アドレスと同じ形の 6 バイト（01-23-45-67-89-ab など）で設定してください。");
 }

@@ -48,12 +48,23 @@ TEST(WakeTool, WakesAPcFromTheSettingsFileListsThemAndSaysWhyNot)
     EXPECT_EQ(got.size(), 2);
     for (const auto &d : got)
         EXPECT_TRUE(d.data == expectedPacket(QByteArray::fromHex("001122334455")) && d.senderPort == target.port() + 1);
-    const std::string list = "1\tServer\t127.0.0.1\t00:11:22:33:44:55\t1\t07:30:00\t\n"
-                             "2\t開発用の高速なサーバー機と予備の端末です\t::1\t00:01:02:03:04:05\t\t\t\n"
-                             "3\t\t\t:::::\t\t\t\n"
-                             "4\tZoë 😀?!\t\t:::::\t\t\t\n"
-                             "5\t\t\t:::::\t\t\t\n";
+    const std::string list = "1\tServer\t127.0.0.1\t00:11:22:33:44:55\t1\t07:30:00\t\t毎日\n"
+                             "2\t開発用の高速なサーバー機と予備の端末です\t::1\t00:01:02:03:04:05\t\t\t\t毎日\n"
+                             "3\t\t\t:::::\t\t\t\t毎日\n"
+                             "4\tZoë 😀?!\t\t:::::\t\t\t\t毎日\n"
+                             "5\t\t\t:::::\t\t\t\t毎日\n";
     EXPECT_EQ(run({"--list"}), std::tuple(0, std::to_string(target.port()) + "\n2\n" + list, ""));
+    // The timer's days from Orvane.ini: a PC whose every day is off has no next wake.
+    writeAll("Orvane.ini", "[PC1]\ndays = mon-fri\nholidays = skip\nskip = 2000-01-01..2099-12-31\n");
+    EXPECT_TRUE(
+        std::get<1>(run({"--list"})).find("07:30:00\t\tmon-fri、祝日は休み、休み 2000-01-01..2099-12-31\n2\t") !=
+        std::string::npos);
+    EXPECT_EQ(run({"--next"}),
+              std::tuple(0,
+                         "1\tServer\t次の起動 なし\n2\t開発用の高速なサーバー機と予備の端末です\tタイマー OFF\n"
+                         "3\t\tタイマー OFF\n4\tZoë 😀?!\tタイマー OFF\n5\t\tタイマー OFF\n",
+                         ""));
+    QFile::remove("Orvane.ini");
     EXPECT_EQ(run({"5"}), refused("Host or IPアドレスが設定されていません！"));
     g.set(0, 1, "many");
     ASSERT_TRUE(writeSettingsFile("System.ini", g));
@@ -75,6 +86,11 @@ TEST(WakeTool, WakesAnyPcGivenOnTheCommandLine)
     const auto got = target.rx().receive(3);
     EXPECT_EQ(got.size(), 3);
     EXPECT_EQ(got.value(2).data, expectedPacket(QByteArray::fromHex("000102030405")));
+    // The SecureOn password after the sixteen copies: 108 bytes.
+    EXPECT_EQ(run({"--mac=0:1:2:3:4:5", "--host=::1", "--port=" + port, "--count=1", "--secureon=01-23-45-67-89-ab"}),
+              std::tuple(0, "", ""));
+    EXPECT_EQ(target.rx().receive(4).value(3).data,
+              expectedPacket(QByteArray::fromHex("000102030405")) + QByteArray::fromHex("0123456789ab"));
     EXPECT_EQ(run({"--mac", "00:11:22:33:44", "--host", "::1"}),
               refused("指定したPCのMACアドレス「00:11:22:33:44」が正しくありません！\n"
                       "MACアドレスは 16進数 6 個を \":\" で区切って指定してください。"));
@@ -167,10 +183,10 @@ TEST(WakeTool, ControlCharactersArePrintedEscaped)
     setPc(g, 2, QString::fromUtf16(u"a\u202Eb\u2028\u200B\uFEFF\u061C\u2069\u2066\u2060\u2010"), {});
     ASSERT_TRUE(writeSettingsFile("System.ini", g));
     EXPECT_EQ(std::get<1>(run({"--list"})),
-              "9\\x1B[2J\n3\n1\tTab\\x09here\tpc\\x07\\xC2\\x9B\t00:11:22:33:44:55\t\t\t\n"
+              "9\\x1B[2J\n3\n1\tTab\\x09here\tpc\\x07\\xC2\\x9B\t00:11:22:33:44:55\t\t\t\t毎日\n"
               "2\ta\\xE2\\x80\\xAEb\\xE2\\x80\\xA8\\xE2\\x80\\x8B\\xEF\\xBB\\xBF\\xD8\\x9C"
-              "\\xE2\\x81\\xA9\\xE2\\x81\\xA6\\xE2\\x81\\xA0\u2010\t\t:::::\t\t\t\n3\t\t\t:::::\t\t\t\n4\t\t\t:::::"
-              "\t\t\t\n5\t\t\t:::::\t\t\t\n");
+              "\\xE2\\x81\\xA9\\xE2\\x81\\xA6\\xE2\\x81\\xA0\u2010\t\t:::::\t\t\t\t毎日\n3\t\t\t:::::\t\t\t\t毎日\n"
+              "4\t\t\t:::::\t\t\t\t毎日\n5\t\t\t:::::\t\t\t\t毎日\n");
     EXPECT_EQ(std::get<2>(run({"--mac", "x", "--host", "h", "--bogus\r\x1b]0;t\x07"}))
                   .rfind("orvane-wake: 不明な引数です: --bogus\\x0D\\x1B]0;t\\x07\n", 0),
               0u);

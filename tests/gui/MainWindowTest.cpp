@@ -24,6 +24,8 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include <utility>
+
 using namespace orvane;
 using namespace orvane::test;
 
@@ -217,6 +219,44 @@ TEST_F(MainWindow, TheTickWakesTheDuePcsInOrderAndGoesOnAfterARefusal)
     EXPECT_EQ(got.size(), 2);
     EXPECT_EQ(got.value(0).data, expectedPacket(QByteArray::fromHex("000000000003")));
     EXPECT_EQ(got.value(1).data, expectedPacket(QByteArray::fromHex("000000000005")));
+}
+
+// The timed wake keeps to the PC's days in Orvane.ini, and a wake skipped once stays skipped across a
+// restart; the tips name the next wake.
+TEST_F(MainWindow, TheTimedWakeKeepsToItsDaysAndASkippedWakeStaysSkippedAfterARestart)
+{
+    LoopbackTarget target;
+    ASSERT_TRUE(target.ok());
+    const QByteArray file =
+        records(QByteArray::number(target.port()), "1", pc(1, "Office", "127.0.0.1", "001122334455", "1", "07:30:00"));
+    writeAll("Orvane.ini", "[PC1]\ndays = mon-fri\nholidays = skip\nskip = 2026-12-24\n");
+    clock.setDate(QDate(2026, 12, 8));
+    start(file);
+    auto *button = find<QPushButton>("PC_start_1");
+    EXPECT_TRUE(button->toolTip().endsWith("\n次の起動 12/08(火) 07:30:00")) << button->toolTip().toStdString();
+    int woken = 0;
+    // The wakes of a morning: the time just before, then the wake time.
+    const auto morning = [&](const QDate &date) {
+        clock.setDate(date);
+        for (const QString t : {"07:00:00", "07:30:00"}) {
+            clock.set(QTime::fromString(t).msecsSinceStartOfDay() / 1000.0);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return text("time_lvl") == t; }));
+        }
+        const auto got = target.rx().receive(woken + 1, QuietMs).size();
+        return std::exchange(woken, int(got)) < got;
+    };
+    EXPECT_TRUE(morning(QDate(2026, 12, 8))) << "a Tuesday";
+    EXPECT_FALSE(morning(QDate(2026, 12, 12))) << "a Saturday";
+    EXPECT_FALSE(morning(QDate(2027, 1, 11))) << "成人の日";
+    EXPECT_FALSE(morning(QDate(2026, 12, 24))) << "a day off";
+    writeAll("Orvane.ini", "[PC1]\ndays = mon-fri\nskip_next = 2026-12-25\n");
+    clock.setDate(QDate(2026, 12, 24));
+    clock.set(8 * 3600);
+    start(file);
+    EXPECT_TRUE(find<QPushButton>("PC_start_1")->toolTip().endsWith("\n次の起動 12/28(月) 07:30:00"));
+    EXPECT_FALSE(morning(QDate(2026, 12, 25))) << "skipped once";
+    EXPECT_TRUE(morning(QDate(2026, 12, 28))) << "and the wake after it fires";
+    EXPECT_TRUE(desk.boxes.isEmpty());
 }
 
 // What the user typed reaches the windows as text: markup shows as written, and "&" is no access key.

@@ -167,10 +167,15 @@ TEST_F(SettingsDialog, APcsRelayGoesToOrvaneIniAndSystemIniStaysAsItWas)
     EXPECT_TRUE(std::get<0>(desk.boxes[0]).startsWith("経由先「-oProxyCommand=x」は使えません！"));
     type("relay_txt", "me@nas");
     type("relay_command_txt", "wol {mac}");
+    for (const char *box : {"days_chk_5", "days_chk_6", "holidays_chk"})
+        find<QCheckBox>(box)->click();
+    type("secureon_txt", "01-23-45-67-89-ab");
+    EXPECT_EQ(find<QLineEdit>("secureon_txt")->echoMode(), QLineEdit::Password);
     click("details_ok_bt");
     closeWith("update_bt");
     EXPECT_EQ(readAll(SettingsIni), plain);
-    EXPECT_EQ(readAll("Orvane.ini"), "[PC2]\nrelay = me@nas\nrelay_command = wol {mac}\n");
+    EXPECT_EQ(readAll("Orvane.ini").toStdString(), "[PC2]\nrelay = me@nas\nrelay_command = wol {mac}\ndays = mon-fri\n"
+                                                   "holidays = skip\nsecureon = 01-23-45-67-89-ab\n");
     EXPECT_EQ(QFile::permissions("Orvane.ini"),
               QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     EXPECT_TRUE(text("Info_lvl_1").startsWith("IP = 10.9.0.5 経由 me")) << text("Info_lvl_1").toStdString();

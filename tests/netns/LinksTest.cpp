@@ -1,12 +1,12 @@
 // The machines on a link, known by their MACs: a scan of a /24 behind a switch, of a larger subnet
 // and of a /32 link's peer; the MAC learned for a host, on the link and behind a router.
 
-#include "core/net/MacText.h"
 #include "core/net/Makers.h"
 #include "core/net/Neighbours.h"
 #include "core/net/Reachability.h"
 #include "core/net/Sweep.h"
 #include "core/settings/SettingsFile.h"
+#include "core/wake/MacText.h"
 #include "netns/NetnsFixtures.h"
 #include "support/Netns.h"
 #include "support/SettingsData.h"

@@ -109,19 +109,20 @@ protected:
 
 TEST_F(Relay, APcOfAnotherNetworkIsWokenAndCheckedThroughOneSharedConnection)
 {
-    settings("; the PC behind the NAS\n[PC1]\nrelay = relay\n");
+    settings("; the PC behind the NAS\n[PC1]\nrelay = relay\nsecureon = 01-23-45-67-89-ab\n");
     std::unique_ptr<UdpReceiver> rx = farReceiver();
     EXPECT_EQ(wake("--check --host 10.210.2.5").output, "応答なし\n") << "no route from here";
     const ShellResult woken = wake("1");
     EXPECT_EQ(woken.status, 0) << woken.output.toStdString();
     const auto got = rx->receive(2, 10000);
     ASSERT_GE(got.size(), 2);
-    EXPECT_EQ(got[0].data, expectedPacket(QByteArray::fromHex("020000000205")));
+    EXPECT_EQ(got[0].data, expectedPacket(QByteArray::fromHex("020000000205")) + QByteArray::fromHex("0123456789ab"))
+        << "the SecureOn password goes along";
     EXPECT_EQ(got[0].sender, QHostAddress("10.210.2.1")) << "sent from the relay";
 
     EXPECT_EQ(wake("--status").output, "1\tFar\t10.210.2.5\t応答あり\t経由 relay\n2\t\t\t未確認\n3\t\t\t未確認\n"
                                        "4\t\t\t未確認\n5\t\t\t未確認\n");
-    EXPECT_EQ(wake("--list").output.split('\n').at(2), "1\tFar\t10.210.2.5\t02:00:00:00:02:05\t\t\trelay");
+    EXPECT_EQ(wake("--list").output.split('\n').at(2), "1\tFar\t10.210.2.5\t02:00:00:00:02:05\t\t\trelay\t毎日");
     const ShellResult other = wake("--relay relay --check --host 10.210.2.5 --mac 02:00:00:00:02:99");
     EXPECT_EQ(other.output, "別の MAC から応答 02:00:00:00:02:05\n") << "the relay is on the PC's link";
     EXPECT_EQ(other.status, 3);

@@ -46,7 +46,7 @@ inline QByteArray recordArea(std::initializer_list<std::pair<int, QByteArray>> r
 inline WakeSettings pc3(const std::string &port = "9", const std::string &count = "3", const std::string &mac4 = "33",
                         const std::string &host = "127.0.0.1")
 {
-    return {3, "書斎", host, {"00", "11", "22", mac4, "44", "55"}, port, count, {}};
+    return {3, "書斎", host, {"00", "11", "22", mac4, "44", "55"}, port, count, {}, {}};
 }
 
 } // namespace orvane::test

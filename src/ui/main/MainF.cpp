@@ -180,6 +180,12 @@ void MainF::Form_Load()
     // The clock and the timed wake run from load on, hidden or not.
     m_timedWake = new TimedWake(m_common, this);
     connect(m_timedWake, &TimedWake::timeShown, m_time_lvl, &QLabel::setText);
+    // The next wakes move on as the day goes: the tips follow once a minute.
+    connect(m_timedWake, &TimedWake::timeShown, this, [this](const QString &t) {
+        if (t.endsWith(QLatin1String(":00")))
+            for (int n = FirstPc; n <= LastPc; ++n)
+                showStatus(n, m_PC_mark[n]->reach(), m_PC_status[n]);
+    });
     m_timedWake->start();
     settingsStore().LoadSettings();
     centreOnScreen(this);
@@ -261,7 +267,10 @@ void MainF::showStatus(int n, Reach reach, const QString &text)
 
 QString MainF::withRelay(int n, const QString &text) const
 {
-    return m_PC_relay[n].isEmpty() ? text : text.isEmpty() ? m_PC_relay[n] : text + QLatin1Char('\n') + m_PC_relay[n];
+    QStringList lines{text};
+    lines << m_PC_relay[n] << nextWakeOf(settingsStore().SettingsTable, settingsStore().ExtrasTable, n);
+    lines.removeAll(QString());
+    return lines.join(QLatin1Char('\n'));
 }
 
 void MainF::setCaption(int n, const QString &caption)

@@ -42,7 +42,7 @@ public:
     // Whether PC n answers, on its button and its menu entry: the mark as their icon, the text
     // ("応答あり 12:03:10") as their tip and the button's accessible description. Captions stay.
     void showStatus(int n, Reach reach, const QString &text);
-    // A tip's text with the PC's relay below it.
+    // A tip's text with the PC's relay and next timed wake below it.
     QString withRelay(int n, const QString &text) const;
 
     QzCmn14 &common() { return m_common; }

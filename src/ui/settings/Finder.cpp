@@ -1,9 +1,9 @@
 #include "ui/settings/Finder.h"
 
 #include "core/net/HostLookup.h"
-#include "core/net/MacText.h"
 #include "core/net/Sweep.h"
 #include "core/record/RecordFormat.h"
+#include "core/wake/MacText.h"
 #include "ui/BackgroundJob.h"
 #include "ui/Controls.h"
 #include "ui/Looks.h"

@@ -1,7 +1,7 @@
 #include "ui/settings/FoundMachines.h"
 
-#include "core/net/MacText.h"
 #include "core/net/Sweep.h"
+#include "core/wake/MacText.h"
 #include "ui/Controls.h"
 
 #include <algorithm>

@@ -4,6 +4,7 @@
 #include "ui/Controls.h"
 #include "ui/Looks.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,14 +19,16 @@ const char RawNote[] = "このシェルは POSIX のものではないため、�
 
 } // namespace
 
-PcDetails::PcDetails(int pc, const QString &pcName, const PcExtras &extras, QWidget *parent) : QDialog(parent), m_pc(pc)
+PcDetails::PcDetails(int pc, const QString &pcName, const PcExtras &extras, const std::optional<Day> &nextWake,
+                     QWidget *parent)
+    : QDialog(parent), m_pc(pc), m_extras(extras), m_nextWake(nextWake)
 {
     setObjectName(QStringLiteral("PcDetails"));
     setWindowTitle(QStringLiteral("PC%1 の詳細").arg(pc) +
                    (pcName.isEmpty() ? QString() : QStringLiteral("「%1」").arg(pcName)));
     setWindowModality(Qt::WindowModal);
     setFont(uiFont(11, false));
-    setFixedSize(twips(7860), twips(3420));
+    setFixedSize(twips(7860), twips(5340));
 
     label(this, "relay_lbl", QStringLiteral("経由先 (ssh)"), twips(240, 180, 1800, 255));
     relay_txt = new QLineEdit(QString::fromStdString(extras.relay), this);
@@ -60,13 +63,57 @@ PcDetails::PcDetails(int pc, const QString &pcName, const PcExtras &extras, QWid
     preset_note_lbl = label(this, "preset_note_lbl", QString(), twips(240, 2220, 7380, 510));
     preset_note_lbl->setWordWrap(true);
 
+    // The timed wake's days.
+    label(this, "days_lbl", QStringLiteral("起動する曜日"), twips(240, 2820, 1800, 255));
+    const unsigned days = parseWeekdays(extras.days).value_or(EveryDay);
+    const QString names = QStringLiteral("月火水木金土日");
+    for (int i = 0; i < 7; ++i) {
+        auto *box = new QCheckBox(names.mid(i, 1), this);
+        box->setObjectName(QStringLiteral("days_chk_%1").arg(i));
+        box->setGeometry(twips(2160 + 660 * i, 2790, 600, 300));
+        box->setChecked(extras.days.empty() || ((days >> ((i + 1) % 7)) & 1u));
+        days_chk.append(box);
+    }
+    holidays_chk = new QCheckBox(QStringLiteral("祝日（日本）は起動しない"), this);
+    holidays_chk->setObjectName(QStringLiteral("holidays_chk"));
+    holidays_chk->setGeometry(twips(2160, 3180, 5460, 300));
+    holidays_chk->setChecked(extras.holidays == "skip");
+    label(this, "skip_lbl", QStringLiteral("休む日"), twips(240, 3600, 1800, 255));
+    skip_txt = new QLineEdit(QString::fromStdString(extras.skip), this);
+    skip_txt->setObjectName(QStringLiteral("skip_txt"));
+    skip_txt->setGeometry(twips(2160, 3570, 5460, 300));
+    skip_txt->setPlaceholderText(QStringLiteral("2026-12-29..2027-01-03, 2027-05-06"));
+    // Skipping one wake names the one that is next now; one skipped already stays so until it is past.
+    const std::optional<Day> skipped = parseIsoDate(extras.skipNext);
+    if (skipped)
+        m_nextWake = skipped;
+    skip_next_chk = new QCheckBox(
+        m_nextWake ? QStringLiteral("次の起動（%1）を 1 回だけ休む").arg(QString::fromStdString(dayText(*m_nextWake)))
+                   : QStringLiteral("次の起動を 1 回だけ休む"),
+        this);
+    skip_next_chk->setObjectName(QStringLiteral("skip_next_chk"));
+    skip_next_chk->setGeometry(twips(2160, 3960, 5460, 300));
+    skip_next_chk->setChecked(skipped.has_value());
+    skip_next_chk->setEnabled(m_nextWake.has_value());
+    label(this, "secureon_lbl", QStringLiteral("SecureOn"), twips(240, 4380, 1800, 255));
+    secureon_txt = new QLineEdit(QString::fromStdString(extras.secureon), this);
+    secureon_txt->setObjectName(QStringLiteral("secureon_txt"));
+    secureon_txt->setGeometry(twips(2160, 4350, 3000, 300));
+    secureon_txt->setEchoMode(QLineEdit::Password);
+    secureon_txt->setPlaceholderText(QStringLiteral("01-23-45-67-89-ab"));
+    auto *show = new QCheckBox(QStringLiteral("表示"), this);
+    show->setObjectName(QStringLiteral("secureon_show_chk"));
+    show->setGeometry(twips(5280, 4350, 1200, 300));
+    connect(show, &QCheckBox::toggled, this,
+            [this](bool on) { secureon_txt->setEchoMode(on ? QLineEdit::Normal : QLineEdit::Password); });
+
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("details_ok_bt"));
-    ok->setGeometry(twips(5040, 2880, 1215, 375));
+    ok->setGeometry(twips(5040, 4800, 1215, 375));
     ok->setDefault(true);
     auto *cancel = new QPushButton(QStringLiteral("キャンセル"), this);
     cancel->setObjectName(QStringLiteral("details_cancel_bt"));
-    cancel->setGeometry(twips(6405, 2880, 1215, 375));
+    cancel->setGeometry(twips(6405, 4800, 1215, 375));
     connect(ok, &QPushButton::clicked, this, &PcDetails::accept);
     connect(cancel, &QPushButton::clicked, this, &PcDetails::reject);
     connect(relay_preset_cmb, &QComboBox::activated, this, &PcDetails::presetChosen);
@@ -86,15 +133,33 @@ void PcDetails::presetChosen(int index)
 
 PcExtras PcDetails::extras() const
 {
-    return {relay_txt->text().trimmed().toStdString(), relay_command_txt->text().trimmed().toStdString()};
+    PcExtras e = m_extras;
+    e.relay = relay_txt->text().trimmed().toStdString();
+    e.relayCommand = relay_command_txt->text().trimmed().toStdString();
+    unsigned days = 0;
+    for (int i = 0; i < 7; ++i)
+        days |= days_chk[i]->isChecked() ? 1u << ((i + 1) % 7) : 0u;
+    // A days text the boxes would only repeat stays as it was typed.
+    if (parseWeekdays(e.days).value_or(EveryDay) != days || (days == EveryDay) != e.days.empty())
+        e.days = days == 0 ? std::string("none") : weekdaysText(days);
+    if (holidays_chk->isChecked() != (e.holidays == "skip"))
+        e.holidays = holidays_chk->isChecked() ? "skip" : "";
+    e.skip = skip_txt->text().trimmed().toStdString();
+    e.skipNext = skip_next_chk->isChecked() && m_nextWake ? isoDate(*m_nextWake) : std::string();
+    e.secureon = secureon_txt->text().trimmed().toStdString();
+    return e;
 }
 
 void PcDetails::accept()
 {
     const PcExtras e = extras();
     std::string why = e.relay.empty() ? std::string() : relayRefusal(e.relay);
-    if (why.empty())
-        why = relayCommandRefusal(e.relayCommand);
+    for (const auto &[key, value] :
+         {std::pair{"relay_command", &e.relayCommand}, {"skip", &e.skip}, {"secureon", &e.secureon}})
+        if (why.empty())
+            why = orvaneValueRefusal(key, *value);
+    if (why.empty() && e.days == "none")
+        why = "起動する曜日がありません！";
     if (!why.empty()) {
         m_common.Msg_Box(m_common.KindErr, QString::fromStdString(why));
         return;

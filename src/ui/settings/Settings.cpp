@@ -1,10 +1,10 @@
 #include "ui/settings/Settings.h"
 
-#include "core/net/MacText.h"
 #include "core/net/Neighbours.h"
 #include "core/net/PcCheck.h"
 #include "core/settings/SettingsStore.h"
 #include "core/time/WakeSchedule.h"
+#include "core/wake/MacText.h"
 #include "ui/BackgroundJob.h"
 #include "ui/Controls.h"
 #include "ui/main/MainF.h"
@@ -155,7 +155,13 @@ void Settings::detail_bt_Click(int Index)
 {
     if (Index < FirstPc || Index > LastPc)
         return;
-    auto *details = new PcDetails(Index, pc_txt[Index - FirstPc]->text(), m_extras[static_cast<size_t>(Index)], this);
+    // The next wake as the settings in force have it, the days as this dialog left them.
+    OrvaneTable extras = settingsStore().ExtrasTable;
+    extras[static_cast<size_t>(Index)] = m_extras[static_cast<size_t>(Index)];
+    extras[static_cast<size_t>(Index)].skipNext.clear();
+    const std::optional<Day> next = nextWakeDayOf(settingsStore().SettingsTable, extras, Index);
+    auto *details =
+        new PcDetails(Index, pc_txt[Index - FirstPc]->text(), m_extras[static_cast<size_t>(Index)], next, this);
     details->setAttribute(Qt::WA_DeleteOnClose);
     connect(details, &QDialog::accepted, this,
             [this, details] { m_extras[static_cast<size_t>(details->pc())] = details->extras(); });

@@ -55,7 +55,8 @@ void TimedWake::Timer1_Timer()
         // message box is open.
         for (int pc = FirstPc; pc <= LastPc; ++pc)
             if (timerFlagOn(settingsStore().SettingsTable.value(pc, TimerCell)) &&
-                wakeTimeOf(settingsStore().SettingsTable.value(pc, WakeTimeCell)) == time)
+                wakeTimeOf(settingsStore().SettingsTable.value(pc, WakeTimeCell)) == time &&
+                wakesToday(settingsStore().ExtrasTable, pc))
                 m_wake(static_cast<qint16>(pc));
     }
 }
