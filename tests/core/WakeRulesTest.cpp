@@ -13,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
+#include <QTimeZone>
+
 #include <chrono>
 #include <clocale>
 #include <map>
@@ -98,6 +101,28 @@ TEST(WakeSchedule, LateTicksCatchUpAMinuteAtMostAndNothingRepeats)
         EXPECT_EQ(s.timesToCheck(now, ms), expected) << now << " at " << ms;
     s.timesToCheck("08:00:00", 80000);
     EXPECT_EQ(s.timesToCheck("08:01:00", 140000).size(), 60) << "a minute is caught up";
+}
+
+// A wake time that daylight saving skips comes once, at the change; one that it repeats, once. The
+// ticks come every second of Berlin's clock through both changes of 2027, as its zone has them.
+TEST(WakeSchedule, DaylightSavingNeitherLosesNorRepeatsAWakeTime)
+{
+    const QTimeZone berlin("Europe/Berlin");
+    ASSERT_TRUE(berlin.isValid());
+    for (const QDateTime &change : {QDateTime(QDate(2027, 3, 28), QTime(1, 0), Qt::UTC),     // 02:00 → 03:00
+                                    QDateTime(QDate(2027, 10, 31), QTime(1, 0), Qt::UTC)}) { // 03:00 → 02:00
+        WakeSchedule s;
+        int due = 0, later = 0;
+        for (int second = -7200; second <= 7200; ++second) {
+            const QDateTime local = change.addSecs(second).toTimeZone(berlin);
+            const QStringList texts =
+                s.timesToCheck(local.time().toString("hh:mm:ss"), (second + 7200) * 1000LL, local.offsetFromUtc());
+            due += int(texts.count("02:30:00"));
+            later += int(texts.count("03:30:00"));
+        }
+        EXPECT_EQ(due, 1) << change.toString(Qt::ISODate).toStdString();
+        EXPECT_EQ(later, 1) << "the times around it as ever";
+    }
 }
 
 TEST(TypedValues, PortAndCountTakeBlanksAndAPlusSignMacFieldsLeadingZeros)

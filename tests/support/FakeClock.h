@@ -15,6 +15,7 @@ public:
     qint64 monotonicMs() const override { return m_monotonicMs; }
     QDate today() const override { return m_date; }
     void setDate(const QDate &date) { m_date = date; }
+    int utcOffsetSeconds() const override { return m_offset; }
     void set(double secondsSinceMidnight) { m_seconds = secondsSinceMidnight; }
     // Moves both clocks forward; the time of day wraps at midnight.
     void advance(double seconds)
@@ -28,6 +29,7 @@ private:
     double m_seconds;
     qint64 m_monotonicMs = 0;
     QDate m_date{2026, 12, 8}; // a Tuesday
+    int m_offset = 9 * 3600;
 };
 
 } // namespace orvane::test

@@ -17,6 +17,7 @@ public:
     }
     qint64 monotonicMs() const override { return m_elapsed.elapsed(); }
     QDate today() const override { return QDate::currentDate(); }
+    int utcOffsetSeconds() const override { return QDateTime::currentDateTime().offsetFromUtc(); }
 
 private:
     QElapsedTimer m_elapsed;

@@ -15,6 +15,8 @@ public:
     virtual qint64 monotonicMs() const = 0;
     // Today's local date.
     virtual QDate today() const = 0;
+    // The local time's offset from UTC now, in seconds (it changes with daylight saving).
+    virtual int utcOffsetSeconds() const = 0;
 };
 
 // The clock in use: the system's, unless a test installed another.

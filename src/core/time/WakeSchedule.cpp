@@ -8,6 +8,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace orvane {
 
@@ -39,16 +40,42 @@ int timeTextPosition(const QString &text)
 
 } // namespace
 
-QStringList WakeSchedule::timesToCheck(const QString &now, qint64 monotonicMs)
+QStringList WakeSchedule::timesToCheck(const QString &now, qint64 monotonicMs, int utcOffsetSeconds)
 {
     const int pos = timeTextPosition(now);
     if (pos < 0)
         return {now};
-    const int last = m_last;
+    int last = m_last;
     const qint64 elapsedMs = monotonicMs - m_lastMs;
     m_lastMs = monotonicMs;
+    const int shift = last >= 0 ? utcOffsetSeconds - m_offset : 0;
+    m_offset = utcOffsetSeconds;
     // Slack for a tick that is late by most of a second on top of the minute.
     const bool shortGap = last >= 0 && elapsedMs >= 0 && elapsedMs <= (MaxCatchUpSeconds + 2) * 1000LL;
+    const int ahead = last >= 0 ? (pos - last + Positions) % Positions : 0;
+    // Daylight saving moved the clock by shift: forward, the texts it skipped are due now, once;
+    // back, the texts up to the last one checked come again and are passed over.
+    if (shortGap && shift > 0 && std::abs(ahead - shift) <= MaxCatchUpSeconds + 1) {
+        QStringList texts;
+        for (int i = 1; i <= ahead; ++i)
+            texts.append(timeText((last + i) % Positions));
+        m_last = pos;
+        return texts;
+    }
+    if (shortGap && shift < 0 && std::abs(Positions - ahead + shift) <= MaxCatchUpSeconds + 1) {
+        m_repeatUntil = last;
+        m_last = pos;
+        return {};
+    }
+    if (m_repeatUntil >= 0) {
+        if (shortGap && pos <= m_repeatUntil && pos >= m_last) {
+            m_last = pos;
+            return {};
+        }
+        if (shortGap && pos > m_repeatUntil)
+            last = m_repeatUntil;
+        m_repeatUntil = -1;
+    }
 
     if (pos == last)
         return {};

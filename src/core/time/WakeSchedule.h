@@ -15,17 +15,22 @@ namespace orvane {
 // Which time texts each tick of the timed wake checks. A tick that comes late checks the texts it
 // skipped, in order; a text is never checked twice in a row; after a gap of more than a minute
 // (suspend, a clock change) only the current text is checked, so old wake times aren't caught up.
+// A daylight-saving change is no such gap: the texts the clock skips are checked once at the change,
+// and those it repeats aren't checked again.
 class WakeSchedule {
 public:
     static constexpr int MaxCatchUpSeconds = 60;
 
     // `now` is the tick's time text ("hh:mm:ss", 00:00:00 to 24:00:00); monotonicMs a clock that
     // doesn't jump. Returns the texts to check, oldest first (often just `now`, sometimes none).
-    QStringList timesToCheck(const QString &now, qint64 monotonicMs);
+    // utcOffsetSeconds: the local time's offset from UTC at the tick.
+    QStringList timesToCheck(const QString &now, qint64 monotonicMs, int utcOffsetSeconds = 0);
 
 private:
     int m_last = -1; // position of the last text checked
     qint64 m_lastMs = 0;
+    int m_offset = 0;
+    int m_repeatUntil = -1; // after the clock went back for daylight saving: texts checked already
 };
 
 // The time text a stored wake time stands for: an exact "hh:mm:ss" as it is; else, with the blanks

@@ -50,7 +50,7 @@ void TimedWake::Timer1_Timer()
 {
     const QString t = m_common.GetTime();
     emit timeShown(t);
-    for (const QString &time : m_schedule.timesToCheck(t, clock().monotonicMs())) {
+    for (const QString &time : m_schedule.timesToCheck(t, clock().monotonicMs(), clock().utcOffsetSeconds())) {
         // Each PC is read when its turn comes: settings may be reloaded while an earlier PC's
         // message box is open.
         for (int pc = FirstPc; pc <= LastPc; ++pc)
