@@ -5,17 +5,7 @@
 
 namespace orvane {
 
-// One rule for every file the program rewrites (the settings file, profile files, copies):
-// - a symbolic link is written through only when every link on the way and the file it leads to
-//   belong to the user running the program: a link planted by someone else (to the file or to a
-//   folder on the way; the system's own, root's, may lead to folders), or one that leads to
-//   somebody else's file, is refused, as is anything that isn't a regular file or is read-only;
-// - a file that is the user's alone is replaced: the new content is written beside it and renamed
-//   over it once complete;
-// - it is written in place when its folder refuses a new file, when it belongs to another user (so
-//   it stays theirs) and when it has several names in a folder of the user's (so they stay one file);
-// - whichever way, a failure (a full disk, a file size limit) leaves the old file byte for byte as
-//   it was and no new file beside it.
+// The safe write of record/SafeWrite.h for Qt's paths (the file name encoding) and texts.
 
 // Why path must not be written; empty when it may be or doesn't exist.
 QString replaceRefusal(const QString &path);
