@@ -64,6 +64,20 @@ TEST(WakeTool, WakesAPcFromTheSettingsFileListsThemAndSaysWhyNot)
                          "1\tServer\t次の起動 なし\n2\t開発用の高速なサーバー機と予備の端末です\tタイマー OFF\n"
                          "3\t\tタイマー OFF\n4\tZoë 😀?!\tタイマー OFF\n5\t\tタイマー OFF\n",
                          ""));
+    // One wake skipped, kept in Orvane.ini, and taken back.
+    writeAll("Orvane.ini", "; mine\n");
+    const std::string next = std::get<1>(run({"--next"}));
+    const auto [skipped, said, none] = run({"--skip", "1"});
+    EXPECT_EQ(skipped, 0);
+    EXPECT_EQ(said.rfind("PC1「Server」の ", 0), 0u) << said;
+    EXPECT_NE(said.find(" 07:30:00 の起動を休みます\n"), std::string::npos) << said;
+    EXPECT_EQ(readAll("Orvane.ini").left(26), "; mine\n\n[PC1]\nskip_next = ");
+    EXPECT_NE(std::get<1>(run({"--next"})), next) << "the next wake is a later one";
+    EXPECT_EQ(run({"--unskip", "1"}), std::tuple(0, "PC1「Server」の次の起動を休むのをやめました\n", ""));
+    EXPECT_EQ(readAll("Orvane.ini"), "; mine\n\n[PC1]\n") << "its section stays";
+    EXPECT_EQ(std::get<1>(run({"--next"})), next);
+    EXPECT_EQ(run({"--skip", "2"}),
+              refused("PC2「開発用の高速なサーバー機と予備の端末です」にはタイマーで起動する予定がありません！"));
     QFile::remove("Orvane.ini");
     EXPECT_EQ(run({"5"}), refused("Host or IPアドレスが設定されていません！"));
     g.set(0, 1, "many");

@@ -17,6 +17,7 @@ const char UsageText[] = "使い方: orvane-wake N\n"
                          "                    [--count COUNT] [--secureon PASSWORD]\n"
                          "        orvane-wake [--relay DEST] --check --host HOST [--mac MAC]\n"
                          "        orvane-wake [--dir DIR] --list | --status | --scan | --next\n"
+                         "        orvane-wake [--dir DIR] --skip N | --unskip N\n"
                          "        orvane-wake --help | --version\n";
 
 const char HelpText[] =
@@ -35,6 +36,8 @@ const char HelpText[] =
     "           タブ区切りで 1 行ずつ。\n"
     "  --next   PC ごとに 番号・名前・次のタイマー起動 (「次の起動 12/08(火) 07:30:00」) を表示します。\n"
     "           Orvane.ini の days・holidays・skip・skip_next を数えます。\n"
+    "  --skip   PC N の次のタイマー起動を 1 回だけ休みます (Orvane.ini の skip_next)。\n"
+    "           その次の起動からはまた起動します。--unskip N で取り消します。\n"
     "  --mac    MACアドレス: 00:11:22:33:44:55、00-11-22-33-44-55、0011.2233.4455、\n"
     "           001122334455 のどれでも (大文字・小文字、前後の空白は問いません)\n"
     "  --host   ホスト名、IPv4/IPv6 アドレス、またはブロードキャストアドレス\n"
@@ -160,7 +163,8 @@ int refused(const std::string &message)
     return Refused;
 }
 
-bool readSettings(const Options &options, SettingsValues &values, std::string &error, OrvaneTable *extras)
+bool readSettings(const Options &options, SettingsValues &values, std::string &error, OrvaneTable *extras,
+                  std::string *extrasPath)
 {
     std::string path = options.dir ? settingsFileIn(*options.dir) : std::string(SettingsFileName);
     std::string bytes;
@@ -185,8 +189,10 @@ bool readSettings(const Options &options, SettingsValues &values, std::string &e
     }
     values = decodeSettingsValues(bytes);
     if (extras) {
-        const OrvaneSettings read =
-            readOrvaneSettings(path.substr(0, path.size() - std::strlen(SettingsFileName)) + OrvaneFileName);
+        const std::string ini = path.substr(0, path.size() - std::strlen(SettingsFileName)) + OrvaneFileName;
+        if (extrasPath)
+            *extrasPath = ini;
+        const OrvaneSettings read = readOrvaneSettings(ini);
         *extras = read.pcs;
         if (!read.problems.empty())
             print(stderr, orvaneProblemsText(read));

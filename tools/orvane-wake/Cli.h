@@ -3,6 +3,7 @@
 // What the verbs of orvane-wake share: exit statuses, the options, the settings file, and text for the
 // terminal. One unit per verb beside this one; main.cpp parses the command line.
 
+#include "core/wake/Calendar.h"
 #include "core/wake/OrvaneSettings.h"
 #include "core/wake/PlainSettings.h"
 
@@ -45,7 +46,8 @@ int worse(int a, int b);
 // The settings file as the program reads it, but never created: a missing one most likely means
 // the wrong folder, and saying which file was looked for beats reporting an empty host. extras, if
 // given, gets Orvane.ini's from the same folder; its problems go to standard error, and the rest goes on.
-bool readSettings(const Options &options, SettingsValues &values, std::string &error, OrvaneTable *extras = nullptr);
+bool readSettings(const Options &options, SettingsValues &values, std::string &error, OrvaneTable *extras = nullptr,
+                  std::string *extrasPath = nullptr);
 // A PC of the settings with its relay.
 WakeSettings pcSettings(const SettingsValues &values, const OrvaneTable &extras, int pc);
 
@@ -54,6 +56,10 @@ int listCommand(const Options &options);
 int statusCommand(const Options &options);
 int scanCommand(const Options &options);
 int nextCommand(const Options &options);
+// Skips PC pc's next timed wake once (stored in Orvane.ini), or with undo takes that back.
+// PC pc's next timed wake and its time; nothing while its timer is off or no day comes.
+std::optional<Day> nextWakeOfPc(const SettingsValues &values, const PcExtras &extras, int pc, std::string *time);
+int skipCommand(const Options &options, const std::string &pc, bool undo);
 // PCs of the settings by number, name or --all, each once in the order given.
 int wakeCommand(const Options &options, const std::vector<std::string> &selectors);
 // A wake given on the command line.

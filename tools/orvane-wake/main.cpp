@@ -20,7 +20,7 @@ using namespace orvane::cli;
 
 namespace {
 
-enum Verb { List, Status, Scan, Next, Help, Version };
+enum Verb { List, Status, Scan, Next, Skip, Unskip, Help, Version };
 
 // --wait=SECONDS; false for a wrong number of seconds.
 bool takeWait(const char *value, Options &options, std::string &problem)
@@ -63,6 +63,8 @@ enum Code {
     StatusCode,
     ScanCode,
     NextCode,
+    SkipCode,
+    UnskipCode,
     VersionCode
 };
 
@@ -80,6 +82,8 @@ const option LongOptions[] = {{"wait", optional_argument, nullptr, Wait},
                               {"status", no_argument, nullptr, StatusCode},
                               {"scan", no_argument, nullptr, ScanCode},
                               {"next", no_argument, nullptr, NextCode},
+                              {"skip", required_argument, nullptr, SkipCode},
+                              {"unskip", required_argument, nullptr, UnskipCode},
                               {"help", no_argument, nullptr, 'h'},
                               {"version", no_argument, nullptr, VersionCode},
                               {nullptr, 0, nullptr, 0}};
@@ -137,9 +141,11 @@ std::optional<std::string> parse(int argc, char **argv, Command &command)
                                        : c == StatusCode ? Status
                                        : c == ScanCode   ? Scan
                                        : c == NextCode   ? Next
+                                       : c == SkipCode   ? Skip
+                                       : c == UnskipCode ? Unskip
                                        : c == 'h'        ? Help
                                                          : Version,
-                                       text);
+                                       c == SkipCode || c == UnskipCode ? std::string(optarg) : text);
         }
     }
     for (int i = optind; i < argc; ++i) // after "--": names, even with a dash
@@ -164,6 +170,9 @@ int runVerb(const Command &command)
         return scanCommand(command.options);
     case Next:
         return nextCommand(command.options);
+    case Skip:
+    case Unskip:
+        return skipCommand(command.options, text, verb == Unskip);
     case Help:
         std::fputs(UsageText, stdout);
         std::fputs(HelpText, stdout);

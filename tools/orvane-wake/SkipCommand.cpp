@@ -1,0 +1,80 @@
+#include "Cli.h"
+
+#include "core/record/SafeWrite.h"
+#include "core/wake/WakeDays.h"
+
+#include <ctime>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace orvane::cli {
+
+namespace {
+
+// Today's date and time of day here.
+std::pair<Day, std::string> now()
+{
+    const std::time_t t = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&t, &local);
+    using namespace std::chrono;
+    char clock[40];
+    std::snprintf(clock, sizeof clock, "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
+    return {Day{year(local.tm_year + 1900), month(static_cast<unsigned>(local.tm_mon + 1)),
+                day(static_cast<unsigned>(local.tm_mday))},
+            clock};
+}
+
+} // namespace
+
+std::optional<Day> nextWakeOfPc(const SettingsValues &values, const PcExtras &extras, int pc, std::string *time)
+{
+    const std::string at = wakeTimeText(settingsValue(values, pc, WakeTimeCell));
+    if (time)
+        *time = at;
+    if (!timerOn(settingsValue(values, pc, TimerCell)) || at.empty())
+        return std::nullopt;
+    const auto [today, clock] = now();
+    return nextWakeDay(wakeDaysOf(extras), today, at > clock);
+}
+
+int skipCommand(const Options &options, const std::string &pcText, bool undo)
+{
+    if (pcText.size() != 1 || pcText[0] < '0' + FirstPc || pcText[0] > '0' + LastPc)
+        return usage("PC の番号は 1 から 5 までです: " + pcText);
+    const int pc = pcText[0] - '0';
+    SettingsValues values;
+    OrvaneTable extras;
+    std::string error, path;
+    if (!readSettings(options, values, error, &extras, &path))
+        return refused(error);
+    PcExtras &e = extras[static_cast<size_t>(pc)];
+    const std::string subject = wakeSubject(wakeSettingsOf(values, pc));
+    std::string said;
+    if (undo) {
+        e.skipNext.clear();
+        said = subject + "の次の起動を休むのをやめました";
+    } else {
+        e.skipNext.clear();
+        std::string time;
+        const std::optional<Day> next = nextWakeOfPc(values, e, pc, &time);
+        if (!next)
+            return refused(subject + "にはタイマーで起動する予定がありません！");
+        e.skipNext = isoDate(*next);
+        said = subject + "の " + dayText(*next) + " " + time + " の起動を休みます";
+    }
+    const Result<std::string> old = readOrvaneText(path);
+    if (!old)
+        return refused(old.error);
+    const std::string text = orvaneSettingsText(*old, extras);
+    // A SecureOn password may live here: the file is its owner's alone from the start.
+    if (const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600); fd >= 0)
+        ::close(fd);
+    if (text != *old && !writeFileSafely(path, text, &error))
+        return refused(path + " を書き込めません！" + CrLf + error);
+    print(stdout, said);
+    return Sent;
+}
+
+} // namespace orvane::cli
