@@ -1,12 +1,8 @@
 #include "Cli.h"
 
-#include "core/record/SafeWrite.h"
 #include "core/wake/WakeDays.h"
 
 #include <ctime>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace orvane::cli {
 
@@ -64,14 +60,7 @@ int skipCommand(const Options &options, const std::string &pcText, bool undo)
         e.skipNext = isoDate(*next);
         said = subject + "の " + dayText(*next) + " " + time + " の起動を休みます";
     }
-    const Result<std::string> old = readOrvaneText(path);
-    if (!old)
-        return refused(old.error);
-    const std::string text = orvaneSettingsText(*old, extras);
-    // A SecureOn password may live here: the file is its owner's alone from the start.
-    if (const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600); fd >= 0)
-        ::close(fd);
-    if (text != *old && !writeFileSafely(path, text, &error))
+    if (!writeOrvaneSettings(path, extras, &error))
         return refused(path + " を書き込めません！" + CrLf + error);
     print(stdout, said);
     return Sent;

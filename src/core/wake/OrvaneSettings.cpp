@@ -2,6 +2,7 @@
 
 #include "core/io/Fd.h"
 #include "core/record/PlainText.h"
+#include "core/record/SafeWrite.h"
 #include "core/wake/Calendar.h"
 #include "core/wake/MacText.h"
 #include "core/wake/RelayRules.h"
@@ -14,6 +15,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace orvane {
 
@@ -315,6 +317,23 @@ std::string orvaneSettingsText(std::string_view old, const OrvaneTable &pcs)
             out += (out.empty() ? "" : eol) + "[PC" + std::to_string(n) + "]" + eol + added;
     }
     return out;
+}
+
+bool writeOrvaneSettings(const std::string &path, const OrvaneTable &pcs, std::string *error)
+{
+    const Result<std::string> old = readOrvaneText(path);
+    if (!old) {
+        // What can't be read can't be kept: it stays as it is.
+        if (error)
+            *error = old.error;
+        return false;
+    }
+    const std::string text = orvaneSettingsText(*old, pcs);
+    if (text == *old)
+        return true;
+    if (const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600); fd >= 0)
+        ::close(fd);
+    return writeFileSafely(path, text, error);
 }
 
 std::string orvaneValueRefusal(std::string_view key, std::string_view value)

@@ -60,6 +60,11 @@ std::string orvaneProblemsText(const OrvaneSettings &settings);
 // section at the file's end); every other line stays byte for byte. old itself when nothing differs.
 std::string orvaneSettingsText(std::string_view old, const OrvaneTable &pcs);
 
+// Makes path hold pcs by orvaneSettingsText, through the safe write: not at all when nothing
+// differs, and a new file readable by its owner alone (it may hold a SecureOn password). False with
+// a reason when it couldn't be read or written; the file is then as it was.
+bool writeOrvaneSettings(const std::string &path, const OrvaneTable &pcs, std::string *error);
+
 // Why value can't be key's (a value of the details dialog before it is taken); empty when it can.
 std::string orvaneValueRefusal(std::string_view key, std::string_view value);
 
