@@ -3,13 +3,13 @@
 #include "app/Forms.h"
 #include "app/SingleInstance.h"
 #include "core/io/Threads.h"
+#include "core/record/Language.h"
 #include "platform/QzCmn14.h"
 #include "ui/Looks.h"
 #include "ui/main/MainF.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
-#include <QLocale>
 #include <QTranslator>
 
 #include <cstdio>
@@ -24,8 +24,18 @@ QzCmn14 &settingsCommon()
 
 QTranslator *installQtTranslations()
 {
+    // The windows' texts in the user's language, and Qt's own (its menus, its buttons) in the same
+    // one: Japanese, the texts' own, needs only Qt's.
+    const QString language = QString::fromStdString(uiLanguage());
+    if (language != QLatin1String(SourceLanguage)) {
+        auto *own = new QTranslator(QCoreApplication::instance());
+        if (own->load(QStringLiteral(":/i18n/orvane_%1.qm").arg(language)))
+            QCoreApplication::installTranslator(own);
+        else
+            delete own;
+    }
     auto *translator = new QTranslator(QCoreApplication::instance());
-    if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+    if (!translator->load(QStringLiteral("qtbase_%1").arg(language),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
         return nullptr;

@@ -1,4 +1,5 @@
 #include "support/PrivateNetwork.h"
+#include "support/SourceLanguage.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 int main(int argc, char **argv)
 {
     testing::InitGoogleTest(&argc, argv);
+    orvane::test::speakTheSourceLanguage();
     orvane::test::enterPrivateNetwork();
     QCoreApplication app(argc, argv);
     return RUN_ALL_TESTS();

@@ -1,4 +1,5 @@
 #include "support/PrivateNetwork.h"
+#include "support/SourceLanguage.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 int main(int argc, char **argv)
 {
     testing::InitGoogleTest(&argc, argv);
+    orvane::test::speakTheSourceLanguage();
     // The window suites ask for it (they type hosts); the others start servers of their own outside.
     if (qEnvironmentVariableIsSet("ORVANE_TEST_PRIVATE_NETWORK")) {
         orvane::test::enterPrivateNetwork();
