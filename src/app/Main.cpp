@@ -4,6 +4,7 @@
 #include "app/SingleInstance.h"
 #include "core/io/Threads.h"
 #include "core/record/Language.h"
+#include "core/services/UiText.h"
 #include "platform/QzCmn14.h"
 #include "ui/Looks.h"
 #include "ui/main/MainF.h"
@@ -22,26 +23,23 @@ QzCmn14 &settingsCommon()
     return common;
 }
 
-QTranslator *installQtTranslations()
+QList<QTranslator *> installQtTranslations()
 {
     // The windows' texts in the user's language, and Qt's own (its menus, its buttons) in the same
     // one: Japanese, the texts' own, needs only Qt's.
     const QString language = QString::fromStdString(uiLanguage());
-    if (language != QLatin1String(SourceLanguage)) {
-        auto *own = new QTranslator(QCoreApplication::instance());
-        if (own->load(QStringLiteral(":/i18n/orvane_%1.qm").arg(language)))
-            QCoreApplication::installTranslator(own);
+    QList<QTranslator *> installed;
+    const auto install = [&installed](const QString &file, const QString &folder = QString()) {
+        auto *translator = new QTranslator(QCoreApplication::instance());
+        if (translator->load(file, folder) && QCoreApplication::installTranslator(translator))
+            installed << translator;
         else
-            delete own;
-    }
-    auto *translator = new QTranslator(QCoreApplication::instance());
-    if (!translator->load(QStringLiteral("qtbase_%1").arg(language),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        delete translator;
-        return nullptr;
-    }
-    QCoreApplication::installTranslator(translator);
-    return translator;
+            delete translator;
+    };
+    if (language != QLatin1String(SourceLanguage))
+        install(QStringLiteral(":/i18n/orvane_%1.qm").arg(language));
+    install(QStringLiteral("qtbase_%1").arg(language), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    return installed;
 }
 
 namespace {
@@ -74,16 +72,16 @@ int Main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Orvane"));
     QApplication::setDesktopFileName(QStringLiteral("orvane"));
 
+    installQtTranslations();
     // Before any settings or icon: a second Orvane would show a second icon and wake twice.
     SingleInstance instance;
     if (!instance.claim()) {
         if (instance.handOverToRunning())
             return 0;
-        std::fputs("Orvane は既に起動していますが、応答がありません。\n", stderr);
+        std::fputs(qPrintable(Orvane::tr("Orvane は既に起動していますが、応答がありません。\n")), stderr);
         return 1;
     }
 
-    installQtTranslations();
     // A tray program lives on with every window hidden.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setFont(uiFont());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+
 class QTranslator;
 
 namespace orvane {
@@ -14,9 +16,9 @@ int Main(int argc, char **argv);
 // The settings module's own common services object, created by Main and kept for the whole run.
 QzCmn14 &settingsCommon();
 
-// Qt's own texts (message box and file dialog buttons) in Japanese, like the rest of the program;
-// the translator, owned by the application (deleting it takes it out again), or nullptr when the
-// translations aren't installed, which leaves them in English.
-QTranslator *installQtTranslations();
+// The windows' texts in the user's language, and Qt's own (message box and file dialog buttons) in
+// the same one. The translators installed, owned by the application (deleting one takes it out
+// again); none for a language whose translations aren't there, which leaves that part as it is.
+QList<QTranslator *> installQtTranslations();
 
 } // namespace orvane

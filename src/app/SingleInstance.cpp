@@ -1,5 +1,7 @@
 #include "app/SingleInstance.h"
 
+#include "core/services/UiText.h"
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -126,7 +128,8 @@ bool SingleInstance::claim()
     }
     // Without a socket this one still runs alone here; later starts just can't bring it forward.
     if (!listen())
-        std::fputs("Orvane: 後からの起動を受け付けられません（ソケットを開けませんでした）。\n", stderr);
+        std::fputs(qPrintable(Orvane::tr("Orvane: 後からの起動を受け付けられません（ソケットを開けませんでした）。\n")),
+                   stderr);
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/QzCmn14.h"
 
+#include "core/services/UiText.h"
+
 #include "core/settings/Cp932.h"
 
 #include <QFileInfo>
@@ -65,14 +67,14 @@ void QzCmn14::SetAccessToken() {}
 
 QString QzCmn14::FolderDialog(qint32 hWnd)
 {
-    return fittingPath(desktop().browseForFolder(hWnd, QString::fromUtf8("フォルダの選択")), FolderBufferBytes);
+    return fittingPath(desktop().browseForFolder(hWnd, Orvane::tr("フォルダの選択")), FolderBufferBytes);
 }
 
 QString QzCmn14::OpenDialog(qint32 hWnd, const QString &Filter, const QString &IniPath)
 {
     FileDialogRequest request;
     request.owner = hWnd;
-    request.title = QString::fromUtf8("ファイルを開く");
+    request.title = Orvane::tr("ファイルを開く");
     request.filter = Filter;
     request.initialDir = IniPath;
     request.save = false;
@@ -87,7 +89,7 @@ QString QzCmn14::SaveDialog(qint32 hWnd, const QString &Filter, const QString &I
 {
     FileDialogRequest request;
     request.owner = hWnd;
-    request.title = QString::fromUtf8("ファイルを保存する");
+    request.title = Orvane::tr("ファイルを保存する");
     request.filter = Filter;
     request.initialDir = IniPath;
     // The name buffer holds 250 characters; the blanks that padded it were never part of the name.

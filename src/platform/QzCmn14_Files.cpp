@@ -1,5 +1,7 @@
 #include "platform/QzCmn14.h"
 
+#include "core/services/UiText.h"
+
 #include "core/settings/Cp932.h"
 #include "core/settings/ProfileFile.h"
 #include "core/settings/SafeFile.h"
@@ -18,7 +20,7 @@ constexpr int FolderBufferChars = 99;
 
 // The runtime's "invalid procedure call or argument".
 constexpr qint32 InvalidArgumentError = 5;
-const char InvalidArgumentText[] = "プロシージャの呼び出し、または引数が不正です。";
+const char InvalidArgumentText[] = QT_TRANSLATE_NOOP("Orvane", "プロシージャの呼び出し、または引数が不正です。");
 
 QString withoutTrailingBlanks(QString text)
 {
@@ -32,7 +34,7 @@ QString withoutTrailingBlanks(QString text)
 QString folderResult(const QString &folder)
 {
     if (toCp932(folder).size() >= FolderBufferChars) {
-        raisePendingError(InvalidArgumentError, QString::fromUtf8(InvalidArgumentText));
+        raisePendingError(InvalidArgumentError, Orvane::tr(InvalidArgumentText));
         return QString();
     }
     return folder;
@@ -58,8 +60,8 @@ bool QzCmn14::Shell_Excute(qint32 hWnd, const QString &fileName)
 {
     if (desktop().shellOpen(hWnd, fileName))
         return true;
-    Msg_Box(KindErr, fileName + QString::fromUtf8("が見つからないか、拡張子に") + QLatin1Char('\r') +
-                         QString::fromUtf8("関連付けられたアプリケーションが有りません！"));
+    Msg_Box(KindErr,
+            Orvane::tr("%1が見つからないか、拡張子に\r関連付けられたアプリケーションが有りません！").arg(fileName));
     return false;
 }
 
@@ -86,7 +88,7 @@ bool QzCmn14::Search_path(const QString &FPath)
     const qsizetype slash = FPath.lastIndexOf(QLatin1Char('/'));
     if (slash < 0) {
         // No handler may throw across the event loop: the caller's Err_Msg finds it pending.
-        raisePendingError(InvalidArgumentError, QString::fromUtf8(InvalidArgumentText));
+        raisePendingError(InvalidArgumentError, Orvane::tr(InvalidArgumentText));
         return false;
     }
     const QString folder = slash == 0 ? QStringLiteral("/") : FPath.left(slash);

@@ -1,5 +1,7 @@
 #include "platform/QzCmn14.h"
 
+#include "core/services/UiText.h"
+
 #include "core/services/Conversions.h"
 #include "core/settings/Cp932.h"
 #include "core/settings/Text.h"
@@ -22,12 +24,12 @@ struct BoxKind {
 // Compared in this order; the error kind beeps with the exclamation sound although it shows the stop icon.
 const std::array<BoxKind, 7> BoxKinds{{
     {&QzCmn14::KindErr, &QzCmn14::MB_Warning, 16, "Error"},
-    {&QzCmn14::KindChk, &QzCmn14::MB_Question, 32, "確認"},
-    {&QzCmn14::KindInfo, &QzCmn14::MB_Info, 64, "情報"},
-    {&QzCmn14::KindOkc, &QzCmn14::MB_Question, 33, "確認"},
-    {&QzCmn14::KindYn, &QzCmn14::MB_Question, 36, "確認"},
-    {&QzCmn14::KindYnc, &QzCmn14::MB_Question, 35, "確認"},
-    {&QzCmn14::KindRc, &QzCmn14::MB_Question, 37, "再試行"},
+    {&QzCmn14::KindChk, &QzCmn14::MB_Question, 32, QT_TRANSLATE_NOOP("Orvane", "確認")},
+    {&QzCmn14::KindInfo, &QzCmn14::MB_Info, 64, QT_TRANSLATE_NOOP("Orvane", "情報")},
+    {&QzCmn14::KindOkc, &QzCmn14::MB_Question, 33, QT_TRANSLATE_NOOP("Orvane", "確認")},
+    {&QzCmn14::KindYn, &QzCmn14::MB_Question, 36, QT_TRANSLATE_NOOP("Orvane", "確認")},
+    {&QzCmn14::KindYnc, &QzCmn14::MB_Question, 35, QT_TRANSLATE_NOOP("Orvane", "確認")},
+    {&QzCmn14::KindRc, &QzCmn14::MB_Question, 37, QT_TRANSLATE_NOOP("Orvane", "再試行")},
 }};
 
 // Counted in a 16-bit counter that overflows when it steps past the last character of a longer text.
@@ -53,7 +55,7 @@ qint16 QzCmn14::Msg_Box(const QString &BT_kind, const QString &prompt)
         if (BT_kind != this->*kind.word)
             continue;
         MsgBeep((this->*kind.beep).toInt());
-        return static_cast<qint16>(desktop().messageBox(prompt, QString::fromUtf8(kind.title), kind.style));
+        return static_cast<qint16>(desktop().messageBox(prompt, Orvane::tr(kind.title), kind.style));
     }
     return 0;
 }
@@ -70,11 +72,10 @@ void QzCmn14::Err_Msg(const QString &Procedure_name)
     // pending must not be wiped when this box closes.
     const PendingError error = std::exchange(pendingError(), PendingError{});
     desktop().messageBeep(MB_Syserr.toInt());
-    const QString text = QStringLiteral("エラー番号") + signedText(error.number) + QLatin1Char(' ') +
-                         error.description + CrLf + CrLf + QStringLiteral("プロシージャ名 = [") + Procedure_name +
-                         QLatin1Char(']');
+    const QString text = Orvane::tr("エラー番号%1 %2\r\n\r\nプロシージャ名 = [%3]")
+                             .arg(signedText(error.number), error.description, Procedure_name);
     // 0x1010: system-modal, OK, stop icon.
-    desktop().messageBoxWithHelp(text, QStringLiteral("予期せぬエラー"), 0x1010, error.helpFile, error.helpContext);
+    desktop().messageBoxWithHelp(text, Orvane::tr("予期せぬエラー"), 0x1010, error.helpFile, error.helpContext);
 }
 
 // A text longer than the counter can step through is refused the way an overflow always was: the
@@ -83,7 +84,7 @@ void QzCmn14::Err_Msg(const QString &Procedure_name)
 qint32 QzCmn14::LenByte(const QString &str)
 {
     if (str.size() > LenByteLimit) {
-        raisePendingError(OverflowError, QStringLiteral("オーバーフローしました。"));
+        raisePendingError(OverflowError, Orvane::tr("オーバーフローしました。"));
         return 0;
     }
     // Fields are mostly ASCII, one byte each in code page 932; only other texts need the converter.

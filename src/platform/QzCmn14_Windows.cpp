@@ -1,5 +1,7 @@
 #include "platform/QzCmn14.h"
 
+#include "core/services/UiText.h"
+
 #include "core/services/Conversions.h"
 #include "platform/TrayRecord.h"
 
@@ -67,7 +69,7 @@ bool QzCmn14::HtmlHelp_open(qint32 winhand, const QString &Help_file, float disp
 {
     if (desktop().htmlHelp(winhand, Help_file, nearestInt32(dispMode), nearestInt32(contextID)) != 0)
         return true;
-    Msg_Box(KindErr, QStringLiteral("Help File = ") + Help_file + QStringLiteral(" を開けませんでした！"));
+    Msg_Box(KindErr, Orvane::tr("Help File = %1 を開けませんでした！").arg(Help_file));
     return false;
 }
 

@@ -1,5 +1,7 @@
 #include "core/services/Conversions.h"
 
+#include "core/services/UiText.h"
+
 #include "core/settings/Text.h"
 
 #include <cmath>
@@ -8,8 +10,8 @@ namespace orvane {
 
 namespace {
 
-const QString BadData = QStringLiteral("変換するデータが異常です！");
-const QString BadNumber = QStringLiteral("数値が異常です！");
+const char BadData[] = QT_TRANSLATE_NOOP("Orvane", "変換するデータが異常です！");
+const char BadNumber[] = QT_TRANSLATE_NOOP("Orvane", "数値が異常です！");
 
 QStringView trimBlanks(QStringView text)
 {
@@ -91,7 +93,7 @@ QString hexArgumentText(const QString &upperText)
 Converted<QString> longTo16bit(qint32 cvLong)
 {
     if (cvLong < 0 || cvLong > 0xFFFF)
-        return {QString(), conversionReport(BadData, QStringLiteral("LongTo16bit"), signedText(cvLong))};
+        return {QString(), conversionReport(Orvane::tr(BadData), QStringLiteral("LongTo16bit"), signedText(cvLong))};
     return {QString::number(cvLong, 2).rightJustified(16, QLatin1Char('0')), QString()};
 }
 
@@ -99,7 +101,7 @@ Converted<qint16> longToInt(qint32 cvLong)
 {
     // A negative value's form has eight digits and so never fits 16 bits.
     if (cvLong < 0 || cvLong > 0xFFFF)
-        return {0, conversionReport(BadNumber, QStringLiteral("LongToInt"), signedText(cvLong))};
+        return {0, conversionReport(Orvane::tr(BadNumber), QStringLiteral("LongToInt"), signedText(cvLong))};
     return {static_cast<qint16>(static_cast<quint16>(cvLong)), QString()};
 }
 
@@ -112,7 +114,7 @@ Converted<qint16> hexToInt(const QString &cvHex)
 {
     quint32 v = 0;
     if (!readHex(cvHex, v) || v > 0xFFFF)
-        return {0, conversionReport(BadNumber, QStringLiteral("HexToInt"), hexArgumentText(cvHex))};
+        return {0, conversionReport(Orvane::tr(BadNumber), QStringLiteral("HexToInt"), hexArgumentText(cvHex))};
     return {static_cast<qint16>(static_cast<quint16>(v)), QString()};
 }
 
@@ -120,7 +122,7 @@ Converted<qint32> hexToLong(const QString &cvHex)
 {
     quint32 v = 0;
     if (!readHex(cvHex, v))
-        return {0, conversionReport(BadNumber, QStringLiteral("HexToLong"), hexArgumentText(cvHex))};
+        return {0, conversionReport(Orvane::tr(BadNumber), QStringLiteral("HexToLong"), hexArgumentText(cvHex))};
     return {static_cast<qint32>(v), QString()};
 }
 

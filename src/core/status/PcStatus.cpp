@@ -100,7 +100,7 @@ void PcStatus::watchTick()
         const auto w = m_watches.constFind(pc);
         if (w != m_watches.constEnd() && now - w->startMs >= WatchLimitMs)
             endWatch(pc, QString::fromStdString(noAnswerText(w->name.toStdString(), WatchLimitMs / 1000)),
-                     QString::fromUtf8(NoAnswerAdvice));
+                     QString::fromUtf8(noAnswerAdvice()));
     }
     if (m_watchRunning || m_watches.isEmpty())
         return;

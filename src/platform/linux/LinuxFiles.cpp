@@ -1,5 +1,7 @@
 #include "platform/linux/LinuxDesktop.h"
 
+#include "core/services/UiText.h"
+
 #include <QApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -65,10 +67,9 @@ public:
         if (pathMustExist && !files.isEmpty() && !QFileInfo(files.first()).isDir()) {
             const QFileInfo chosen(files.first());
             if (!QFileInfo(chosen.absolutePath()).isDir()) {
-                QMessageBox::warning(
-                    this, windowTitle(),
-                    QDir::toNativeSeparators(chosen.absolutePath()) +
-                        QString::fromUtf8("\nパスが存在しません。\nパスが正しいかどうか確認してください。"));
+                QMessageBox::warning(this, windowTitle(),
+                                     Orvane::tr("%1\nパスが存在しません。\nパスが正しいかどうか確認してください。")
+                                         .arg(QDir::toNativeSeparators(chosen.absolutePath())));
                 return;
             }
         }

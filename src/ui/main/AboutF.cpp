@@ -1,5 +1,7 @@
 #include "ui/main/AboutF.h"
 
+#include "core/services/UiText.h"
+
 #include "core/settings/Text.h"
 #include "ui/Controls.h"
 #include "ui/Looks.h"
@@ -43,7 +45,7 @@ AboutF::AboutF(QWidget *parent)
                           Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("AboutF"));
-    setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+    setWindowTitle(Orvane::tr("ﾊﾞｰｼﾞｮﾝ情報"));
     setWindowIcon(aboutIcon());
     setFont(uiFont());
     setFixedSize(twips(ClientWidth), twips(ClientHeight));

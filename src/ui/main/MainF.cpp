@@ -1,5 +1,7 @@
 #include "ui/main/MainF.h"
 
+#include "core/services/UiText.h"
+
 #include "core/settings/SettingsStore.h"
 #include "core/settings/Text.h"
 #include "core/time/WakeSchedule.h"
@@ -51,7 +53,10 @@ QString asCaption(const QString &text)
 
 } // namespace
 
-const QString MainF::TrayTip = QStringLiteral("左-Menu:右-Help");
+QString MainF::trayTip()
+{
+    return Orvane::tr("左-Menu:右-Help");
+}
 
 QString MainF::helpFile()
 {
@@ -88,23 +93,22 @@ void MainF::buildControls()
     m_client->setGeometry(twips(0, 0, ClientWidth, ClientHeight));
     QWidget *c = m_client;
 
-    m_Label1 = label(c, "Label1", QStringLiteral("現在の時刻"), twips(240, 120, 975, 195));
+    m_Label1 = label(c, "Label1", Orvane::tr("現在の時刻"), twips(240, 120, 975, 195));
     m_time_lvl = label(c, "time_lvl", QString(), twips(1320, 120, 975, 200));
-    m_port_lvl = label(c, "port_lvl", QStringLiteral("ポート番号 : "), twips(240, 360, 1815, 200));
-    m_send_qty_lvl =
-        label(c, "send_qty_lvl", QStringLiteral("マジックパケット送信回数 = "), twips(2280, 360, 2535, 200));
+    m_port_lvl = label(c, "port_lvl", Orvane::tr("ポート番号 : "), twips(240, 360, 1815, 200));
+    m_send_qty_lvl = label(c, "send_qty_lvl", Orvane::tr("マジックパケット送信回数 = "), twips(2280, 360, 2535, 200));
     for (int n = FirstPc; n <= LastPc; ++n) {
         m_PC_start[n] = button<PcButton>(c, QStringLiteral("PC_start_%1").arg(n), QString(), 120, 720 * n, 1575, 375);
         m_PC_mark[n] = new StatusMark(m_PC_start[n]);
-        setCaption(n, QStringLiteral("PC%1 起動").arg(n));
+        setCaption(n, Orvane::tr("PC%1 起動").arg(n));
         connect(m_PC_start[n], &QPushButton::clicked, this, [this, n] { PC_start_Click(static_cast<qint16>(n)); });
     }
     for (int n = FirstPc; n <= LastPc; ++n)
         m_Info_lvl[n - FirstPc] = label(c, QStringLiteral("Info_lvl_%1").arg(n - FirstPc).toLatin1().constData(),
                                         QString(), twips(1920, 720 * n, 2295, 615));
-    m_Settings_bt = button(c, QStringLiteral("Settings_bt"), QStringLiteral("設 定(&S)"), 4320, 720, 1095, 375);
-    m_Close_bt = button(c, QStringLiteral("Close_bt"), QStringLiteral("閉じる(&C)"), 4320, 1320, 1095, 375);
-    m_CloseF = button(c, QStringLiteral("CloseF"), QStringLiteral("終 了(&X)"), 4320, 1920, 1095, 375);
+    m_Settings_bt = button(c, QStringLiteral("Settings_bt"), Orvane::tr("設 定(&S)"), 4320, 720, 1095, 375);
+    m_Close_bt = button(c, QStringLiteral("Close_bt"), Orvane::tr("閉じる(&C)"), 4320, 1320, 1095, 375);
+    m_CloseF = button(c, QStringLiteral("CloseF"), Orvane::tr("終 了(&X)"), 4320, 1920, 1095, 375);
     connect(m_Settings_bt, &QPushButton::clicked, this, &MainF::Settings_bt_Click);
     connect(m_Close_bt, &QPushButton::clicked, this, &MainF::Close_bt_Click);
     connect(m_CloseF, &QPushButton::clicked, this, &MainF::CloseF_Click);
@@ -132,22 +136,22 @@ void MainF::buildMenus()
     // The separators' caption "-" is what made them separators; Qt's separators carry no text.
     auto separator = [](QMenu *menu, const char *name) { menu->addSeparator()->setObjectName(QLatin1String(name)); };
 
-    m_MainMenu = new QMenu(QStringLiteral("ﾒﾆｭｰ&M"), this);
+    m_MainMenu = new QMenu(Orvane::tr("ﾒﾆｭｰ&M"), this);
     m_MainMenu->setObjectName(QStringLiteral("MainMenu"));
-    m_MainDisp = entry(m_MainMenu, "MainDisp", QStringLiteral("ﾒｲﾝ表示(&M)"), HelpContextMain);
-    m_Setting = entry(m_MainMenu, "Setting", QStringLiteral("設定(&S)"), HelpContextSettings);
+    m_MainDisp = entry(m_MainMenu, "MainDisp", Orvane::tr("ﾒｲﾝ表示(&M)"), HelpContextMain);
+    m_Setting = entry(m_MainMenu, "Setting", Orvane::tr("設定(&S)"), HelpContextSettings);
     separator(m_MainMenu, "l1");
     for (int n = FirstPc; n <= LastPc; ++n) {
         const QByteArray name = QStringLiteral("PC%1_start").arg(n).toLatin1();
-        m_PCn_start[n] = entry(m_MainMenu, name.constData(), QStringLiteral("PC%1起動").arg(n), HelpContextMain);
+        m_PCn_start[n] = entry(m_MainMenu, name.constData(), Orvane::tr("PC%1起動").arg(n), HelpContextMain);
     }
     separator(m_MainMenu, "l2");
-    m_QuitApli = entry(m_MainMenu, "QuitApli", QStringLiteral("終了(&X)"), HelpContextMain);
+    m_QuitApli = entry(m_MainMenu, "QuitApli", Orvane::tr("終了(&X)"), HelpContextMain);
 
-    m_Help = new QMenu(QStringLiteral("ﾍﾙﾌﾟ&H"), this);
+    m_Help = new QMenu(Orvane::tr("ﾍﾙﾌﾟ&H"), this);
     m_Help->setObjectName(QStringLiteral("Help"));
     // No context of their own: F1 on them opens the window's topic.
-    m_HelpTopic = entry(m_Help, "HelpTopic", QStringLiteral("ﾍﾙﾌﾟ(&H)"), 0);
+    m_HelpTopic = entry(m_Help, "HelpTopic", Orvane::tr("ﾍﾙﾌﾟ(&H)"), 0);
     m_About = entry(m_Help, "About", QStringLiteral("About(&A)"), 0);
 
     m_MainMenu->setToolTipsVisible(true); // the PC entries' state
@@ -189,7 +193,7 @@ void MainF::Form_Load()
     m_timedWake->start();
     settingsStore().LoadSettings();
     centreOnScreen(this);
-    const bool inTray = m_common.TrayAddIcon(hWnd(), iconHandle(windowIcon()), TrayTip);
+    const bool inTray = m_common.TrayAddIcon(hWnd(), iconHandle(windowIcon()), trayTip());
     hide();
     // Without a tray host nobody could reach a hidden window: show it, with the menus on a menu bar.
     // An icon that waits for a tray shows up there as soon as one appears.
@@ -220,17 +224,16 @@ void MainF::showMenuBar()
 void MainF::showSettings(const SettingsGrid &table, const OrvaneTable &extras)
 {
     auto field = [&table](int row, int column) { return table.value(row, column); };
-    const QString start = QStringLiteral(" 起動");
 
-    m_port_lvl->setText(QStringLiteral("ポート番号 : ") + field(GlobalRow, PortCell));
-    m_send_qty_lvl->setText(QStringLiteral("マジックパケット送信回数 = ") + field(GlobalRow, SendCountCell));
+    m_port_lvl->setText(Orvane::tr("ポート番号 : ") + field(GlobalRow, PortCell));
+    m_send_qty_lvl->setText(Orvane::tr("マジックパケット送信回数 = ") + field(GlobalRow, SendCountCell));
     for (int n = FirstPc; n <= LastPc; ++n) {
         QString mac;
         for (int i = 0; i < MacCells; ++i)
             mac += field(n, MacCell + i) + QLatin1Char(' ');
         // An empty name keeps the caption the button has: its default or a name shown earlier.
         if (!field(n, NameCell).isEmpty())
-            setCaption(n, field(n, NameCell) + start);
+            setCaption(n, Orvane::tr("%1 起動").arg(field(n, NameCell)));
         // ON exactly when the timed wake would wake the PC: "0", "2" and what isn't a number read OFF.
         const QString timer = timerFlagOn(field(n, TimerCell)) ? QStringLiteral("ON") : QStringLiteral("OFF");
         const std::string &relay = extras[static_cast<size_t>(n)].relay;
@@ -247,7 +250,7 @@ void MainF::showSettings(const SettingsGrid &table, const OrvaneTable &extras)
     }
     for (int n = FirstPc; n <= LastPc; ++n) {
         if (!field(n, NameCell).isEmpty())
-            m_PCn_start[n]->setText(asCaption(field(n, NameCell)) + start);
+            m_PCn_start[n]->setText(Orvane::tr("%1 起動").arg(asCaption(field(n, NameCell))));
         showStatus(n, m_PC_mark[n]->reach(), m_PC_status[n]);
     }
 }

@@ -28,7 +28,7 @@ public:
     ~MainF() override;
 
     // The tip of the tray icon: left button menu, right button help.
-    static const QString TrayTip;
+    static QString trayTip();
     // Help contexts: the main window's and the settings dialog's topics.
     static constexpr int HelpContextMain = 1;
     static constexpr int HelpContextSettings = 2;

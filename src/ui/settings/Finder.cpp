@@ -1,5 +1,7 @@
 #include "ui/settings/Finder.h"
 
+#include "core/services/UiText.h"
+
 #include "core/net/HostLookup.h"
 #include "core/net/Sweep.h"
 #include "core/record/RecordFormat.h"
@@ -78,7 +80,7 @@ QString rowTitle(int k, const PcRowNow &row)
         if (!part.isEmpty())
             about << part;
     const QString pc = QStringLiteral("PC%1").arg(k + FirstPc);
-    return about.isEmpty() ? pc : pc + QStringLiteral("（%1）").arg(about.join(QStringLiteral("、")));
+    return about.isEmpty() ? pc : Orvane::tr("%1（%2）").arg(pc, about.join(Orvane::tr("、")));
 }
 
 Finder::Finder(std::function<QList<PcRowNow>()> rows, QWidget *parent) : QWidget(parent), m_rows(std::move(rows))
@@ -86,7 +88,7 @@ Finder::Finder(std::function<QList<PcRowNow>()> rows, QWidget *parent) : QWidget
     setObjectName(QStringLiteral("Finder"));
     setWindowFlags(Qt::Window);
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("PC を探す"));
+    setWindowTitle(Orvane::tr("PC を探す"));
     setWindowIcon(settingsIcon());
     resize(twips(9300), twips(3900));
 
@@ -101,19 +103,19 @@ Finder::Finder(std::function<QList<PcRowNow>()> rows, QWidget *parent) : QWidget
 
     makeList();
 
-    auto *rowLabel = new QLabel(QStringLiteral("入れる先(&P)"), this);
+    auto *rowLabel = new QLabel(Orvane::tr("入れる先(&P)"), this);
     row_cmb = new QComboBox(this);
     row_cmb->setObjectName(QStringLiteral("row_cmb"));
     row_cmb->setMinimumContentsLength(28);
-    row_cmb->setPlaceholderText(QStringLiteral("置き換える PC を選んでください"));
+    row_cmb->setPlaceholderText(Orvane::tr("置き換える PC を選んでください"));
     row_cmb->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     rowLabel->setBuddy(row_cmb);
-    fill_bt = new QPushButton(QStringLiteral("入れる(&I)"), this);
+    fill_bt = new QPushButton(Orvane::tr("入れる(&I)"), this);
     fill_bt->setObjectName(QStringLiteral("fill_bt"));
     fill_bt->setEnabled(false);
-    again_bt = new QPushButton(QStringLiteral("もう一度探す(&R)"), this);
+    again_bt = new QPushButton(Orvane::tr("もう一度探す(&R)"), this);
     again_bt->setObjectName(QStringLiteral("again_bt"));
-    close_bt = new QPushButton(QStringLiteral("閉じる(&C)"), this);
+    close_bt = new QPushButton(Orvane::tr("閉じる(&C)"), this);
     close_bt->setObjectName(QStringLiteral("close_bt"));
     for (QPushButton *button : {fill_bt, again_bt, close_bt})
         button->setAutoDefault(true);
@@ -243,7 +245,7 @@ void Finder::sweep()
     sweep_bar->setValue(0);
     sweep_bar->show();
     again_bt->setEnabled(false);
-    state_lbl->setText(QStringLiteral("このネットワークの機器を探しています…"));
+    state_lbl->setText(Orvane::tr("このネットワークの機器を探しています…"));
     // Results of a sweep that was ended may still be on their way: they are dropped.
     const int generation = ++m_generation;
     m_sweep = BackgroundJob::start(this, [this, generation](BackgroundJob &job) {
@@ -269,7 +271,7 @@ void Finder::sweep()
             ranges << QString::fromStdString(range);
         job.post([this, generation, last, ranges] {
             if (generation == m_generation) {
-                m_covered = ranges.join(QStringLiteral("、"));
+                m_covered = ranges.join(Orvane::tr("、"));
                 progressed(last, true);
             }
         });
@@ -310,16 +312,16 @@ void Finder::progressed(const SweepProgress &progress, bool finished)
 void Finder::showCount()
 {
     const int count = m_machines->rowCount();
-    const QString covered = QStringLiteral("\n調べた範囲: ") + m_covered;
+    const QString covered = Orvane::tr("\n調べた範囲: ") + m_covered;
     if (m_sweep)
-        state_lbl->setText(QStringLiteral("このネットワークの機器を探しています… %1 台").arg(count));
+        state_lbl->setText(Orvane::tr("このネットワークの機器を探しています… %1 台").arg(count));
     else if (count > 0)
-        state_lbl->setText(
-            QStringLiteral("見つかった機器：%1 台。選んで「入れる」を押すと設定に入ります。").arg(count) + covered);
+        state_lbl->setText(Orvane::tr("見つかった機器：%1 台。選んで「入れる」を押すと設定に入ります。").arg(count) +
+                           covered);
     else
-        state_lbl->setText(QStringLiteral("機器は見つかりませんでした。電源が切れているかスリープ中の PC は応答せず、"
-                                          "ルーターの向こうの機器はこのネットワークにいないため、見つかりません。"
-                                          "MAC アドレスを入力するか、PC の電源が入っているときに探してください。") +
+        state_lbl->setText(Orvane::tr("機器は見つかりませんでした。電源が切れているかスリープ中の PC は応答せず、"
+                                      "ルーターの向こうの機器はこのネットワークにいないため、見つかりません。"
+                                      "MAC アドレスを入力するか、PC の電源が入っているときに探してください。") +
                            covered);
 }
 
@@ -350,14 +352,14 @@ void Finder::markRow(int r, const QList<PcRowNow> &rows)
             marks << QStringLiteral("PC%1").arg(k + FirstPc);
         } else {
             // The PC's MAC answers at another address than its host box holds: its address moved.
-            marks << QStringLiteral("PC%1（新しいアドレス）").arg(k + FirstPc);
-            tips << QStringLiteral("PC%1 のホスト欄は「%2」ですが、この MAC アドレスは %3 で応答しています。"
-                                   "選んで「入れる」を押すとホスト欄を更新します。")
+            marks << Orvane::tr("PC%1（新しいアドレス）").arg(k + FirstPc);
+            tips << Orvane::tr("PC%1 のホスト欄は「%2」ですが、この MAC アドレスは %3 で応答しています。"
+                               "選んで「入れる」を押すとホスト欄を更新します。")
                         .arg(k + FirstPc)
                         .arg(host, machine.addresses.value(0));
         }
     }
-    m_machines->setMarks(r, marks.join(QStringLiteral("、")), tips.join(QLatin1Char('\n')), mine);
+    m_machines->setMarks(r, marks.join(Orvane::tr("、")), tips.join(QLatin1Char('\n')), mine);
 }
 
 bool Finder::hostIsMachine(const QString &hostBox, const FoundMachines::Row &machine)
@@ -421,7 +423,7 @@ void Finder::fill_bt_Click()
     // The dialog asks before it replaces another PC; a no leaves the row as it was.
     const QList<PcRowNow> rows = m_rows();
     if (k < rows.size() && rows[k].mac == mac)
-        state_lbl->setText(QStringLiteral("PC%1 に入れました。設定の「更新」で保存されます。").arg(k + FirstPc));
+        state_lbl->setText(Orvane::tr("PC%1 に入れました。設定の「更新」で保存されます。").arg(k + FirstPc));
 }
 
 } // namespace orvane

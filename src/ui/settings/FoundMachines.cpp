@@ -1,5 +1,7 @@
 #include "ui/settings/FoundMachines.h"
 
+#include "core/services/UiText.h"
+
 #include "core/net/Sweep.h"
 #include "core/wake/MacText.h"
 #include "ui/Controls.h"
@@ -65,8 +67,8 @@ QVariant FoundMachines::headerData(int section, Qt::Orientation orientation, int
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    const QString titles[] = {QStringLiteral("アドレス"), QStringLiteral("MACアドレス"), QStringLiteral("名前"),
-                              QStringLiteral("メーカー"), QStringLiteral("登録")};
+    const QString titles[] = {Orvane::tr("アドレス"), Orvane::tr("MACアドレス"), Orvane::tr("名前"),
+                              Orvane::tr("メーカー"), Orvane::tr("登録")};
     return section >= 0 && section < ColumnCount ? titles[section] : QVariant();
 }
 

@@ -1,5 +1,7 @@
 #include "ui/settings/Settings.h"
 
+#include "core/services/UiText.h"
+
 #include "core/net/Neighbours.h"
 #include "core/net/PcCheck.h"
 #include "core/settings/SettingsStore.h"
@@ -56,10 +58,10 @@ void fill(QLineEdit *box, const QString &text)
 QString specialMac(const MacAddress &mac)
 {
     if (std::all_of(mac.begin(), mac.end(), [](std::uint8_t b) { return b == 0xFF; }))
-        return QStringLiteral("ブロードキャストアドレス");
+        return Orvane::tr("ブロードキャストアドレス");
     if (std::all_of(mac.begin(), mac.end(), [](std::uint8_t b) { return b == 0; }))
-        return QStringLiteral("すべて 0 のアドレス");
-    return mac[0] & 1 ? QStringLiteral("マルチキャストアドレス") : QString();
+        return Orvane::tr("すべて 0 のアドレス");
+    return mac[0] & 1 ? Orvane::tr("マルチキャストアドレス") : QString();
 }
 
 bool isMacByte(const QString &text)
@@ -143,8 +145,7 @@ void Settings::update_bt_Click()
         // mend the cause (a folder, a full disk) and update again. Loading the file back would throw
         // the edits away.
         const QString file = QFileInfo(failed).absoluteFilePath();
-        m_common.Msg_Box(m_common.KindErr, QStringLiteral("ファイル書込に失敗しました！") + QLatin1String(CrLf) + file +
-                                               QStringLiteral("：") + why);
+        m_common.Msg_Box(m_common.KindErr, Orvane::tr("ファイル書込に失敗しました！\r\n%1：%2").arg(file, why));
         return;
     }
     store.LoadSettings();
@@ -309,18 +310,18 @@ void Settings::MAC_txt_Edited(int Index, const QString &text)
             const bool attempt = text.size() > 2 || text.contains(QRegularExpression(QStringLiteral("[-:.\\s]")));
             QString why;
             if (mac && !specialMac(*mac).isEmpty())
-                why = QStringLiteral("%1 は%2で、PC の MAC アドレスではありません。")
+                why = Orvane::tr("%1 は%2で、PC の MAC アドレスではありません。")
                           .arg(QString::fromStdString(macText(*mac)), specialMac(*mac));
             else if (mac)
                 return fillMac(Index / MacCells, *mac);
             else if (attempt)
-                why = QStringLiteral("貼り付けた文字列は MAC アドレスとして読めません。"
-                                     "00:11:22:33:44:55 の形で貼り付けてください。");
+                why = Orvane::tr("貼り付けた文字列は MAC アドレスとして読めません。"
+                                 "00:11:22:33:44:55 の形で貼り付けてください。");
             else
                 return;
             MAC_txt[Index]->setText(before);
             m_common.Msg_Box(m_common.KindErr,
-                             QStringLiteral("MAC アドレスを貼り付けられませんでした！") + QLatin1String(CrLf) + why);
+                             Orvane::tr("MAC アドレスを貼り付けられませんでした！") + QLatin1String(CrLf) + why);
         },
         Qt::QueuedConnection);
 }
@@ -334,16 +335,15 @@ void Settings::markMacRow(int k)
     const auto filled = std::count_if(texts.begin(), texts.end(), [](const QString &t) { return !t.isEmpty(); });
     QString problem;
     if (filled > 0 && filled < MacCells)
-        problem =
-            QStringLiteral("MAC アドレスが %1 欄しか入力されていません。6 欄すべてに入力してください。").arg(filled);
+        problem = Orvane::tr("MAC アドレスが %1 欄しか入力されていません。6 欄すべてに入力してください。").arg(filled);
     else if (filled == MacCells && !std::all_of(texts.begin(), texts.end(), isMacByte))
-        problem = QStringLiteral("MAC アドレスの各欄には 16 進数 2 桁（00～FF）を入力してください。");
+        problem = Orvane::tr("MAC アドレスの各欄には 16 進数 2 桁（00～FF）を入力してください。");
     else if (filled == MacCells) {
         MacAddress mac{};
         for (int j = 0; j < MacCells; ++j)
             mac[j] = static_cast<std::uint8_t>(texts[j].toUInt(nullptr, 16));
         if (const QString kind = specialMac(mac); !kind.isEmpty())
-            problem = QStringLiteral("%1で、PC の MAC アドレスではありません。").arg(kind);
+            problem = Orvane::tr("%1で、PC の MAC アドレスではありません。").arg(kind);
     }
     for (int j = 0; j < MacCells; ++j)
         markBox(MAC_txt[MacCells * k + j], problem);
@@ -396,12 +396,13 @@ void Settings::fillRow(int k, const QString &host, const MacAddress &mac, const 
     // would wake another machine than it says.
     const bool own = row.mac == mac, free = row.host.trimmed().isEmpty() && row.macBlank;
     if (!own && !free) {
-        const QString found = QString::fromStdString(macText(mac)) + (host.isEmpty() ? QString() : "、" + host);
+        const QString found =
+            QString::fromStdString(macText(mac)) + (host.isEmpty() ? QString() : Orvane::tr("、") + host);
         const QPointer<Settings> self(this);
-        const bool yes = m_common.Msg_Box(m_common.KindYn,
-                                          rowTitle(k, row) +
-                                              QStringLiteral(" を、見つかった機器（%1）で置き換えますか？").arg(found) +
-                                              QLatin1String(CrLf) + QStringLiteral("名前も置き換わります。")) == IdYes;
+        const bool yes =
+            m_common.Msg_Box(m_common.KindYn,
+                             Orvane::tr("%1 を、見つかった機器（%2）で置き換えますか？\r\n名前も置き換わります。")
+                                 .arg(rowTitle(k, row), found)) == IdYes;
         if (!self || !yes)
             return;
     }

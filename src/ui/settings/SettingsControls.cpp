@@ -2,6 +2,8 @@
 
 #include "ui/settings/Settings.h"
 
+#include "core/services/UiText.h"
+
 #include "core/time/WakeSchedule.h"
 #include "ui/Controls.h"
 #include "ui/Looks.h"
@@ -62,8 +64,8 @@ void markWakeTime(QLineEdit *box)
 {
     const QString text = box->text();
     const bool noTime = !text.trimmed().isEmpty() && wakeTimeOf(text).isEmpty();
-    markBox(box, noTime ? QStringLiteral("時刻として読めないため、この時刻にタイマーで起動することはありません。"
-                                         "hh:mm:ss の形で入力してください。")
+    markBox(box, noTime ? Orvane::tr("時刻として読めないため、この時刻にタイマーで起動することはありません。"
+                                     "hh:mm:ss の形で入力してください。")
                         : QString());
 }
 
@@ -95,16 +97,16 @@ void Settings::placeControls()
     // Title bar with system menu and close box, no minimise or maximise box.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("設定"));
+    setWindowTitle(Orvane::tr("設定"));
     setWindowIcon(settingsIcon());
     setFixedSize(twips(7860), twips(3165));
     // The windows' font one pixel smaller: at 12 pixels the timer heading runs past the dialog's edge
     // and the host heading's second line past its label.
     setFont(uiFont(11, false));
 
-    label(this, "Label1", QStringLiteral("ポート番号"), twips(240, 120, 1095, 255));
+    label(this, "Label1", Orvane::tr("ポート番号"), twips(240, 120, 1095, 255));
     port_txt = textBox(this, QStringLiteral("port_txt"), twips(2640, 120, 855, 270));
-    label(this, "Label2", QStringLiteral("マジックパケット送信回数"), twips(240, 480, 2055, 255));
+    label(this, "Label2", Orvane::tr("マジックパケット送信回数"), twips(240, 480, 2055, 255));
 
     send_qty_cmb = new QComboBox(this);
     send_qty_cmb->setObjectName(QStringLiteral("send_qty_cmb"));
@@ -114,10 +116,10 @@ void Settings::placeControls()
     send_qty_cmb->setInsertPolicy(QComboBox::NoInsert);
     send_qty_cmb->setCompleter(nullptr);
 
-    update_bt = new QPushButton(QStringLiteral("更新(&U)"), this);
+    update_bt = new QPushButton(Orvane::tr("更新(&U)"), this);
     update_bt->setObjectName(QStringLiteral("update_bt"));
     update_bt->setGeometry(twips(6480, 120, 1215, 375));
-    cancel_bt = new QPushButton(QStringLiteral("キャンセル(&C)"), this);
+    cancel_bt = new QPushButton(Orvane::tr("キャンセル(&C)"), this);
     cancel_bt->setObjectName(QStringLiteral("cancel_bt"));
     cancel_bt->setGeometry(twips(6480, 600, 1215, 375));
     // Enter presses the focused button, but neither is a default button that Enter in a text box
@@ -125,17 +127,17 @@ void Settings::placeControls()
     update_bt->setAutoDefault(true);
     cancel_bt->setAutoDefault(true);
     // In the free space beside the buttons, clear of every other control.
-    find_bt = new QPushButton(QStringLiteral("探す(&F)…"), this);
+    find_bt = new QPushButton(Orvane::tr("探す(&F)…"), this);
     find_bt->setObjectName(QStringLiteral("find_bt"));
     find_bt->setGeometry(twips(5040, 600, 1215, 375));
     find_bt->setAutoDefault(true);
-    find_bt->setToolTip(plainTip(QStringLiteral("このネットワークの PC を探して、MAC アドレスとホストを入れます")));
+    find_bt->setToolTip(plainTip(Orvane::tr("このネットワークの PC を探して、MAC アドレスとホストを入れます")));
 
-    label(this, "Label3", QStringLiteral("PC名"), twips(600, 1080, 615, 255), Qt::AlignHCenter);
-    QLabel *hostHeading = label(this, "Label4", QStringLiteral("Host or IPアドレス"), twips(1920, 960, 855, 375));
+    label(this, "Label3", Orvane::tr("PC名"), twips(600, 1080, 615, 255), Qt::AlignHCenter);
+    QLabel *hostHeading = label(this, "Label4", Orvane::tr("Host or IPアドレス"), twips(1920, 960, 855, 375));
     hostHeading->setWordWrap(true);
-    label(this, "Label5", QStringLiteral("MACアドレス"), twips(4080, 1080, 975, 255));
-    label(this, "Label11", QStringLiteral("ﾀｲﾏｰON/時間(hh:mm:ss)"), twips(5880, 1080, 1935, 255));
+    label(this, "Label5", Orvane::tr("MACアドレス"), twips(4080, 1080, 975, 255));
+    label(this, "Label11", Orvane::tr("ﾀｲﾏｰON/時間(hh:mm:ss)"), twips(5880, 1080, 1935, 255));
 
     for (int n = FirstPc; n <= LastPc; ++n) {
         const int k = n - FirstPc;
@@ -158,8 +160,8 @@ void Settings::placeControls()
         details->setObjectName(indexed("detail_bt", k));
         details->setGeometry(twips(5910, top, 195, 270));
         details->setAutoDefault(true);
-        details->setToolTip(plainTip(QStringLiteral("PC%1 の詳細: 経由先 (ssh)").arg(n)));
-        details->setAccessibleName(QStringLiteral("PC%1 の詳細").arg(n));
+        details->setToolTip(plainTip(Orvane::tr("PC%1 の詳細: 経由先 (ssh)").arg(n)));
+        details->setAccessibleName(Orvane::tr("PC%1 の詳細").arg(n));
         detail_bt.append(details);
         QLineEdit *time = time_txt.last();
         connect(time, &QLineEdit::textChanged, this, [time] { markWakeTime(time); });

@@ -1,5 +1,7 @@
 #include "ui/wake/WakeNotice.h"
 
+#include "core/services/UiText.h"
+
 #include "ui/Controls.h"
 #include "ui/wake/WakeCommand.h"
 
@@ -36,7 +38,7 @@ Dialog::Dialog(QWidget *parent) : QDialog(parent), m_start_lvl(new QLabel(this))
 
 void Dialog::Form_Load()
 {
-    m_start_lvl->setText(StartedPcName + QStringLiteral(" を起動しました！"));
+    m_start_lvl->setText(Orvane::tr("%1 を起動しました！").arg(StartedPcName));
     m_Timer1->start();
 }
 
