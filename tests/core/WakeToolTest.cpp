@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QProcess>
+#include <QProcessEnvironment>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -16,9 +19,11 @@ using namespace orvane::test;
 namespace {
 
 // Exit status, standard output and standard error of a run.
-std::tuple<int, std::string, std::string> run(const QStringList &args)
+std::tuple<int, std::string, std::string> run(const QStringList &args,
+                                              const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
 {
     QProcess p;
+    p.setProcessEnvironment(env);
     p.start(QCoreApplication::applicationDirPath() + "/../tools/orvane-wake", args);
     if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit)
         return {-1, "", ""};
@@ -204,4 +209,42 @@ TEST(WakeTool, ControlCharactersArePrintedEscaped)
     EXPECT_EQ(std::get<2>(run({"--mac", "x", "--host", "h", "--bogus\r\x1b]0;t\x07"}))
                   .rfind("orvane-wake: 不明な引数です: --bogus\\x0D\\x1B]0;t\\x07\n", 0),
               0u);
+}
+
+// Where the locale names English, every text is English: the usage, its errors, the settings'
+// columns, Orvane.ini's problems and a refusal built around a PC's name.
+TEST(WakeTool, SpeaksEnglishWhereTheLocaleDoes)
+{
+    TempCwd cwd;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("LC_ALL");
+    env.insert("LANG", "en_US.UTF-8");
+    SettingsGrid g = grid({{0, 0, "9"}, {0, 1, "many"}});
+    setPc(g, 1, "Server", "127.0.0.1", ServerMac, "1", "07:30:00");
+    ASSERT_TRUE(writeSettingsFile("System.ini", g));
+    writeAll("Orvane.ini", "[PC1]\nholidays = skip\nbogus = 1\n");
+    const auto english = [&env](const QStringList &args) {
+        const auto result = run(args, env);
+        const std::string all = std::get<1>(result) + std::get<2>(result);
+        EXPECT_TRUE(std::all_of(all.begin(), all.end(), [](char c) { return c > 0; })) << all;
+        return result;
+    };
+    const auto [status, help, none] = english({"--help"});
+    EXPECT_TRUE(status == 0 && help.rfind("Usage: orvane-wake N\n", 0) == 0 &&
+                help.find("\nExit status: 0 sent") != std::string::npos && none.empty())
+        << help;
+    EXPECT_EQ(std::get<2>(english({"--bogus"})).substr(0, 60),
+              "orvane-wake: Unknown argument: --bogus\nUsage: orvane-wake N\n");
+    const std::string problems =
+        "Orvane.ini, line 3: \"bogus\" is no key that Orvane knows\nThese lines are left out.\n";
+    EXPECT_EQ(english({"--list"}),
+              std::tuple(0,
+                         "9\nmany\n1\tServer\t127.0.0.1\t00:11:22:33:44:55\t1\t07:30:00\t\tevery day, off on holidays\n"
+                         "2\t\t\t:::::\t\t\t\tevery day\n3\t\t\t:::::\t\t\t\tevery day\n"
+                         "4\t\t\t:::::\t\t\t\tevery day\n5\t\t\t:::::\t\t\t\tevery day\n",
+                         problems));
+    EXPECT_EQ(english({"1"}),
+              std::tuple(1, "",
+                         problems + "The magic packet send count \"many\" of PC1 \"Server\" is not valid!\n"
+                                    "Set the send count as a whole number up to 32767.\n"));
 }

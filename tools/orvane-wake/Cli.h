@@ -3,6 +3,7 @@
 // What the verbs of orvane-wake share: exit statuses, the options, the settings file, and text for the
 // terminal. One unit per verb beside this one; main.cpp parses the command line.
 
+#include "core/record/Language.h"
 #include "core/wake/Calendar.h"
 #include "core/wake/OrvaneSettings.h"
 #include "core/wake/PlainSettings.h"
@@ -26,8 +27,9 @@ struct Options {
 
 constexpr int DefaultWaitSeconds = 180;
 
-extern const char UsageText[];
-extern const char HelpText[];
+// The usage lines, and the help that --help prints after them.
+const char *usageText();
+std::string helpText();
 
 // Text from the arguments, System.ini or the network never reaches the terminal raw: control
 // characters (C0, DEL, C1), the characters that reorder a line and bytes that aren't UTF-8 are

@@ -18,7 +18,7 @@ int nextCommand(const Options &options)
         const std::optional<Day> next = nextWakeOfPc(values, extras[static_cast<size_t>(pc)], pc, &time);
         const bool on = timerOn(settingsValue(values, pc, TimerCell)) && !time.empty();
         out += std::to_string(pc) + "\t" + escaped(settingsValue(values, pc, NameCell)) + "\t" +
-               (on ? nextWakeText(next, time) : std::string("タイマー OFF")) + "\n";
+               (on ? nextWakeText(next, time) : std::string(T_("タイマー OFF"))) + "\n";
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
     return Sent;

@@ -42,7 +42,7 @@ int scanCommand(const Options &options)
     sweepLinks([&](const FoundMachine &m) { machines.push_back(m); }, nullptr, nullptr, &covered);
     // What was looked at goes to standard error, so that the list stays one line per machine.
     for (const std::string &range : covered)
-        print(stderr, "調べた範囲: " + range);
+        print(stderr, textWith(T_("調べた範囲: %1"), {range}));
     std::sort(machines.begin(), machines.end(), [](const FoundMachine &x, const FoundMachine &y) {
         return addressKey(x.address) < addressKey(y.address);
     });

@@ -38,7 +38,7 @@ std::optional<Day> nextWakeOfPc(const SettingsValues &values, const PcExtras &ex
 int skipCommand(const Options &options, const std::string &pcText, bool undo)
 {
     if (pcText.size() != 1 || pcText[0] < '0' + FirstPc || pcText[0] > '0' + LastPc)
-        return usage("PC の番号は 1 から 5 までです: " + pcText);
+        return usage(textWith(T_("PC の番号は 1 から 5 までです: %1"), {pcText}));
     const int pc = pcText[0] - '0';
     SettingsValues values;
     OrvaneTable extras;
@@ -50,18 +50,18 @@ int skipCommand(const Options &options, const std::string &pcText, bool undo)
     std::string said;
     if (undo) {
         e.skipNext.clear();
-        said = subject + "の次の起動を休むのをやめました";
+        said = textWith(T_("%1の次の起動を休むのをやめました"), {subject});
     } else {
         e.skipNext.clear();
         std::string time;
         const std::optional<Day> next = nextWakeOfPc(values, e, pc, &time);
         if (!next)
-            return refused(subject + "にはタイマーで起動する予定がありません！");
+            return refused(textWith(T_("%1にはタイマーで起動する予定がありません！"), {subject}));
         e.skipNext = isoDate(*next);
-        said = subject + "の " + dayText(*next) + " " + time + " の起動を休みます";
+        said = textWith(T_("%1の %2 %3 の起動を休みます"), {subject, dayText(*next), time});
     }
     if (!writeOrvaneSettings(path, extras, &error))
-        return refused(path + " を書き込めません！" + CrLf + error);
+        return refused(textWith(T_("%1 を書き込めません！"), {path}) + CrLf + error);
     print(stdout, said);
     return Sent;
 }

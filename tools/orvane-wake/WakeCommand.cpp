@@ -38,8 +38,9 @@ Watch watchOf(const WakeSettings &settings, const std::string &address)
 // can't come from there, so waiting for it would only end in a "no answer" later.
 std::string otherMacText(const Watch &watch, const std::string &mac)
 {
-    const std::string where = watch.name == watch.address ? watch.address : watch.name + " のアドレス " + watch.address;
-    return where + " では別の MAC " + mac + " が応答しています";
+    return watch.name == watch.address
+               ? textWith(T_("%1 では別の MAC %2 が応答しています"), {watch.address, mac})
+               : textWith(T_("%1 のアドレス %2 では別の MAC %3 が応答しています"), {watch.name, watch.address, mac});
 }
 
 // Checks the PCs every 2 s until each answered or the time is up.
@@ -73,7 +74,7 @@ int waitForAnswers(const Options &options, std::vector<Watch> watches)
             std::this_thread::sleep_until(std::min(check + std::chrono::milliseconds(WaitCheckMs), deadline));
     }
     for (const Watch &w : watches)
-        print(stdout, noAnswerText(w.name, options.waitSeconds) + CrLf + NoAnswerAdvice);
+        print(stdout, noAnswerText(w.name, options.waitSeconds) + CrLf + noAnswerAdvice());
     return watches.empty() ? status : NoAnswer;
 }
 
@@ -87,8 +88,8 @@ int wakeAndReport(const Options &options, const WakeSettings &settings, const Pc
         return refused(result.error);
     // Exit status 0 says that packets went out.
     if (result->sent == 0)
-        return refused(wakeSubject(settings) + "へは何も送信しませんでした！" + CrLf + "マジックパケット送信回数が「" +
-                       settings.count + "」です。1 以上にしてください。");
+        return refused(textWith(T_("%1へは何も送信しませんでした！"), {wakeSubject(settings)}) + CrLf +
+                       textWith(T_("マジックパケット送信回数が「%1」です。1 以上にしてください。"), {settings.count}));
     if (options.waitSeconds == 0)
         return Sent;
     // Many machines or none: no answer there speaks for the PC, and waiting for one would end in a
@@ -105,7 +106,7 @@ int wakeAndReport(const Options &options, const WakeSettings &settings, const Pc
     Watch watch = watchOf(settings, result->relayed ? settings.host : result->target.text);
     // An answer in the first check after the packets would read "0 seconds after the wake".
     if (before.reach == Reach::Answered) {
-        print(stdout, watch.name + " は送信前から応答しています");
+        print(stdout, textWith(T_("%1 は送信前から応答しています"), {watch.name}));
         return Sent;
     }
     if (before.reach == Reach::OtherMac) {
@@ -169,14 +170,15 @@ int wakeCommand(const Options &options, const std::vector<std::string> &selector
         if (arg == "--all" ? !matches.empty() : matches.size() == 1) {
             std::for_each(matches.begin(), matches.end(), add);
         } else if (matches.empty()) {
-            status = worse(status, refused(arg == "--all" ? "Host と MACアドレスのある PC がありません！"
-                                                          : "名前が「" + arg + "」の PC がありません！"));
+            status =
+                worse(status, refused(arg == "--all" ? std::string(T_("Host と MACアドレスのある PC がありません！"))
+                                                     : textWith(T_("名前が「%1」の PC がありません！"), {arg})));
         } else {
             std::string list;
             for (int pc : matches)
-                list += (list.empty() ? "" : "、") + wakeSubject(wakeSettingsOf(values, pc));
-            status = worse(status, refused("名前が「" + arg + "」の PC が複数あります: " + list + CrLf +
-                                           "番号で指定してください。"));
+                list += (list.empty() ? "" : T_("、")) + wakeSubject(wakeSettingsOf(values, pc));
+            status = worse(status, refused(textWith(T_("名前が「%1」の PC が複数あります: %2"), {arg, list}) + CrLf +
+                                           T_("番号で指定してください。")));
         }
     }
     return wakeAll(options, pcs, status);
@@ -207,8 +209,8 @@ int wakeGivenCommand(const Options &options, const std::string &mac, const std::
             fields.back() += c;
     }
     if (fields.size() != MacBytes)
-        return refused("指定したPCのMACアドレス「" + mac + "」が正しくありません！" + CrLf +
-                       "MACアドレスは 16進数 6 個を \":\" で区切って指定してください。");
+        return refused(textWith(T_("指定したPCのMACアドレス「%1」が正しくありません！"), {mac}) + CrLf +
+                       T_("MACアドレスは 16進数 6 個を \":\" で区切って指定してください。"));
     for (size_t i = 0; i < MacBytes; ++i)
         s.mac[i] = fields[i];
     return wakeAll(options, {s});
@@ -221,7 +223,7 @@ int checkCommand(const Options &options, const std::string &host, const std::str
             return refused(why);
     const std::optional<MacAddress> whole = parseWholeMac(mac);
     if (!mac.empty() && !whole)
-        return refused("MACアドレス「" + mac + "」が正しくありません！");
+        return refused(textWith(T_("MACアドレス「%1」が正しくありません！"), {mac}));
     const PcProbe probe{host, whole, {options.relay, {}}};
     const PcAnswer answer = checkPcs({probe}).front();
     print(stdout, answerText(answer, {}, whole));

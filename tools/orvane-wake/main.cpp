@@ -34,7 +34,7 @@ bool takeWait(const char *value, Options &options, std::string &problem)
     options.waitSeconds = digits ? std::stoi(text) : 0;
     if (options.waitSeconds >= 1 && options.waitSeconds <= 86400)
         return true;
-    problem = "--wait の秒数は 1 から 86400 までです: " + text;
+    problem = textWith(T_("--wait の秒数は 1 から 86400 までです: %1"), {text});
     return false;
 }
 
@@ -132,10 +132,11 @@ std::optional<std::string> parse(int argc, char **argv, Command &command)
         case ':':
             for (const option &o : LongOptions)
                 if (o.name && o.val == optopt)
-                    return std::string("--") + o.name + " の値がありません";
-            return text + " の値がありません";
+                    return textWith(T_("%1 の値がありません"), {std::string("--") + o.name});
+            return textWith(T_("%1 の値がありません"), {text});
         case '?':
-            return "不明な引数です: " + (optopt > 0 && optopt < 0x100 ? std::string("-") + char(optopt) : text);
+            return textWith(T_("不明な引数です: %1"),
+                            {optopt > 0 && optopt < 0x100 ? std::string("-") + char(optopt) : text});
         default:
             command.verbs.emplace_back(c == ListCode     ? List
                                        : c == StatusCode ? Status
@@ -157,10 +158,10 @@ std::optional<std::string> parse(int argc, char **argv, Command &command)
 int runVerb(const Command &command)
 {
     if (command.verbs.size() > 1)
-        return usage("不明な引数です: " + command.verbs[1].second);
+        return usage(textWith(T_("不明な引数です: %1"), {command.verbs[1].second}));
     const auto &[verb, text] = command.verbs.front();
     if (!command.selectors.empty() || command.given || command.check || command.relay || (command.wait && verb != List))
-        return usage("不明な引数です: " + text);
+        return usage(textWith(T_("不明な引数です: %1"), {text}));
     switch (verb) {
     case List:
         return listCommand(command.options);
@@ -174,8 +175,8 @@ int runVerb(const Command &command)
     case Unskip:
         return skipCommand(command.options, text, verb == Unskip);
     case Help:
-        std::fputs(UsageText, stdout);
-        std::fputs(HelpText, stdout);
+        std::fputs(usageText(), stdout);
+        std::fputs(helpText().c_str(), stdout);
         return Sent;
     case Version:
         break;
@@ -193,19 +194,20 @@ int run(int argc, char **argv)
         return runVerb(command);
     // --relay goes with a wake or a check given on the command line.
     if (command.relay && !command.given)
-        return usage("--relay には --mac と --host が必要です");
+        return usage(T_("--relay には --mac と --host が必要です"));
     if (command.check) {
         if (!command.selectors.empty() || command.wait)
-            return usage("不明な引数です: " + (command.wait ? std::string("--wait") : command.selectors.front()));
+            return usage(
+                textWith(T_("不明な引数です: %1"), {command.wait ? std::string("--wait") : command.selectors.front()}));
         if (!command.haveHost)
-            return usage("--check には --host が必要です");
+            return usage(T_("--check には --host が必要です"));
         return checkCommand(command.options, command.host, command.haveMac ? command.mac : std::string());
     }
     if (command.given) {
         if (!command.selectors.empty())
-            return usage("不明な引数です: " + command.selectors.front());
+            return usage(textWith(T_("不明な引数です: %1"), {command.selectors.front()}));
         if (!command.haveMac || !command.haveHost)
-            return usage("--mac と --host の両方が必要です");
+            return usage(T_("--mac と --host の両方が必要です"));
         return wakeGivenCommand(command.options, command.mac, command.host, command.port, command.count);
     }
     if (command.selectors.empty())
@@ -213,7 +215,7 @@ int run(int argc, char **argv)
     for (const std::string &a : command.selectors) {
         const bool number = !a.empty() && std::all_of(a.begin(), a.end(), [](char d) { return d >= '0' && d <= '9'; });
         if (a.empty() || (number && (a.size() != 1 || a[0] < '0' + FirstPc || a[0] > '0' + LastPc)))
-            return usage("PC の番号は 1 から 5 までです: " + a);
+            return usage(textWith(T_("PC の番号は 1 から 5 までです: %1"), {a}));
     }
     return wakeCommand(command.options, command.selectors);
 }

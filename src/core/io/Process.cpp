@@ -1,5 +1,7 @@
 #include "core/io/Process.h"
 
+#include "core/record/Language.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -51,13 +53,13 @@ bool reaped(pid_t pid, int &status)
 Result<ProcessOutcome> runProcess(const std::vector<std::string> &argv, Steady::duration limit, const Cancel *cancel)
 {
     if (argv.empty())
-        return Result<ProcessOutcome>::failure("起動するコマンドがありません");
+        return Result<ProcessOutcome>::failure(T_("起動するコマンドがありません"));
     int outPipe[2], errPipe[2];
     if (::pipe2(outPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return Result<ProcessOutcome>::failure(std::string("パイプを作れません: ") + std::strerror(errno));
+        return Result<ProcessOutcome>::failure(textWith(T_("パイプを作れません: %1"), {std::strerror(errno)}));
     Fd outRead(outPipe[0]), outWrite(outPipe[1]);
     if (::pipe2(errPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return Result<ProcessOutcome>::failure(std::string("パイプを作れません: ") + std::strerror(errno));
+        return Result<ProcessOutcome>::failure(textWith(T_("パイプを作れません: %1"), {std::strerror(errno)}));
     Fd errRead(errPipe[0]), errWrite(errPipe[1]);
 
     posix_spawn_file_actions_t actions;
@@ -85,7 +87,7 @@ Result<ProcessOutcome> runProcess(const std::vector<std::string> &argv, Steady::
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     if (rc != 0)
-        return Result<ProcessOutcome>::failure(argv[0] + " を起動できません: " + std::strerror(rc));
+        return Result<ProcessOutcome>::failure(textWith(T_("%1 を起動できません: %2"), {argv[0], std::strerror(rc)}));
     outWrite.reset();
     errWrite.reset();
 

@@ -1,6 +1,7 @@
 #include "core/net/HostLookup.h"
 
 #include "core/io/Threads.h"
+#include "core/record/Language.h"
 
 #include <arpa/inet.h>
 #include <net/if.h>
@@ -21,7 +22,10 @@ namespace orvane {
 
 namespace {
 
-const char NoSuchHost[] = "この名前のホストはありません。";
+const char *noSuchHost()
+{
+    return T_("この名前のホストはありません。");
+}
 
 std::string numericText(const sockaddr_storage &ss)
 {
@@ -91,14 +95,14 @@ std::string lookupFailure(int rc)
 #ifdef EAI_NODATA
     case EAI_NODATA:
 #endif
-        return NoSuchHost;
+        return noSuchHost();
     case EAI_AGAIN:
-        return "名前解決サーバーから答えがありませんでした。";
+        return T_("名前解決サーバーから答えがありませんでした。");
     case EAI_ADDRFAMILY:
     case EAI_FAMILY:
-        return "このホストには使えるアドレスがありません。";
+        return T_("このホストには使えるアドレスがありません。");
     default:
-        return std::string("名前を解決できませんでした（") + gai_strerror(rc) + "）。";
+        return textWith(T_("名前を解決できませんでした（%1）。"), {gai_strerror(rc)});
     }
 }
 
@@ -177,7 +181,7 @@ std::optional<HostLookup> withoutResolver(const std::string &host)
     // (and an empty name means this machine).
     for (unsigned char c : host)
         if (c <= 0x20 || c == 0x7F)
-            return HostLookup::failure(NoSuchHost);
+            return HostLookup::failure(noSuchHost());
     if (std::optional<HostAddress> numeric = numericHost(host))
         return HostLookup{std::move(numeric), {}};
     return std::nullopt;
@@ -221,12 +225,12 @@ HostLookup lookupHost(const std::string &hostText, int timeoutMs)
             pending->done.notify_all();
         });
     } catch (const std::system_error &) {
-        return HostLookup::failure("名前解決を始められませんでした。");
+        return HostLookup::failure(T_("名前解決を始められませんでした。"));
     }
     std::unique_lock lock(pending->mutex);
     if (!pending->done.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return pending->finished; }))
-        return HostLookup::failure("名前解決が " + std::to_string((timeoutMs + 999) / 1000) +
-                                   " 秒以内に終わりませんでした。");
+        return HostLookup::failure(
+            textWith(T_("名前解決が %1 秒以内に終わりませんでした。"), {std::to_string((timeoutMs + 999) / 1000)}));
     return resolved(pending->rc, pending->host);
 }
 

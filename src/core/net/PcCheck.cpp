@@ -2,6 +2,7 @@
 
 #include "core/net/Neighbours.h"
 #include "core/net/Relay.h"
+#include "core/record/Language.h"
 #include "core/wake/MacText.h"
 
 #include <algorithm>
@@ -114,7 +115,7 @@ std::vector<PcAnswer> checkPcs(const std::vector<PcProbe> &pcs, int timeoutMs, c
 
 std::string seenAtText(const MacAddress &mac, const std::string &address)
 {
-    return "、" + macText(mac) + " は " + address + " で応答";
+    return textWith(T_("、%1 は %2 で応答"), {macText(mac), address});
 }
 
 std::string answerText(const PcAnswer &answer, const std::string &time, const std::optional<MacAddress> &mac)
@@ -127,7 +128,7 @@ std::string answerText(const PcAnswer &answer, const std::string &time, const st
     if (!time.empty())
         text += " " + time;
     if (answer.reach == Reach::NoAnswer && answer.resetOnly)
-        text += "（ルーターの向こうから TCP のリセットだけが返りました。ファイアウォールの応答かもしれません）";
+        text += T_("（ルーターの向こうから TCP のリセットだけが返りました。ファイアウォールの応答かもしれません）");
     if (mac && !answer.seenAt.empty())
         text += seenAtText(*mac, answer.seenAt);
     return text;

@@ -6,6 +6,8 @@
 #include "core/net/HostLookup.h"
 #include "core/net/LocalAddresses.h"
 #include "core/net/Neighbours.h"
+#include "core/record/Language.h"
+#include "core/record/SourceText.h"
 
 #include <algorithm>
 #include <chrono>
@@ -298,10 +300,16 @@ void readConnects(Target &t, const std::vector<pollfd> &polled)
 
 std::string uncheckableText(const std::string &host, AddressKind kind)
 {
-    const char *what = kind == AddressKind::Broadcast   ? "ブロードキャスト"
-                       : kind == AddressKind::Multicast ? "マルチキャスト"
-                                                        : "ネットワーク";
-    return host + " は" + what + "のアドレスなので、PC の応答は確かめられません";
+    switch (kind) {
+    case AddressKind::Broadcast:
+        return textWith(T_("%1 はブロードキャストのアドレスなので、PC の応答は確かめられません"), {host});
+    case AddressKind::Multicast:
+        return textWith(T_("%1 はマルチキャストのアドレスなので、PC の応答は確かめられません"), {host});
+    case AddressKind::OneMachine:
+    case AddressKind::Network:
+        break;
+    }
+    return textWith(T_("%1 はネットワークのアドレスなので、PC の応答は確かめられません"), {host});
 }
 
 namespace {
@@ -411,35 +419,45 @@ Reach probeHost(const std::string &host, int timeoutMs)
     return probeHosts({host}, timeoutMs).front();
 }
 
-const char *reachWord(Reach reach)
+const char *reachSourceWord(Reach reach)
 {
     switch (reach) {
     case Reach::Answered:
-        return "応答あり";
+        return N_("応答あり");
     case Reach::NoAnswer:
-        return "応答なし";
+        return N_("応答なし");
     case Reach::OtherMac:
-        return "別の MAC から応答";
+        return N_("別の MAC から応答");
     case Reach::LinkOnly:
-        return "ARP のみ応答";
+        return N_("ARP のみ応答");
     case Reach::RelayUnreachable:
-        return "経由先に接続できません";
+        return N_("経由先に接続できません");
     case Reach::NotChecked:
         break;
     }
-    return "未確認";
+    return N_("未確認");
 }
 
 std::string answeredText(const std::string &name, int seconds)
 {
-    return name + " が応答しました（起動から " + std::to_string(seconds) + " 秒）";
+    return textWith(T_("%1 が応答しました（起動から %2 秒）"), {name, std::to_string(seconds)});
+}
+
+const char *reachWord(Reach reach)
+{
+    return T_(reachSourceWord(reach));
+}
+
+const char *noAnswerAdvice()
+{
+    return T_(NoAnswerAdvice);
 }
 
 std::string noAnswerText(const std::string &name, int seconds)
 {
-    const std::string span =
-        seconds >= 60 && seconds % 60 == 0 ? std::to_string(seconds / 60) + " 分間" : std::to_string(seconds) + " 秒間";
-    return name + " から " + span + "応答がありません";
+    return seconds >= 60 && seconds % 60 == 0
+               ? textWith(T_("%1 から %2 分間応答がありません"), {name, std::to_string(seconds / 60)})
+               : textWith(T_("%1 から %2 秒間応答がありません"), {name, std::to_string(seconds)});
 }
 
 } // namespace orvane

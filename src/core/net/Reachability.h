@@ -2,6 +2,7 @@
 
 #include "core/io/Wait.h"
 #include "core/net/Address.h"
+#include "core/record/SourceText.h"
 
 #include <atomic>
 #include <string>
@@ -40,17 +41,21 @@ std::vector<Reach> probeHosts(const std::vector<std::string> &hosts, int timeout
 Reach probeHost(const std::string &host, int timeoutMs = ProbeTimeoutMs);
 
 // What orvane-wake --wait says for such an address: "10.200.8.255 はブロードキャストのアドレスなので、
-// PC の応答は確かめられません".
+// PC の応答は確かめられません". These texts are in the user's language.
 std::string uncheckableText(const std::string &host, AddressKind kind);
 
-// "応答あり", "応答なし", "未確認", "別の MAC から応答".
+// "応答あり", "応答なし", "未確認", "別の MAC から応答"; the source's word, which a program that reads
+// another's output may meet too, and the user's.
+const char *reachSourceWord(Reach reach);
 const char *reachWord(Reach reach);
 
 // What a watch after a wake ends with: "書斎 が応答しました（起動から 14 秒）" and
 // "書斎 から 3 分間応答がありません" (whole minutes as minutes, anything else in seconds).
 std::string answeredText(const std::string &name, int seconds);
 std::string noAnswerText(const std::string &name, int seconds);
-// The line that goes with a PC that didn't answer.
-inline constexpr char NoAnswerAdvice[] = "ヘルプの「うまく起動しないとき」に、確かめることをまとめてあります。";
+// The line that goes with a PC that didn't answer (NoAnswerAdvice as the source has it).
+inline constexpr const char *NoAnswerAdvice =
+    N_("ヘルプの「うまく起動しないとき」に、確かめることをまとめてあります。");
+const char *noAnswerAdvice();
 
 } // namespace orvane

@@ -1,5 +1,6 @@
 #include "core/net/Relay.h"
 
+#include "core/record/Language.h"
 #include "core/record/PlainText.h"
 #include "core/wake/MacText.h"
 
@@ -50,13 +51,27 @@ std::string connectionFailure(const std::string &relay, const std::string &err)
 {
     if (says(err, "Host key verification failed") || says(err, "IDENTIFICATION HAS CHANGED") ||
         says(err, "host key is known"))
-        return "経由先 " + relay + " のホスト鍵が known_hosts にないか、変わっています！" + CrLf + "端末で「ssh " +
-               relay + "」を実行して、鍵を確かめてください。Orvane は鍵を自分では受け入れません。";
+        return textWith(T_("経由先 %1 のホスト鍵が known_hosts にないか、変わっています！"), {relay}) + CrLf +
+               textWith(T_("端末で「ssh %1」を実行して、鍵を確かめてください。Orvane は鍵を自分では受け入れません。"),
+                        {relay});
     if (says(err, "Permission denied") || says(err, "Too many authentication failures"))
-        return "経由先 " + relay + " で認証を拒まれました！" + CrLf + "端末で一度「ssh " + relay +
-               "」を実行して、鍵で入れるようにしてください（Orvane はパスワードを尋ねません）。";
+        return textWith(T_("経由先 %1 で認証を拒まれました！"), {relay}) + CrLf +
+               textWith(T_("端末で一度「ssh %1」を実行して、鍵で入れるようにしてください（Orvane "
+                           "はパスワードを尋ねません）。"),
+                        {relay});
     const std::string line = firstLine(err);
-    return "経由先 " + relay + " に接続できません！" + (line.empty() ? std::string() : CrLf + line);
+    return textWith(T_("経由先 %1 に接続できません！"), {relay}) + (line.empty() ? std::string() : CrLf + line);
+}
+
+// The length of reach's word where the line is that word (or, with prefix, begins with it); 0 where
+// not. The relay's orvane-wake speaks the source's language or, where ssh passes the locale on, the
+// user's.
+std::size_t stateWordLength(const std::string &line, Reach reach, bool prefix)
+{
+    for (const std::string_view word : {reachSourceWord(reach), reachWord(reach)})
+        if (prefix ? line.rfind(word, 0) == 0 : line == word)
+            return word.size();
+    return 0;
 }
 
 // Runs remote on the route's relay; the outcome, or the failure to start ssh.
@@ -113,12 +128,12 @@ Result<int> wakeThroughRelay(const RelayRoute &route, const WakeRequest &request
     const std::string &relay = route.relay;
     switch (o.end) {
     case ProcessOutcome::TimedOut:
-        return Result<int>::failure("経由先 " + relay + " から " + std::to_string(RelayWakeLimitMs / 1000) +
-                                    " 秒たっても送信の結果が返りません！");
+        return Result<int>::failure(textWith(T_("経由先 %1 から %2 秒たっても送信の結果が返りません！"),
+                                             {relay, std::to_string(RelayWakeLimitMs / 1000)}));
     case ProcessOutcome::Cancelled:
-        return Result<int>::failure("経由先 " + relay + " での起動を取りやめました。");
+        return Result<int>::failure(textWith(T_("経由先 %1 での起動を取りやめました。"), {relay}));
     case ProcessOutcome::Signalled:
-        return Result<int>::failure("経由先 " + relay + " への ssh が途中で終わりました！");
+        return Result<int>::failure(textWith(T_("経由先 %1 への ssh が途中で終わりました！"), {relay}));
     case ProcessOutcome::Exited:
         break;
     }
@@ -130,13 +145,14 @@ Result<int> wakeThroughRelay(const RelayRoute &route, const WakeRequest &request
     if (o.exitCode == 127 || o.exitCode == 126) {
         const std::string program =
             route.command.empty() ? "orvane-wake" : route.command.substr(0, route.command.find(' '));
-        return Result<int>::failure("経由先 " + relay + " に「" + program + "」がありません！" + CrLf +
-                                    (route.command.empty()
-                                         ? "経由先に Orvane を入れるか、PC の詳細で経由先のコマンドを設定してください。"
-                                         : "経由先のコマンドを確かめてください。"));
+        return Result<int>::failure(
+            textWith(T_("経由先 %1 に「%2」がありません！"), {relay, program}) + CrLf +
+            (route.command.empty() ? T_("経由先に Orvane を入れるか、PC の詳細で経由先のコマンドを設定してください。")
+                                   : T_("経由先のコマンドを確かめてください。")));
     }
-    return Result<int>::failure("経由先 " + relay + " でのコマンドが失敗しました（終了コード " +
-                                std::to_string(o.exitCode) + "）！" + (line.empty() ? std::string() : CrLf + line));
+    return Result<int>::failure(
+        textWith(T_("経由先 %1 でのコマンドが失敗しました（終了コード %2）！"), {relay, std::to_string(o.exitCode)}) +
+        (line.empty() ? std::string() : CrLf + line));
 }
 
 PcAnswer checkThroughRelay(const RelayRoute &route, const PcProbe &pc, const Cancel *cancel)
@@ -160,14 +176,14 @@ PcAnswer checkThroughRelay(const RelayRoute &route, const PcProbe &pc, const Can
         answer.reach = code == 1 ? Reach::NoAnswer : Reach::NotChecked; // ping's: 1 no reply, 2 an error
     } else if (code == 3) {
         // orvane-wake --check's state word, and another MAC's after it.
-        const std::string word = firstLine(run->out);
-        const std::string other = reachWord(Reach::OtherMac);
-        answer.reach = word.rfind(other, 0) == 0              ? Reach::OtherMac
-                       : word == reachWord(Reach::LinkOnly)   ? Reach::LinkOnly
-                       : word == reachWord(Reach::NotChecked) ? Reach::NotChecked
-                                                              : Reach::NoAnswer;
+        const std::string line = firstLine(run->out);
+        const std::size_t other = stateWordLength(line, Reach::OtherMac, true);
+        answer.reach = other != 0                                        ? Reach::OtherMac
+                       : stateWordLength(line, Reach::LinkOnly, false)   ? Reach::LinkOnly
+                       : stateWordLength(line, Reach::NotChecked, false) ? Reach::NotChecked
+                                                                         : Reach::NoAnswer;
         if (answer.reach == Reach::OtherMac)
-            if (const std::optional<MacAddress> mac = parseWholeMac(word.substr(other.size(), 18)))
+            if (const std::optional<MacAddress> mac = parseWholeMac(line.substr(other, 18)))
                 answer.otherMac = macText(*mac);
     }
     return answer;

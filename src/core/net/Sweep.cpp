@@ -6,6 +6,7 @@
 #include "core/net/NameLookups.h"
 #include "core/net/Neighbours.h"
 #include "core/net/Netlink.h"
+#include "core/record/Language.h"
 
 #include <map>
 #include <optional>
@@ -62,7 +63,7 @@ void addLink(const OwnAddress &o, const std::vector<OwnAddress> &own, std::map<A
     char link[IF_NAMESIZE] = "?";
     ::if_indextoname(static_cast<unsigned>(o.index), link);
     if (o.peer && targets.emplace(o.address, Target{}).second)
-        covered.push_back(o.address.text() + "/32（" + link + " の経路の先）");
+        covered.push_back(textWith(T_("%1/32（%2 の経路の先）"), {o.address.text(), link}));
     if (o.peer || o.prefix < 1 || o.prefix > 31)
         return;
     const std::uint32_t self = o.address.v4();
@@ -77,9 +78,10 @@ void addLink(const OwnAddress &o, const std::vector<OwnAddress> &own, std::map<A
     }
     const std::uint32_t subnet = 0xFFFFFFFFu << (32 - o.prefix);
     const std::string first = Address::fromV4(self & mask).text(), whole = Address::fromV4(self & subnet).text();
-    covered.push_back(prefix == o.prefix ? whole + "/" + std::to_string(prefix) + "（" + link + "）"
-                                         : first + "/" + std::to_string(prefix) + "（" + link + " の " + whole + "/" +
-                                               std::to_string(o.prefix) + " のうち、このマシンのまわり）");
+    covered.push_back(prefix == o.prefix
+                          ? textWith(T_("%1/%2（%3）"), {whole, std::to_string(prefix), link})
+                          : textWith(T_("%1/%2（%3 の %4/%5 のうち、このマシンのまわり）"),
+                                     {first, std::to_string(prefix), link, whole, std::to_string(o.prefix)}));
 }
 
 // One echo to all nodes of each IPv6 link, where the system lets any user send echoes; one more from
@@ -128,7 +130,7 @@ public:
             if (o.address.family == AF_INET)
                 addLink(o, m_own, m_targets, ranges);
         if (ranges.empty())
-            ranges.push_back("調べられる IPv4 のネットワークがありません（サブネットのあるリンクがない）");
+            ranges.push_back(T_("調べられる IPv4 のネットワークがありません（サブネットのあるリンクがない）"));
         m_now.total = static_cast<int>(m_targets.size());
         return ranges;
     }

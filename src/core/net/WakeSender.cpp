@@ -6,6 +6,7 @@
 #include "core/net/HostLookup.h"
 #include "core/net/LocalAddresses.h"
 #include "core/net/Relay.h"
+#include "core/record/Language.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -41,29 +42,29 @@ bool bindLocal(int fd, int family, std::uint16_t port)
 // The system's text with its number, which a report of a failed send is looked up by.
 std::string numberedError(int err)
 {
-    return systemError(err) + "（エラー番号 " + std::to_string(err) + "）";
+    return textWith(T_("%1（エラー番号 %2）"), {systemError(err), std::to_string(err)});
 }
 
 std::string failureHead(const WakeRequest &r)
 {
-    return r.subject + "へマジックパケットを送信できませんでした！" + CrLf;
+    return textWith(T_("%1へマジックパケットを送信できませんでした！"), {r.subject}) + CrLf;
 }
 
 std::string sendFailureReason(const WakeRequest &r, const std::string &address, int err)
 {
-    const std::string where = "宛先「" + r.host + "」(" + address + ")";
+    const std::initializer_list<std::string_view> where{r.host, address};
     switch (err) {
     case ENETUNREACH:
-        return where + "へのネットワークに到達できません。";
+        return textWith(T_("宛先「%1」(%2)へのネットワークに到達できません。"), where);
     case EHOSTUNREACH:
-        return where + "に到達できません。";
+        return textWith(T_("宛先「%1」(%2)に到達できません。"), where);
     case EACCES:
     case EPERM:
-        return where + "への送信が許可されていません。";
+        return textWith(T_("宛先「%1」(%2)への送信が許可されていません。"), where);
     case EADDRNOTAVAIL:
-        return where + "へ送信できるネットワークがありません。";
+        return textWith(T_("宛先「%1」(%2)へ送信できるネットワークがありません。"), where);
     default:
-        return where + ": " + numberedError(err);
+        return textWith(T_("宛先「%1」(%2): %3"), {r.host, address, numberedError(err)});
     }
 }
 
@@ -244,8 +245,7 @@ std::string partlySent(const WakeRequest &r, int sent)
 {
     if (sent == 0)
         return std::string();
-    return std::string(CrLf) + "（" + std::to_string(r.count) + " 回のうち " + std::to_string(sent) +
-           " 回は送信済みです）";
+    return CrLf + textWith(T_("（%1 回のうち %2 回は送信済みです）"), {std::to_string(r.count), std::to_string(sent)});
 }
 
 } // namespace
@@ -275,9 +275,10 @@ Fd wakeSocket(const WakeRequest &r, int family, std::string &error)
         const bool reserved = (err == EACCES || err == EPERM) && bindLocal(socket.get(), family, 0);
         if (!reserved) {
             const std::string port = std::to_string(r.localPort);
-            error = failureHead(r) + (err == EADDRINUSE
-                                          ? "送信元のポート " + port + " は他のプログラムが使用中です。"
-                                          : "送信元のポート " + port + " を使えません: " + numberedError(err));
+            error =
+                failureHead(r) + (err == EADDRINUSE
+                                      ? textWith(T_("送信元のポート %1 は他のプログラムが使用中です。"), {port})
+                                      : textWith(T_("送信元のポート %1 を使えません: %2"), {port, numberedError(err)}));
             socket.reset();
         }
     }
@@ -341,8 +342,8 @@ WakeResult sendWake(const WakeRequest &r, int lookupTimeoutMs)
 
     const HostLookup lookup = lookupHost(r.host, lookupTimeoutMs < 0 ? HostLookupTimeoutMs : lookupTimeoutMs);
     if (!lookup)
-        return WakeResult::failure(r.subject + "のHost or IPアドレス「" + r.host + "」が見つかりません！" + CrLf +
-                                   lookup.error);
+        return WakeResult::failure(textWith(T_("%1のHost or IPアドレス「%2」が見つかりません！"), {r.subject, r.host}) +
+                                   CrLf + lookup.error);
     done.target = *lookup;
 
     sockaddr_storage to = lookup->address;
@@ -374,7 +375,8 @@ WakeResult wake(const WakeSettings &settings, std::string *packet, const Cancel 
         return sendWake(*check);
     const Result<int> sent = wakeThroughRelay(settings.via, *check, cancel);
     if (!sent)
-        return WakeResult::failure(wakeSubject(settings) + "を起動できませんでした。" + CrLf + sent.error);
+        return WakeResult::failure(textWith(T_("%1を起動できませんでした。"), {wakeSubject(settings)}) + CrLf +
+                                   sent.error);
     return {WakeSent{*sent, {}, true}, {}};
 }
 

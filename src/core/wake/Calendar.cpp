@@ -1,5 +1,7 @@
 #include "core/wake/Calendar.h"
 
+#include "core/record/Language.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -174,7 +176,7 @@ bool japaneseHoliday(Day day)
 
 std::string dayText(Day day)
 {
-    static const char *const names[] = {"日", "月", "火", "水", "木", "金", "土"};
+    const char *const names[] = {T_("日"), T_("月"), T_("火"), T_("水"), T_("木"), T_("金"), T_("土")};
     char text[16];
     std::snprintf(text, sizeof text, "%02u/%02u(", static_cast<unsigned>(day.month()),
                   static_cast<unsigned>(day.day()));

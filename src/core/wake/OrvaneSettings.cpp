@@ -1,6 +1,7 @@
 #include "core/wake/OrvaneSettings.h"
 
 #include "core/io/Fd.h"
+#include "core/record/Language.h"
 #include "core/record/PlainText.h"
 #include "core/record/SafeWrite.h"
 #include "core/wake/Calendar.h"
@@ -30,26 +31,26 @@ struct Key {
 std::string daysRefusal(std::string_view v)
 {
     return parseWeekdays(v) ? std::string()
-                            : "days「" + std::string(v) + "」が読めません（mon,wed,fri や mon-fri の形）";
+                            : textWith(T_("days「%1」が読めません（mon,wed,fri や mon-fri の形）"), {v});
 }
 std::string holidaysRefusal(std::string_view v)
 {
-    return v == "skip" || v == "wake" ? std::string() : "holidays は skip か wake です: " + std::string(v);
+    return v == "skip" || v == "wake" ? std::string() : textWith(T_("holidays は skip か wake です: %1"), {v});
 }
 std::string skipRefusal(std::string_view v)
 {
     return parseDateRanges(v) ? std::string()
-                              : "skip「" + std::string(v) + "」が読めません（2026-12-29..2027-01-03, 2027-05-06 の形）";
+                              : textWith(T_("skip「%1」が読めません（2026-12-29..2027-01-03, 2027-05-06 の形）"), {v});
 }
 std::string skipNextRefusal(std::string_view v)
 {
     return parseIsoDate(v) ? std::string()
-                           : "skip_next「" + std::string(v) + "」が日付（2026-12-09 の形）ではありません";
+                           : textWith(T_("skip_next「%1」が日付（2026-12-09 の形）ではありません"), {v});
 }
 std::string secureonRefusal(std::string_view v)
 {
     return parseWholeMac(v) ? std::string()
-                            : "secureon は MAC アドレスと同じ形の 6 バイト（01-23-45-67-89-ab など）です";
+                            : T_("secureon は MAC アドレスと同じ形の 6 バイト（01-23-45-67-89-ab など）です");
 }
 
 const Key Keys[] = {
@@ -123,7 +124,7 @@ char *readLine(char *str, int num, void *stream)
     // inih's buffer holds num - 1 characters with the line break: a longer line would come in pieces.
     const bool tooLong = line.size() + 2 > static_cast<size_t>(num);
     if (tooLong || !validUtf8(line)) {
-        p.problem(tooLong ? "行が長すぎます" : "UTF-8 の文字ではありません");
+        p.problem(tooLong ? T_("行が長すぎます") : T_("UTF-8 の文字ではありません"));
         p.handled.back() = true;
         line = ";";
     }
@@ -142,7 +143,7 @@ int takeValue(void *user, const char *section, const char *name, const char *val
         return 1; // its section's line says so
     const Key *key = keyNamed(name);
     if (!key) {
-        p.problem(std::string("「") + name + "」は Orvane の知らないキーです");
+        p.problem(textWith(T_("「%1」は Orvane の知らないキーです"), {name}));
         return 1;
     }
     if (const std::string why = key->refusal(value); !why.empty()) {
@@ -163,12 +164,12 @@ void checkOtherLines(Parse &p)
         if (line.empty() || line.front() == ';' || line.front() == '#')
             continue;
         if (line.front() != '[') {
-            p.problems.emplace_back(i + 1, "「=」がありません");
+            p.problems.emplace_back(i + 1, T_("「=」がありません"));
         } else if (const size_t close = line.find(']'); close == std::string_view::npos) {
-            p.problems.emplace_back(i + 1, "「]」がありません");
+            p.problems.emplace_back(i + 1, T_("「]」がありません"));
         } else if (pcOfSection(trimmed(line.substr(1, close - 1))) == 0) {
-            p.problems.emplace_back(i + 1, "[" + std::string(trimmed(line.substr(1, close - 1))) +
-                                               "] は PC1 から PC5 のどれでもありません");
+            p.problems.emplace_back(
+                i + 1, textWith(T_("[%1] は PC1 から PC5 のどれでもありません"), {trimmed(line.substr(1, close - 1))}));
         }
     }
     std::stable_sort(p.problems.begin(), p.problems.end(),
@@ -188,14 +189,14 @@ OrvaneSettings parseOrvaneSettings(std::string_view text)
     });
     Parse p;
     if (text.find('\0') != std::string_view::npos) {
-        p.settings.problems.push_back(std::string(OrvaneFileName) + " はテキストのファイルではありません");
+        p.settings.problems.push_back(textWith(T_("%1 はテキストのファイルではありません"), {OrvaneFileName}));
         return p.settings;
     }
     p.text = text;
     ini_parse_stream(readLine, &p, takeValue, &p);
     checkOtherLines(p);
     for (const auto &[line, why] : p.problems)
-        p.settings.problems.push_back(std::string(OrvaneFileName) + " の " + std::to_string(line) + " 行目: " + why);
+        p.settings.problems.push_back(textWith(T_("%1 の %2 行目: %3"), {OrvaneFileName, std::to_string(line), why}));
     return p.settings;
 }
 
@@ -207,16 +208,17 @@ Result<std::string> readOrvaneText(const std::string &path)
     struct stat st {};
     if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
         return Result<std::string>::failure(
-            path + " を読み込めません: " + (fd ? std::string("普通のファイルではありません") : systemError(errno)));
+            textWith(T_("%1 を読み込めません: %2"),
+                     {path, fd ? std::string(T_("普通のファイルではありません")) : systemError(errno)}));
     std::string bytes(OrvaneFileMaxBytes + 1, '\0');
     size_t got = 0;
     for (ssize_t n; got < bytes.size() && (n = ::read(fd.get(), bytes.data() + got, bytes.size() - got)) != 0;) {
         if (n < 0 && errno != EINTR)
-            return Result<std::string>::failure(path + " を読み込めません: " + systemError(errno));
+            return Result<std::string>::failure(textWith(T_("%1 を読み込めません: %2"), {path, systemError(errno)}));
         got += static_cast<size_t>(std::max<ssize_t>(n, 0));
     }
     if (got > OrvaneFileMaxBytes)
-        return Result<std::string>::failure(path + " は大きすぎるので読みません（64 KiB まで）");
+        return Result<std::string>::failure(textWith(T_("%1 は大きすぎるので読みません（64 KiB まで）"), {path}));
     bytes.resize(got);
     return {bytes, {}};
 }
@@ -236,7 +238,7 @@ std::string orvaneProblemsText(const OrvaneSettings &settings)
     std::string text;
     for (const std::string &p : settings.problems)
         text += (text.empty() ? "" : CrLf) + p;
-    return text.empty() ? text : text + CrLf + "これらの行は使わずに続けます。";
+    return text.empty() ? text : text + CrLf + T_("これらの行は使わずに続けます。");
 }
 
 std::string orvaneSettingsText(std::string_view old, const OrvaneTable &pcs)

@@ -1,5 +1,6 @@
 #include "core/wake/RelayRules.h"
 
+#include "core/record/Language.h"
 #include "core/record/PlainText.h"
 
 #include <algorithm>
@@ -74,8 +75,9 @@ std::string relayRefusal(std::string_view relay)
     });
     if (!relay.empty() && relay.front() != '-' && !blank && relay.size() <= 255)
         return {};
-    return "経由先「" + shown(relay) + "」は使えません！" + CrLf +
-           "ssh の接続先（user@host、host、~/.ssh/config の Host 名）を、「-」で始めず空白を入れずに書いてください。";
+    return textWith(T_("経由先「%1」は使えません！"), {shown(relay)}) + CrLf +
+           T_("ssh の接続先（user@host、host、~/.ssh/config の Host "
+              "名）を、「-」で始めず空白を入れずに書いてください。");
 }
 
 std::string relayCommandRefusal(std::string_view command)
@@ -83,17 +85,18 @@ std::string relayCommandRefusal(std::string_view command)
     if (command.empty())
         return {};
     if (std::any_of(command.begin(), command.end(), [](char c) { return control(static_cast<unsigned char>(c)); }))
-        return "経由先のコマンド「" + shown(command) + "」は使えません！" + CrLf + "改行や制御文字は含められません。";
+        return textWith(T_("経由先のコマンド「%1」は使えません！"), {shown(command)}) + CrLf +
+               T_("改行や制御文字は含められません。");
     std::string out, bad;
     bool mac = false;
     if (!substitute(command, out, bad, [&mac](std::string_view name, bool) {
             mac = mac || name == "mac";
             return std::string();
         }))
-        return "経由先のコマンドの「" + shown(bad) + "」は使えません！" + CrLf +
-               "使えるのは {mac} {host} {port} {count}（引用符なしで入れるなら {raw:mac} など）です。";
+        return textWith(T_("経由先のコマンドの「%1」は使えません！"), {shown(bad)}) + CrLf +
+               T_("使えるのは {mac} {host} {port} {count}（引用符なしで入れるなら {raw:mac} など）です。");
     if (!mac)
-        return "経由先のコマンド「" + shown(command) + "」に {mac} がありません！";
+        return textWith(T_("経由先のコマンド「%1」に {mac} がありません！"), {shown(command)});
     return {};
 }
 
@@ -108,12 +111,13 @@ std::string shellQuoted(std::string_view text)
 Result<std::string> remoteWakeCommand(std::string_view relayCommand, const RelayValues &values)
 {
     if (!macCharacters(values.mac))
-        return Result<std::string>::failure("MACアドレス「" + shown(values.mac) + "」は経由先へ渡せません！");
+        return Result<std::string>::failure(
+            textWith(T_("MACアドレス「%1」は経由先へ渡せません！"), {shown(values.mac)}));
     if (!hostCharacters(values.host))
-        return Result<std::string>::failure("Host「" + shown(values.host) + "」は経由先へ渡せません！" + CrLf +
-                                            "ホスト名か IP アドレスだけを書いてください。");
+        return Result<std::string>::failure(textWith(T_("Host「%1」は経由先へ渡せません！"), {shown(values.host)}) +
+                                            CrLf + T_("ホスト名か IP アドレスだけを書いてください。"));
     if (!values.secureon.empty() && !macCharacters(values.secureon))
-        return Result<std::string>::failure("SecureOn パスワードは経由先へ渡せません！");
+        return Result<std::string>::failure(T_("SecureOn パスワードは経由先へ渡せません！"));
     const auto value = [&values](std::string_view name, bool quoted) {
         const std::string v = name == "mac"        ? values.mac
                               : name == "host"     ? values.host
@@ -137,7 +141,7 @@ Result<std::string> remoteWakeCommand(std::string_view relayCommand, const Relay
 Result<std::string> remoteCheckCommand(std::string_view relayCommand, const std::string &host, const std::string &mac)
 {
     if (!hostCharacters(host))
-        return Result<std::string>::failure("Host「" + shown(host) + "」は経由先へ渡せません！");
+        return Result<std::string>::failure(textWith(T_("Host「%1」は経由先へ渡せません！"), {shown(host)}));
     if (!relayCommand.empty())
         return {"ping -c 1 -W 2 " + shellQuoted(host), {}};
     std::string command = "orvane-wake --check --host " + shellQuoted(host);
@@ -159,7 +163,7 @@ const std::vector<RelayPreset> &relayPresets()
 
 std::string relayText(const std::string &relay)
 {
-    return "経由 " + relay;
+    return textWith(T_("経由 %1"), {relay});
 }
 
 } // namespace orvane

@@ -1,5 +1,7 @@
 #include "core/wake/WakeDays.h"
 
+#include "core/record/Language.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -42,7 +44,7 @@ std::optional<Day> nextWakeDay(const WakeDays &days, Day today, bool laterToday)
 
 std::string nextWakeText(const std::optional<Day> &day, const std::string &time)
 {
-    return day ? "次の起動 " + dayText(*day) + " " + time : std::string("次の起動 なし");
+    return day ? textWith(T_("次の起動 %1 %2"), {dayText(*day), time}) : std::string(T_("次の起動 なし"));
 }
 
 std::string wakeTimeText(std::string_view stored)
@@ -93,13 +95,13 @@ bool timerOn(std::string_view flag)
 
 std::string daysSummary(const PcExtras &pc)
 {
-    std::string text = pc.days.empty() ? "毎日" : pc.days;
+    std::string text = pc.days.empty() ? T_("毎日") : pc.days;
     if (pc.holidays == "skip")
-        text += "、祝日は休み";
+        text += T_("、祝日は休み");
     if (!pc.skip.empty())
-        text += "、休み " + pc.skip;
+        text += textWith(T_("、休み %1"), {pc.skip});
     if (!pc.skipNext.empty())
-        text += "、" + pc.skipNext + " は休み";
+        text += textWith(T_("、%1 は休み"), {pc.skipNext});
     return text;
 }
 

@@ -1,5 +1,6 @@
 #include "core/wake/WakeRequest.h"
 
+#include "core/record/Language.h"
 #include "core/wake/MacText.h"
 
 #include <string_view>
@@ -42,31 +43,28 @@ std::optional<long> decimalValue(std::string_view text, long cap)
     return negative ? -value : value;
 }
 
-std::string quoted(const std::string &value)
-{
-    return "「" + value + "」";
-}
-
 std::string portError(const std::string &subject, const std::string &port)
 {
-    const std::string head = port.empty() ? subject + "のポート番号が設定されていません！"
-                                          : subject + "のポート番号" + quoted(port) + "が正しくありません！";
-    return head + CrLf + "ポート番号は " + std::to_string(MinPort) + " から " + std::to_string(MaxPort) +
-           " までの数字で設定してください。";
+    const std::string head = port.empty() ? textWith(T_("%1のポート番号が設定されていません！"), {subject})
+                                          : textWith(T_("%1のポート番号「%2」が正しくありません！"), {subject, port});
+    return head + CrLf +
+           textWith(T_("ポート番号は %1 から %2 までの数字で設定してください。"),
+                    {std::to_string(MinPort), std::to_string(MaxPort)});
 }
 
 std::string countError(const std::string &subject, const std::string &count)
 {
-    const std::string head = count.empty()
-                                 ? subject + "のマジックパケット送信回数が設定されていません！"
-                                 : subject + "のマジックパケット送信回数" + quoted(count) + "が正しくありません！";
-    return head + CrLf + "送信回数は " + std::to_string(MaxSendCount) + " 以下の整数で設定してください。";
+    const std::string head =
+        count.empty() ? textWith(T_("%1のマジックパケット送信回数が設定されていません！"), {subject})
+                      : textWith(T_("%1のマジックパケット送信回数「%2」が正しくありません！"), {subject, count});
+    return head + CrLf + textWith(T_("送信回数は %1 以下の整数で設定してください。"), {std::to_string(MaxSendCount)});
 }
 
 std::string macError(const std::string &subject, int index, const std::string &field)
 {
-    return subject + "のMACアドレス " + std::to_string(index + 1) + " 番目の値" + quoted(field) +
-           "が正しくありません！" + CrLf + "MACアドレスは 1 桁か 2 桁の16進数（0～9、A～F）で設定してください。";
+    return textWith(T_("%1のMACアドレス %2 番目の値「%3」が正しくありません！"),
+                    {subject, std::to_string(index + 1), field}) +
+           CrLf + T_("MACアドレスは 1 桁か 2 桁の16進数（0～9、A～F）で設定してください。");
 }
 
 } // namespace
@@ -74,9 +72,9 @@ std::string macError(const std::string &subject, int index, const std::string &f
 std::string wakeSubject(const WakeSettings &settings)
 {
     if (settings.pc <= 0)
-        return "指定したPC";
+        return T_("指定したPC");
     const std::string pc = pcNumberName(settings.pc);
-    return settings.name.empty() ? pc : pc + quoted(settings.name);
+    return settings.name.empty() ? pc : textWith(T_("%1「%2」"), {pc, settings.name});
 }
 
 std::string pcNumberName(int pc)
@@ -92,10 +90,10 @@ std::string pcName(const WakeSettings &settings)
 WakeCheck checkWake(const WakeSettings &s)
 {
     if (s.host.empty())
-        return WakeCheck::failure(HostMissingText);
+        return WakeCheck::failure(T_("Host or IPアドレスが設定されていません！"));
     for (const std::string &field : s.mac)
         if (field.empty())
-            return WakeCheck::failure(MacMissingText);
+            return WakeCheck::failure(T_("MACアドレスが正しく設定されていません！"));
     const std::string subject = wakeSubject(s);
 
     // Every value is checked before the socket is touched: a PC gets its packet whole or not at all.
@@ -125,9 +123,9 @@ WakeCheck checkWake(const WakeSettings &s)
     if (!s.secureon.empty()) {
         const std::optional<MacAddress> password = parseWholeMac(s.secureon);
         if (!password)
-            return WakeCheck::failure(subject + "の SecureOn パスワード" + quoted(s.secureon) + "が正しくありません！" +
-                                      CrLf +
-                                      "MAC アドレスと同じ形の 6 バイト（01-23-45-67-89-ab など）で設定してください。");
+            return WakeCheck::failure(
+                textWith(T_("%1の SecureOn パスワード「%2」が正しくありません！"), {subject, s.secureon}) + CrLf +
+                T_("MAC アドレスと同じ形の 6 バイト（01-23-45-67-89-ab など）で設定してください。"));
         r.packet.append(password->begin(), password->end());
     }
     return WakeCheck{std::move(r), {}};

@@ -57,8 +57,4 @@ std::string pcNumberName(int pc);
 // The PC's name, or "PC2" when it has none.
 std::string pcName(const WakeSettings &settings);
 
-// The two messages of the command's own checks.
-inline constexpr char HostMissingText[] = "Host or IPアドレスが設定されていません！";
-inline constexpr char MacMissingText[] = "MACアドレスが正しく設定されていません！";
-
 } // namespace orvane
