@@ -139,7 +139,7 @@ Searched: </translation>
     </message>
     <message>
         <source>PC%1 のホスト欄は「%2」ですが、この MAC アドレスは %3 で応答しています。選んで「入れる」を押すとホスト欄を更新します。</source>
-        <translation>PC%1's host box says &quot;%2&quot;, but this MAC address answers at %3. Choose it and press &quot;Insert&quot; to update the host box.</translation>
+        <translation>PC%1&apos;s host box says &quot;%2&quot;, but this MAC address answers at %3. Choose it and press &quot;Insert&quot; to update the host box.</translation>
     </message>
     <message>
         <source>PC%1 に入れました。設定の「更新」で保存されます。</source>
@@ -195,7 +195,7 @@ Searched: </translation>
     </message>
     <message>
         <source>空なら経由先の orvane-wake</source>
-        <translation>Empty: the relay's orvane-wake</translation>
+        <translation>Empty: the relay&apos;s orvane-wake</translation>
     </message>
     <message>
         <source>ひな形</source>
@@ -207,7 +207,7 @@ Searched: </translation>
     </message>
     <message>
         <source>{mac} {host} {port} {count} に、この PC の値が引用符つきで入ります。</source>
-        <translation>{mac} {host} {port} {count} become this PC's values, quoted.</translation>
+        <translation>{mac} {host} {port} {count} become this PC&apos;s values, quoted.</translation>
     </message>
     <message>
         <source>起動する曜日</source>
@@ -436,6 +436,18 @@ Procedure name = [%3]</translation>
     <message>
         <source>数値が異常です！</source>
         <translation>The number is invalid!</translation>
+    </message>
+    <message>
+        <source>Orvane ヘルプ</source>
+        <translation>Orvane Help</translation>
+    </message>
+    <message>
+        <source>目次</source>
+        <translation>Contents</translation>
+    </message>
+    <message>
+        <source>索引</source>
+        <translation>Index</translation>
     </message>
 </context>
 </TS>
