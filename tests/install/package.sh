@@ -38,6 +38,11 @@ usr/share/icons/hicolor/48x48/apps/orvane.png
 usr/share/icons/hicolor/scalable/apps/orvane.svg
 usr/share/man/man1/orvane-wake.1.gz
 usr/share/man/man1/orvane.1.gz
+usr/share/man/ja/man1/orvane-wake.1.gz
+usr/share/man/ja/man1/orvane.1.gz
+usr/share/metainfo/org.example.orvane.metainfo.xml
+usr/share/orvane/Orvane.en.qch
+usr/share/orvane/Orvane.en.qhc
 usr/share/orvane/Orvane.qch
 usr/share/orvane/Orvane.qhc
 usr/share/orvane/orvane-autostart.desktop
@@ -75,6 +80,12 @@ grep -qx 'exec "/usr/bin/orvane" "$@"' "$root/usr/libexec/orvane/orvane-launch" 
 for p in orvane orvane-wake; do
   file -b "$root/usr/bin/$p" | grep -q ', stripped' || fail "usr/bin/$p is not stripped"
 done
+
+# The component's latest release is this package's version, of its changelog's date.
+release=$(grep -m1 -o '<release version="[^"]*" date="[^"]*"' "$root/usr/share/metainfo/org.example.orvane.metainfo.xml")
+changed=$(zcat "$root/usr/share/doc/orvane/changelog.gz" | sed -n 's/^ -- .*>  //p' | head -1)
+[ "$release" = "<release version=\"$(dpkg-deb -f "$deb" Version)\" date=\"$(date -u -d "$changed" +%F)\"" ] ||
+  fail "the component's release ($release) is not the package's (changed $changed)"
 
 # lintian: no errors. (Run as root it says so first; that line is not about the package.)
 if command -v lintian >/dev/null; then
