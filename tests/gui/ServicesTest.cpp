@@ -2,6 +2,7 @@
 // and this system's desktop adapters it uses: the message box, its sounds, the help viewer, the shell
 // and Qt's own texts.
 #include "app/Main.h"
+#include "core/record/Language.h"
 #include "platform/QzCmn14.h"
 #include "platform/linux/HelpViewer.h"
 #include "platform/linux/LinuxDesktop.h"
@@ -17,6 +18,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -338,29 +340,51 @@ TEST(LinuxDesktop, SoundsAreTheFreedesktopThemesDialogSoundsOrAFileThenTheBell)
               (QList<QList<A>>{{theme("64"), bell}, {theme("dialog-error"), bell}, {{A::File, "/bin/sh"}, bell}}));
 }
 
-TEST(LinuxDesktop, HelpOpensTheBuiltCollectionAtTheContentsOrTheTopicOfAContext)
+TEST(LinuxDesktop, HelpOpensTheBuiltCollectionOfTheLanguageAtTheContentsOrTheTopicOfAContext)
 {
+    struct BackToJapanese {
+        ~BackToJapanese() { setUiLanguage(SourceLanguage); }
+    } restore;
     LinuxDesktop desktop;
     const QString built = QStringLiteral(ORVANE_TEST_HELP_FILE);
-    const qint32 handle = desktop.htmlHelp(0, built, 1, 0);
-    ASSERT_NE(handle, 0);
-    for (const auto &[command, context, page] :
-         {std::tuple{1, 0, "index.html"}, {15, 1, "main.html"}, {15, 2, "settings.html"}, {15, 99, "index.html"}}) {
-        EXPECT_EQ(desktop.htmlHelp(0, built, command, context), handle);
-        EXPECT_EQ(HelpViewer::current()->page()->source().fileName(), QLatin1String(page)) << context;
+    for (const auto &[language, space, title] :
+         {std::tuple{"ja", "org.orvane.help", "Orvane の概要"}, {"en", "org.orvane.help.en", "Orvane overview"}}) {
+        setUiLanguage(language);
+        const qint32 handle = desktop.htmlHelp(0, built, 1, 0);
+        ASSERT_NE(handle, 0) << language;
+        for (const auto &[command, context, page] :
+             {std::tuple{1, 0, "index.html"}, {15, 1, "main.html"}, {15, 2, "settings.html"}, {15, 99, "index.html"}}) {
+            EXPECT_EQ(desktop.htmlHelp(0, built, command, context), handle);
+            EXPECT_EQ(HelpViewer::current()->page()->source().toString(),
+                      QStringLiteral("qthelp://%1/doc/%2").arg(QLatin1String(space), QLatin1String(page)))
+                << language << context;
+        }
+        EXPECT_EQ(HelpViewer::current()->page()->documentTitle(), QString::fromUtf8(title));
     }
+    // Still in English: without an English collection beside it, the Japanese one.
+    QTemporaryDir dir;
+    const QString japanese = dir.filePath(QStringLiteral("Orvane.qhc"));
+    ASSERT_TRUE(QFile::copy(QFileInfo(built).dir().filePath(QStringLiteral("Orvane.qhc")), japanese));
+    EXPECT_EQ(helpCollectionFor(dir.filePath(QStringLiteral("Orvane.chm"))), japanese);
     EXPECT_EQ(desktop.htmlHelp(0, QStringLiteral("/nonexistent/Orvane.chm"), 1, 0), 0);
     HelpViewer::current()->close();
 }
 
-TEST(QtTranslations, QtsOwnButtonsReadInJapanese)
+TEST(QtTranslations, QtsOwnButtonsFollowTheUsersLanguage)
 {
-    std::unique_ptr<QTranslator> translator(installQtTranslations());
-    ASSERT_NE(translator, nullptr) << "Qt's Japanese translations (qt6-translations-l10n) are missing";
-    QMessageBox box;
-    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    EXPECT_EQ(box.button(QMessageBox::Yes)->text() + box.button(QMessageBox::No)->text(),
-              QStringLiteral("はい(&Y)いいえ(&N)"));
+    for (const auto &[language, buttons] : {std::pair{"ja", "はい(&Y)いいえ(&N)"}, {"en", "&Yes&No"}}) {
+        setUiLanguage(language);
+        const QList<QTranslator *> translators = installQtTranslations();
+        if (std::string(language) == "ja") {
+            ASSERT_EQ(translators.size(), 1) << "Qt's Japanese translations (qt6-translations-l10n) are missing";
+        }
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(box.button(QMessageBox::Yes)->text() + box.button(QMessageBox::No)->text(),
+                  QString::fromUtf8(buttons));
+        qDeleteAll(translators);
+    }
+    setUiLanguage(SourceLanguage);
 }
 
 } // namespace

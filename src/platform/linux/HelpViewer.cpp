@@ -1,5 +1,8 @@
 #include "platform/linux/HelpViewer.h"
 
+#include "core/record/Language.h"
+#include "core/services/UiText.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -52,19 +55,24 @@ QString helpCollectionFor(const QString &helpFile)
     const QFileInfo asked(helpFile);
     if (asked.suffix().compare(QLatin1String("chm"), Qt::CaseInsensitive) != 0)
         return asked.isFile() ? asked.absoluteFilePath() : QString();
-    const QString name = asked.completeBaseName() + QStringLiteral(".qhc");
-    const QFileInfo beside(asked.dir(), name);
-    if (beside.isFile())
-        return beside.absoluteFilePath();
+    // Another language reads its own collection ("Orvane.en.qhc") where there is one, else the
+    // Japanese one, which every build has.
+    QStringList names{asked.completeBaseName() + QStringLiteral(".qhc")};
+    if (uiLanguage() != SourceLanguage)
+        names.prepend(asked.completeBaseName() + QLatin1Char('.') + QString::fromStdString(uiLanguage()) +
+                      QStringLiteral(".qhc"));
     // Installed, the program's folder holds only the program; its help lives with its data: in the
     // data folder of the install the program sits in (whatever its prefix), else where it was built for.
+    QList<QDir> dirs{asked.dir()};
     const QString programDir = QCoreApplication::applicationDirPath();
-    if (QDir(asked.absolutePath()) == QDir(programDir)) {
-        for (const QString &dataDir : {QDir::cleanPath(programDir + QStringLiteral("/" ORVANE_DATADIR_FROM_BINDIR)),
-                                       QStringLiteral(ORVANE_DATADIR)}) {
-            const QFileInfo installed(QDir(dataDir), name);
-            if (installed.isFile())
-                return installed.absoluteFilePath();
+    if (QDir(asked.absolutePath()) == QDir(programDir))
+        dirs << QDir(QDir::cleanPath(programDir + QStringLiteral("/" ORVANE_DATADIR_FROM_BINDIR)))
+             << QDir(QStringLiteral(ORVANE_DATADIR));
+    for (const QString &name : names) {
+        for (const QDir &dir : dirs) {
+            const QFileInfo collection(dir, name);
+            if (collection.isFile())
+                return collection.absoluteFilePath();
         }
     }
     return QString();
@@ -74,13 +82,13 @@ HelpViewer::HelpViewer(QHelpEngine *engine, const QString &collectionFile)
     : QWidget(nullptr), m_engine(engine), m_collectionFile(collectionFile)
 {
     setObjectName(QStringLiteral("HelpViewer"));
-    setWindowTitle(QStringLiteral("Orvane ヘルプ"));
+    setWindowTitle(Orvane::tr("Orvane ヘルプ"));
     m_engine->setParent(this);
 
     auto *splitter = new QSplitter(this);
     m_tabs = new QTabWidget(splitter);
-    m_tabs->addTab(m_engine->contentWidget(), QStringLiteral("目次"));
-    m_tabs->addTab(m_engine->indexWidget(), QStringLiteral("索引"));
+    m_tabs->addTab(m_engine->contentWidget(), Orvane::tr("目次"));
+    m_tabs->addTab(m_engine->indexWidget(), Orvane::tr("索引"));
     m_page = new HelpPage(m_engine, splitter);
     m_page->setObjectName(QStringLiteral("HelpPage"));
     splitter->addWidget(m_tabs);
