@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -40,61 +41,71 @@ TEST(Language, ComesFromTheEnvironmentAsGettextReadsItAndFillsPatternsInOnePass)
     EXPECT_EQ(textWith("%1 と %2、%3 100%", {"%2", "b"}), "%2 と b、%3 100%");
 }
 
-// A text marked in the sources but missing, untranslated or fuzzy in en.po would reach an English
+// A text marked in the sources but missing, untranslated or fuzzy in a .po would reach its language's
 // user in Japanese.
-TEST(Language, TheEnglishCatalogueTranslatesEveryTextTheSourcesMark)
+TEST(Language, EveryPlainCatalogueTranslatesEveryTextTheSourcesMark)
 {
     QTemporaryDir dir;
-    const QString source = ORVANE_SOURCE_DIR, pot = dir.filePath("orvane.pot"), merged = dir.filePath("en.po");
+    const QString source = ORVANE_SOURCE_DIR, pot = dir.filePath("orvane.pot"), merged = dir.filePath("merged.po");
     ASSERT_EQ(QProcess::execute("bash", {source + "/translations/update-po", source, pot}), 0);
-    ASSERT_EQ(QProcess::execute("msgmerge",
-                                {"--quiet", "--no-fuzzy-matching", "-o", merged, source + "/translations/en.po", pot}),
-              0);
-    for (const QString which : {"--untranslated", "--only-fuzzy"}) {
-        QProcess p;
-        p.start("msgattrib", {which, "--no-obsolete", merged});
-        ASSERT_TRUE(p.waitForFinished() && p.exitCode() == 0) << which.toStdString();
-        std::optional<QString> msgid; // the one being read, its lines joined
-        for (const QString &line : QString::fromUtf8(p.readAllStandardOutput()).split('\n')) {
-            if (line.startsWith("msgid ")) {
-                msgid = QString();
-            } else if (!msgid || !line.startsWith('"')) {
-                if (msgid && !msgid->isEmpty()) // the header's is empty
-                    ADD_FAILURE() << which.toStdString() << " in en.po: " << msgid->toStdString();
-                msgid.reset();
-                continue;
+    const QStringList catalogues = QDir(source + "/translations").entryList({"*.po"});
+    ASSERT_TRUE(catalogues.contains("en.po"));
+    for (const QString &po : catalogues) {
+        ASSERT_EQ(QProcess::execute("msgmerge", {"--quiet", "--no-fuzzy-matching", "-o", merged,
+                                                 source + "/translations/" + po, pot}),
+                  0);
+        for (const QString which : {"--untranslated", "--only-fuzzy"}) {
+            QProcess p;
+            p.start("msgattrib", {which, "--no-obsolete", merged});
+            ASSERT_TRUE(p.waitForFinished() && p.exitCode() == 0) << which.toStdString();
+            std::optional<QString> msgid; // the one being read, its lines joined
+            for (const QString &line : QString::fromUtf8(p.readAllStandardOutput()).split('\n')) {
+                if (line.startsWith("msgid ")) {
+                    msgid = QString();
+                } else if (!msgid || !line.startsWith('"')) {
+                    if (msgid && !msgid->isEmpty()) // the header's is empty
+                        ADD_FAILURE() << which.toStdString() << " in " << po.toStdString() << ": "
+                                      << msgid->toStdString();
+                    msgid.reset();
+                    continue;
+                }
+                *msgid += line.mid(line.indexOf('"') + 1).chopped(1);
             }
-            *msgid += line.mid(line.indexOf('"') + 1).chopped(1);
         }
     }
 }
 
 // Likewise for the windows: lupdate over the sources as they are now, into a copy of the .ts.
-TEST(Language, TheWindowsCatalogueTranslatesEveryTextTheSourcesMark)
+TEST(Language, EveryWindowsCatalogueTranslatesEveryTextTheSourcesMark)
 {
-    QTemporaryDir dir;
-    const QString source = ORVANE_SOURCE_DIR, ts = dir.filePath("orvane_en.ts");
-    ASSERT_TRUE(QFile::copy(source + "/translations/orvane_en.ts", ts));
-    ASSERT_EQ(QProcess::execute("bash", {source + "/translations/update-ts", source, ORVANE_LUPDATE, ts}), 0);
-    QFile file(ts);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QXmlStreamReader xml(&file);
-    QString text;
-    int messages = 0;
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        if (xml.name() == u"source") {
-            text = xml.readElementText(QXmlStreamReader::IncludeChildElements);
-        } else if (xml.name() == u"translation") {
-            ++messages;
-            const bool unfinished = !xml.attributes().value("type").isEmpty();
-            if (xml.readElementText(QXmlStreamReader::IncludeChildElements).isEmpty() || unfinished)
-                ADD_FAILURE() << "not translated in orvane_en.ts: " << text.toStdString();
+    const QString source = ORVANE_SOURCE_DIR;
+    const QStringList catalogues = QDir(source + "/translations").entryList({"orvane_*.ts"});
+    ASSERT_TRUE(catalogues.contains("orvane_en.ts"));
+    for (const QString &name : catalogues) {
+        QTemporaryDir dir;
+        const QString ts = dir.filePath(name);
+        ASSERT_TRUE(QFile::copy(source + "/translations/" + name, ts));
+        ASSERT_EQ(QProcess::execute("bash", {source + "/translations/update-ts", source, ORVANE_LUPDATE, ts}), 0);
+        QFile file(ts);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&file);
+        QString text;
+        int messages = 0;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == u"source") {
+                text = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+            } else if (xml.name() == u"translation") {
+                ++messages;
+                const bool unfinished = !xml.attributes().value("type").isEmpty();
+                if (xml.readElementText(QXmlStreamReader::IncludeChildElements).isEmpty() || unfinished)
+                    ADD_FAILURE() << "not translated in " << name.toStdString() << ": " << text.toStdString();
+            }
         }
+        EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+        EXPECT_GT(messages, 100);
     }
-    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-    EXPECT_GT(messages, 100);
 }
 
 // The relay's orvane-wake --check speaks the source's language or, where ssh passes the locale on, the
